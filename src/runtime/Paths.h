@@ -1,0 +1,30 @@
+#pragma once
+
+#include <string>
+
+#include "runtime/String.h"
+
+namespace cantrel {
+
+constexpr char16_t PathDelim = u'/';
+
+// File names are bytes on Linux; a String holds them decoded as UTF-8, with
+// undecodable bytes kept (see Utf8ToString).
+inline std::string SystemFileName(StringView FileName) { return StringToUtf8(FileName); }
+inline String FromSystemFileName(std::string_view FileName) { return Utf8ToString(FileName); }
+
+// The folder part, up to and including the last "/".
+String ExtractFilePath(StringView FileName);
+// The part after the last "/".
+String ExtractFileName(StringView FileName);
+// From the last "." of the name part to the end; empty when there is none.
+String ExtractFileExt(StringView FileName);
+// The name with its extension replaced, or Extension appended without one.
+String ChangeFileExt(StringView FileName, StringView Extension);
+String IncludeTrailingPathDelimiter(StringView Path);
+String ExcludeTrailingPathDelimiter(StringView Path);
+
+// The full path of the running executable (/proc/self/exe).
+String ModuleFileName();
+
+}  // namespace cantrel

@@ -1,0 +1,51 @@
+#include "runtime/RuntimeConsts.h"
+
+namespace cantrel {
+
+namespace {
+
+enum : int {
+  IdListIndexError = 65201,
+  IdDuplicateString,
+  IdSortedListError,
+  IdAssignError,
+  IdInvalidFormat,
+  IdFCreateErrorEx,
+  IdFOpenErrorEx,
+  IdReadError,
+  IdWriteError,
+  IdArgumentOutOfRange,
+  IdInvalidDateTime,
+};
+
+constexpr TResourceEntry RuntimeTable[] = {
+    {IdListIndexError, u"List index out of bounds (%d)"},
+    {IdDuplicateString, u"String list does not allow duplicates"},
+    {IdSortedListError, u"Operation not allowed on sorted list"},
+    {IdAssignError, u"Cannot assign a %s to a %s"},
+    {IdInvalidFormat, u"Format '%s' invalid or incompatible with argument"},
+    {IdFCreateErrorEx, u"Cannot create file \"%s\". %s"},
+    {IdFOpenErrorEx, u"Cannot open file \"%s\". %s"},
+    {IdReadError, u"Stream read error"},
+    {IdWriteError, u"Unable to write to %s"},
+    {IdArgumentOutOfRange, u"Argument out of range"},
+    {IdInvalidDateTime, u"'%s' is not a valid date and time"},
+};
+
+}  // namespace
+
+const TResourceModule RuntimeResources{RuntimeTable, std::size(RuntimeTable)};
+
+const TResStringRec SListIndexError{&RuntimeResources, IdListIndexError};
+const TResStringRec SDuplicateString{&RuntimeResources, IdDuplicateString};
+const TResStringRec SSortedListError{&RuntimeResources, IdSortedListError};
+const TResStringRec SAssignError{&RuntimeResources, IdAssignError};
+const TResStringRec SInvalidFormat{&RuntimeResources, IdInvalidFormat};
+const TResStringRec SFCreateErrorEx{&RuntimeResources, IdFCreateErrorEx};
+const TResStringRec SFOpenErrorEx{&RuntimeResources, IdFOpenErrorEx};
+const TResStringRec SReadError{&RuntimeResources, IdReadError};
+const TResStringRec SWriteError{&RuntimeResources, IdWriteError};
+const TResStringRec SArgumentOutOfRange{&RuntimeResources, IdArgumentOutOfRange};
+const TResStringRec SInvalidDateTime{&RuntimeResources, IdInvalidDateTime};
+
+}  // namespace cantrel

@@ -1,0 +1,178 @@
+#include "runtime/String.h"
+
+#include <unicode/uchar.h>
+
+namespace cantrel {
+
+namespace {
+
+// An undecodable byte B (always 0x80 or above) becomes U+DC00 + B, in the
+// range U+DC80..U+DCFF that no decoded text can produce.
+constexpr char16_t EscapeBase = 0xDC00;
+
+bool IsContinuation(unsigned char Byte) { return (Byte & 0xC0) == 0x80; }
+
+// Length of the well-formed UTF-8 sequence at Pos, 0 when it is not one.
+std::size_t SequenceLength(std::string_view Utf8, std::size_t Pos, char32_t& CodePoint) {
+  const auto Byte = [&](std::size_t I) { return static_cast<unsigned char>(Utf8[Pos + I]); };
+  const unsigned char Lead = Byte(0);
+  std::size_t Length;
+  char32_t Min;
+  if (Lead < 0x80) {
+    CodePoint = Lead;
+    return 1;
+  } else if ((Lead & 0xE0) == 0xC0) {
+    Length = 2, Min = 0x80, CodePoint = Lead & 0x1F;
+  } else if ((Lead & 0xF0) == 0xE0) {
+    Length = 3, Min = 0x800, CodePoint = Lead & 0x0F;
+  } else if ((Lead & 0xF8) == 0xF0) {
+    Length = 4, Min = 0x10000, CodePoint = Lead & 0x07;
+  } else {
+    return 0;
+  }
+  if (Pos + Length > Utf8.size()) return 0;
+  for (std::size_t I = 1; I < Length; ++I) {
+    if (!IsContinuation(Byte(I))) return 0;
+    CodePoint = (CodePoint << 6) | (Byte(I) & 0x3F);
+  }
+  const bool Surrogate = CodePoint >= 0xD800 && CodePoint <= 0xDFFF;
+  if (CodePoint < Min || CodePoint > 0x10FFFF || Surrogate) return 0;
+  return Length;
+}
+
+void AppendUtf8(std::string& Out, char32_t CodePoint) {
+  if (CodePoint < 0x80) {
+    Out += static_cast<char>(CodePoint);
+  } else if (CodePoint < 0x800) {
+    Out += static_cast<char>(0xC0 | (CodePoint >> 6));
+    Out += static_cast<char>(0x80 | (CodePoint & 0x3F));
+  } else if (CodePoint < 0x10000) {
+    Out += static_cast<char>(0xE0 | (CodePoint >> 12));
+    Out += static_cast<char>(0x80 | ((CodePoint >> 6) & 0x3F));
+    Out += static_cast<char>(0x80 | (CodePoint & 0x3F));
+  } else {
+    Out += static_cast<char>(0xF0 | (CodePoint >> 18));
+    Out += static_cast<char>(0x80 | ((CodePoint >> 12) & 0x3F));
+    Out += static_cast<char>(0x80 | ((CodePoint >> 6) & 0x3F));
+    Out += static_cast<char>(0x80 | (CodePoint & 0x3F));
+  }
+}
+
+bool IsBlank(char16_t C) { return C <= 32; }
+
+char32_t Fold(char16_t C) { return u_foldCase(C, U_FOLD_CASE_DEFAULT); }
+
+bool SameTextAt(StringView Text, std::size_t Pos, StringView Needle) {
+  for (std::size_t I = 0; I < Needle.size(); ++I)
+    if (Fold(Text[Pos + I]) != Fold(Needle[I])) return false;
+  return true;
+}
+
+}  // namespace
+
+String Utf8ToString(std::string_view Utf8) {
+  String Result;
+  Result.reserve(Utf8.size());
+  for (std::size_t Pos = 0; Pos < Utf8.size();) {
+    char32_t CodePoint;
+    const std::size_t Length = SequenceLength(Utf8, Pos, CodePoint);
+    if (Length == 0) {
+      Result += static_cast<char16_t>(EscapeBase + static_cast<unsigned char>(Utf8[Pos]));
+      ++Pos;
+      continue;
+    }
+    if (CodePoint >= 0x10000) {
+      CodePoint -= 0x10000;
+      Result += static_cast<char16_t>(0xD800 + (CodePoint >> 10));
+      Result += static_cast<char16_t>(0xDC00 + (CodePoint & 0x3FF));
+    } else {
+      Result += static_cast<char16_t>(CodePoint);
+    }
+    Pos += Length;
+  }
+  return Result;
+}
+
+std::string StringToUtf8(StringView Text) {
+  std::string Result;
+  Result.reserve(Text.size());
+  for (std::size_t I = 0; I < Text.size(); ++I) {
+    const char16_t C = Text[I];
+    if (C >= 0xD800 && C <= 0xDBFF && I + 1 < Text.size() && Text[I + 1] >= 0xDC00 &&
+        Text[I + 1] <= 0xDFFF) {
+      AppendUtf8(Result, 0x10000 + ((char32_t(C) - 0xD800) << 10) + (Text[I + 1] - 0xDC00));
+      ++I;
+    } else if (C >= EscapeBase + 0x80 && C <= EscapeBase + 0xFF) {
+      Result += static_cast<char>(C - EscapeBase);
+    } else if (C >= 0xD800 && C <= 0xDFFF) {
+      AppendUtf8(Result, 0xFFFD);
+    } else {
+      AppendUtf8(Result, C);
+    }
+  }
+  return Result;
+}
+
+String AsciiToString(std::string_view Ascii) { return String(Ascii.begin(), Ascii.end()); }
+
+String IntToStr(std::int64_t Value) { return AsciiToString(std::to_string(Value)); }
+
+String TrimLeft(StringView Text) {
+  std::size_t First = 0;
+  while (First < Text.size() && IsBlank(Text[First])) ++First;
+  return String(Text.substr(First));
+}
+
+String TrimRight(StringView Text) {
+  std::size_t Last = Text.size();
+  while (Last > 0 && IsBlank(Text[Last - 1])) --Last;
+  return String(Text.substr(0, Last));
+}
+
+String Trim(StringView Text) { return TrimLeft(TrimRight(Text)); }
+
+bool SameText(StringView A, StringView B) { return A.size() == B.size() && SameTextAt(A, 0, B); }
+
+bool StartsText(StringView Prefix, StringView Text) {
+  return Prefix.size() <= Text.size() && SameTextAt(Text, 0, Prefix);
+}
+
+bool EndsText(StringView Suffix, StringView Text) {
+  return Suffix.size() <= Text.size() && SameTextAt(Text, Text.size() - Suffix.size(), Suffix);
+}
+
+String::size_type PosText(StringView Needle, StringView Haystack, String::size_type From) {
+  if (Needle.empty() || Needle.size() > Haystack.size()) return String::npos;
+  for (std::size_t Pos = From; Pos + Needle.size() <= Haystack.size(); ++Pos)
+    if (SameTextAt(Haystack, Pos, Needle)) return Pos;
+  return String::npos;
+}
+
+String ReplaceText(StringView Text, StringView From, StringView To) {
+  String Result;
+  std::size_t Start = 0;
+  for (auto Pos = PosText(From, Text); Pos != String::npos; Pos = PosText(From, Text, Start)) {
+    Result.append(Text.substr(Start, Pos - Start)).append(To);
+    Start = Pos + From.size();
+  }
+  return Result.append(Text.substr(Start));
+}
+
+String ReplaceAll(StringView Text, StringView From, StringView To) {
+  String Result;
+  if (From.empty()) return String(Text);
+  std::size_t Start = 0;
+  for (auto Pos = Text.find(From); Pos != StringView::npos; Pos = Text.find(From, Start)) {
+    Result.append(Text.substr(Start, Pos - Start)).append(To);
+    Start = Pos + From.size();
+  }
+  return Result.append(Text.substr(Start));
+}
+
+bool StartsStr(StringView Prefix, StringView Text) { return Text.substr(0, Prefix.size()) == Prefix; }
+
+bool EndsStr(StringView Suffix, StringView Text) {
+  return Suffix.size() <= Text.size() && Text.substr(Text.size() - Suffix.size()) == Suffix;
+}
+
+}  // namespace cantrel

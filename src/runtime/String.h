@@ -1,0 +1,39 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace cantrel {
+
+// Text is UTF-16, counted in code units.
+using String = std::u16string;
+using StringView = std::u16string_view;
+
+// A byte that is not valid UTF-8 decodes to the lone surrogate U+DC00 + byte
+// (U+DC80..U+DCFF) and encodes back to that byte, so file names of any bytes survive a round trip.
+String Utf8ToString(std::string_view Utf8);
+std::string StringToUtf8(StringView Text);
+
+// Plain ASCII text, for literals and numbers.
+String AsciiToString(std::string_view Ascii);
+
+String IntToStr(std::int64_t Value);
+
+// Characters of code 32 or less count as blanks.
+String Trim(StringView Text);
+String TrimLeft(StringView Text);
+String TrimRight(StringView Text);
+
+// Case-insensitive by Unicode simple case folding.
+bool SameText(StringView A, StringView B);
+bool StartsText(StringView Prefix, StringView Text);
+bool EndsText(StringView Suffix, StringView Text);
+String::size_type PosText(StringView Needle, StringView Haystack, String::size_type From = 0);
+String ReplaceText(StringView Text, StringView From, StringView To);
+
+String ReplaceAll(StringView Text, StringView From, StringView To);
+bool StartsStr(StringView Prefix, StringView Text);
+bool EndsStr(StringView Suffix, StringView Text);
+
+}  // namespace cantrel

@@ -1,0 +1,40 @@
+#include <gtest/gtest.h>
+
+#include "runtime/String.h"
+
+using namespace cantrel;
+
+TEST(StringTest, Utf8RoundTripKeepsUndecodableBytes) {
+  const std::string Latin1Name = "Caf\xe9 \xff.mp3";
+  const String Decoded = Utf8ToString(Latin1Name);
+  EXPECT_EQ(Decoded, String(u"Caf\xdce9 \xdcff.mp3"));
+  EXPECT_EQ(StringToUtf8(Decoded), Latin1Name);
+
+  // Overlong forms, encoded surrogates and a cut-off sequence are not UTF-8.
+  for (std::string Bad : {"\xc0\xaf", "\xed\xa0\x80", "ab\xe2\x82", "\xf4\x90\x80\x80"})
+    EXPECT_EQ(StringToUtf8(Utf8ToString(Bad)), Bad);
+}
+
+TEST(StringTest, Utf8DecodesEveryPlane) {
+  EXPECT_EQ(Utf8ToString("\xc3\xa4\xe2\x82\xac\xf0\x9f\x8e\xb5"), String(u"ä€🎵"));
+  EXPECT_EQ(StringToUtf8(u"ä€🎵"), "\xc3\xa4\xe2\x82\xac\xf0\x9f\x8e\xb5");
+}
+
+TEST(StringTest, TrimRemovesCodesUpTo32) {
+  EXPECT_EQ(Trim(u"\t \x01 a b \r\n"), u"a b");
+  EXPECT_EQ(TrimLeft(u"  a "), u"a ");
+  EXPECT_EQ(TrimRight(u"  a "), u"  a");
+  EXPECT_EQ(Trim(u" \x1f "), u"");
+}
+
+TEST(StringTest, CaseInsensitiveSearchAndReplace) {
+  EXPECT_EQ(ReplaceText(u"%ALBUM%-%Album%.m3u", u"%album%", u"Jazz"), u"Jazz-Jazz.m3u");
+  EXPECT_EQ(ReplaceText(u"Ärger ärger", u"ÄRGER", u"x"), u"x x");
+  EXPECT_EQ(ReplaceText(u"none", u"%album%", u"x"), u"none");
+  EXPECT_EQ(PosText(u"B", u"abcb", 2), 3u);
+  EXPECT_TRUE(SameText(u"Hello", u"hELLO"));
+  EXPECT_FALSE(SameText(u"Hello", u"Hell"));
+  EXPECT_TRUE(StartsText(u"lc_", u"LC_MESSAGES"));
+  EXPECT_TRUE(EndsText(u".MO", u"default.mo"));
+  EXPECT_EQ(ReplaceAll(u"a\\b\\c", u"\\", u"/"), u"a/b/c");
+}

@@ -1,0 +1,59 @@
+#include "TempDir.h"
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <stdexcept>
+
+namespace cantrel::test {
+
+TTempDir::TTempDir() {
+  const char* Base = std::getenv("TMPDIR");
+  std::string Template = std::string(Base && *Base ? Base : "/tmp") + "/cantrel-test-XXXXXX";
+  if (!mkdtemp(Template.data())) throw std::runtime_error("mkdtemp failed");
+  FPath = Template + "/";
+}
+
+TTempDir::~TTempDir() {
+  std::error_code Error;
+  // Folders a test made unreadable would stop the removal.
+  for (auto It = std::filesystem::recursive_directory_iterator(
+           FPath, std::filesystem::directory_options::skip_permission_denied, Error);
+       !Error && It != std::filesystem::recursive_directory_iterator(); It.increment(Error))
+    if (It->is_directory(Error) && !It->is_symlink(Error)) chmod(It->path().c_str(), 0755);
+  std::filesystem::remove_all(FPath, Error);
+}
+
+String TTempDir::Folder() const { return Utf8ToString(FPath); }
+
+String TTempDir::MakeDir(std::string_view Relative) const {
+  std::filesystem::create_directories(FPath + std::string(Relative));
+  std::string Result = FPath + std::string(Relative);
+  if (Result.back() != '/') Result += '/';
+  return Utf8ToString(Result);
+}
+
+void TTempDir::MakeFile(std::string_view Relative, std::string_view Bytes) const {
+  const std::filesystem::path Path = FPath + std::string(Relative);
+  std::filesystem::create_directories(Path.parent_path());
+  std::ofstream(Path, std::ios::binary).write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+}
+
+std::string ReadFileBytes(const std::string& Path) {
+  std::ifstream File(Path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(File), std::istreambuf_iterator<char>());
+}
+
+bool FileExistsAt(const std::string& Path) { return access(Path.c_str(), F_OK) == 0; }
+
+std::string CrLfLines(std::initializer_list<std::string_view> Lines) {
+  std::string Result;
+  for (std::string_view Line : Lines) Result.append(Line).append("\r\n");
+  return Result;
+}
+
+}  // namespace cantrel::test

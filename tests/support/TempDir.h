@@ -1,0 +1,39 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "runtime/String.h"
+
+namespace cantrel::test {
+
+// A fresh folder below the system's temporary folder, removed with
+// everything in it when the object goes.
+class TTempDir {
+public:
+  TTempDir();
+  ~TTempDir();
+  TTempDir(const TTempDir&) = delete;
+  TTempDir& operator=(const TTempDir&) = delete;
+
+  // The folder's path in bytes, ending in "/".
+  const std::string& Path() const { return FPath; }
+  // The same as a String.
+  String Folder() const;
+
+  // Creates a folder (with its parents) below this one and answers its
+  // String path ending in "/".
+  String MakeDir(std::string_view Relative) const;
+  // Creates a file below this one (and its folders) holding Bytes.
+  void MakeFile(std::string_view Relative, std::string_view Bytes = {}) const;
+
+private:
+  std::string FPath;
+};
+
+std::string ReadFileBytes(const std::string& Path);
+bool FileExistsAt(const std::string& Path);
+// The lines joined with CR LF after each, as playlists are written.
+std::string CrLfLines(std::initializer_list<std::string_view> Lines);
+
+}  // namespace cantrel::test
