@@ -18,6 +18,12 @@ enum : int {
   IdInvalidDateTime,
 };
 
+enum : int {
+  IdCheckSynchronizeError = 65250,
+  IdThreadStartTwice,
+  IdThreadWaitForSelfFree,
+};
+
 constexpr TResourceEntry RuntimeTable[] = {
     {IdListIndexError, u"List index out of bounds (%d)"},
     {IdDuplicateString, u"String list does not allow duplicates"},
@@ -30,6 +36,9 @@ constexpr TResourceEntry RuntimeTable[] = {
     {IdWriteError, u"Unable to write to %s"},
     {IdArgumentOutOfRange, u"Argument out of range"},
     {IdInvalidDateTime, u"'%s' is not a valid date and time"},
+    {IdCheckSynchronizeError, u"CheckSynchronize called from a thread that is not the main thread"},
+    {IdThreadStartTwice, u"Cannot start a thread that was already started"},
+    {IdThreadWaitForSelfFree, u"Cannot wait for a thread that frees itself"},
 };
 
 }  // namespace
@@ -47,5 +56,8 @@ const TResStringRec SReadError{&RuntimeResources, IdReadError};
 const TResStringRec SWriteError{&RuntimeResources, IdWriteError};
 const TResStringRec SArgumentOutOfRange{&RuntimeResources, IdArgumentOutOfRange};
 const TResStringRec SInvalidDateTime{&RuntimeResources, IdInvalidDateTime};
+const TResStringRec SCheckSynchronizeError{&RuntimeResources, IdCheckSynchronizeError};
+const TResStringRec SThreadStartTwice{&RuntimeResources, IdThreadStartTwice};
+const TResStringRec SThreadWaitForSelfFree{&RuntimeResources, IdThreadWaitForSelfFree};
 
 }  // namespace cantrel

@@ -18,5 +18,8 @@ extern const TResStringRec SReadError;            // "Stream read error"
 extern const TResStringRec SWriteError;           // "Unable to write to %s"
 extern const TResStringRec SArgumentOutOfRange;   // "Argument out of range"
 extern const TResStringRec SInvalidDateTime;      // "'%s' is not a valid date and time"
+extern const TResStringRec SCheckSynchronizeError;  // "CheckSynchronize called from a thread that is not the main thread"
+extern const TResStringRec SThreadStartTwice;       // "Cannot start a thread that was already started"
+extern const TResStringRec SThreadWaitForSelfFree;  // "Cannot wait for a thread that frees itself"
 
 }  // namespace cantrel

@@ -1,0 +1,104 @@
+#pragma once
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <sys/types.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "runtime/DateTime.h"
+#include "runtime/String.h"
+
+namespace cantrel {
+
+// File attribute bits. An entry is a directory (also behind a link), a
+// regular file (Archive) or something else (System: FIFO, socket, device,
+// dangling link); Hidden marks a name that begins with "."; ReadOnly an entry
+// whose owner may not write; ReparsePoint a symbolic link.
+constexpr std::uint32_t faReadOnly = 0x0001;
+constexpr std::uint32_t faHidden = 0x0002;
+constexpr std::uint32_t faSysFile = 0x0004;
+constexpr std::uint32_t faDirectory = 0x0010;
+constexpr std::uint32_t faArchive = 0x0020;
+constexpr std::uint32_t faNormal = 0x0080;
+constexpr std::uint32_t faTemporary = 0x0100;
+constexpr std::uint32_t faSparseFile = 0x0200;
+constexpr std::uint32_t faReparsePoint = 0x0400;
+constexpr std::uint32_t faCompressed = 0x0800;
+constexpr std::uint32_t faOffline = 0x1000;
+constexpr std::uint32_t faNotContentIndexed = 0x2000;
+constexpr std::uint32_t faEncrypted = 0x4000;
+constexpr std::uint32_t faAnyFile = 0x01FF;
+
+// One directory entry: bare name, attribute bits, size in bytes (0 for
+// anything but a regular file) and last-write time as local date-time.
+struct TSearchRec {
+  TDateTime Time = 0;
+  std::int64_t Size = 0;
+  std::uint32_t Attr = 0;
+  String Name;
+};
+
+// The entries of one directory, read at once. Names are decoded as UTF-8
+// with undecodable bytes kept. An entry is stat-ed only when a caller asks
+// for something its directory entry type cannot tell, and then once; no file
+// is ever opened.
+class TDirectoryListing {
+public:
+  TDirectoryListing() = default;
+  ~TDirectoryListing();
+  TDirectoryListing(const TDirectoryListing&) = delete;
+  TDirectoryListing& operator=(const TDirectoryListing&) = delete;
+
+  // Reads every entry of Directory but "." and ".."; the empty path is the
+  // current directory. A directory that cannot be listed has no entries and
+  // answers false.
+  bool Open(const std::string& Directory);
+  // Gives the directory handle back; entries stay readable.
+  void Close();
+
+  // The directory's own identity, known after a successful Open.
+  dev_t Device() const { return FDevice; }
+  ino_t Inode() const { return FInode; }
+
+  std::size_t Count() const { return FEntries.size(); }
+  const String& Name(std::size_t Index) const { return FEntries[Index].Name; }
+
+  // The entry's attribute bits; bits outside Interest may be missing.
+  std::uint32_t Attributes(std::size_t Index, std::uint32_t Interest);
+  // Whether a listing with the Requested attribute set yields the entry:
+  // Hidden, System and Directory entries only when Requested holds their bit.
+  bool Lists(std::size_t Index, std::uint32_t Requested);
+  // The entry's full record; false when it vanished since it was read.
+  bool GetSearchRec(std::size_t Index, TSearchRec& Rec);
+
+  // Orders entry positions by name: ignoring case, digits as numbers, then
+  // exactly (AnsiCompareText).
+  void SortByName(std::vector<std::size_t>& Indexes) const;
+
+private:
+  struct TEntry {
+    String Name;
+    unsigned char Type;
+    bool Stated = false;
+    bool Vanished = false;
+    std::uint32_t Attr = 0;
+    std::int64_t Size = 0;
+    timespec Time{};
+  };
+
+  std::uint32_t UnknownBits(const TEntry& Entry) const;
+  void Stat(TEntry& Entry);
+  int StatAt(const TEntry& Entry, struct stat& Info, int Flags) const;
+
+  std::string FDirectory;
+  DIR* FHandle = nullptr;
+  dev_t FDevice = 0;
+  ino_t FInode = 0;
+  std::vector<TEntry> FEntries;
+};
+
+}  // namespace cantrel
