@@ -1,0 +1,85 @@
+#include "filesearch/FileEnumerator.h"
+
+#include <algorithm>
+
+namespace cantrel {
+
+const TClassInfo& TFileEnumerator::StaticClass() {
+  static const TClassInfo Info(u"TFileEnumerator", &TFileSearchCriteria::StaticClass());
+  return Info;
+}
+
+const TClassInfo& TFileEnumerator::ClassType() const { return StaticClass(); }
+
+TFileEnumerator::~TFileEnumerator() {
+  StopAllTasks(true);
+  // Dropping a task's hand-over releases a worker that waits in it and keeps
+  // every later report, its end step included, from running. The task may
+  // free itself right after, so nothing of it is touched again.
+  for (TEnumFileThread* Task : FTasks) {
+    if (Task->Started())
+      Task->CancelSynchronize();
+    else
+      delete Task;
+  }
+}
+
+TEnumFileThread* TFileEnumerator::CreateTask() {
+  auto* Task = new TEnumFileThread(FNextTaskID++, *this, FSynchronizationMode, FOnEnterDirectory);
+  Task->OnTerminate = [this](TThread& Sender) { TaskTerminated(static_cast<TEnumFileThread&>(Sender)); };
+  FTasks.push_back(Task);
+  return Task;
+}
+
+int TFileEnumerator::ForEach(TFileHandlerEx Handler) {
+  TEnumFileThread* Task = CreateTask();
+  Task->SetFileHandlerEx(std::move(Handler));
+  const int ID = Task->ID();
+  Task->Start();
+  return ID;
+}
+
+int TFileEnumerator::ForEach(TFileHandler Handler) {
+  TEnumFileThread* Task = CreateTask();
+  Task->SetFileHandler(std::move(Handler));
+  const int ID = Task->ID();
+  Task->Start();
+  return ID;
+}
+
+int TFileEnumerator::FillList(TStrings& List) {
+  List.BeginUpdate();
+  try {
+    const int ID = ForEach([&List](const String& FileName) { List.Add(FileName); });
+    List.EndUpdate();
+    return ID;
+  } catch (...) {
+    List.EndUpdate();
+    throw;
+  }
+}
+
+void TFileEnumerator::StopTask(int ID) {
+  const auto It =
+      std::find_if(FTasks.begin(), FTasks.end(), [ID](const TEnumFileThread* Task) { return Task->ID() == ID; });
+  if (It != FTasks.end()) (*It)->Terminate();
+}
+
+void TFileEnumerator::StopAllTasks(bool Silently) {
+  for (TEnumFileThread* Task : FTasks) {
+    Task->SetNotifyOnTermination(!Silently);
+    Task->Terminate();
+  }
+}
+
+// The task's end step, on the main thread. A silently stopped task leaves
+// the list too, without a report. The event may free this enumerator, so it
+// is called from a copy and nothing of this object is touched after it.
+void TFileEnumerator::TaskTerminated(TEnumFileThread& Task) {
+  FTasks.erase(std::remove(FTasks.begin(), FTasks.end(), &Task), FTasks.end());
+  if (!Task.NotifyOnTermination() || !FOnTerminateTask) return;
+  const TFileSearchTerminationEvent Event = FOnTerminateTask;
+  Event(Task.ID(), Task.Terminated());
+}
+
+}  // namespace cantrel

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <vector>
+
+#include "filesearch/EnumFileThread.h"
+#include "filesearch/FileSearchCriteria.h"
+
+namespace cantrel {
+
+// Runs file searches in the background, each as a task on its own worker
+// thread with a copy of the options taken when it starts. Every operation
+// and every report happens on the main thread, which must call
+// CheckSynchronize (or run an event loop that does) for reports to come.
+class TFileEnumerator : public TFileSearchCriteria {
+  CANTREL_DECLARE_CLASS();
+
+public:
+  TFileEnumerator() = default;
+  // Stops every task silently. After it returns, no report of any task
+  // runs any more; the tasks end on their own, also one that waits in a
+  // hand-over.
+  ~TFileEnumerator() override;
+  TFileEnumerator(const TFileEnumerator&) = delete;
+  TFileEnumerator& operator=(const TFileEnumerator&) = delete;
+
+  // Starts a task that hands each file found to Handler and returns its id:
+  // 0, 1, 2 and so on.
+  int ForEach(TFileHandlerEx Handler);
+  int ForEach(TFileHandler Handler);
+  // Starts a task that appends each file's full path to List, which must
+  // outlive the task.
+  int FillList(TStrings& List);
+
+  // Asks the task with this id to stop; an unknown id does nothing.
+  void StopTask(int ID);
+  // Asks every task to stop; a silent stop sends no end report.
+  void StopAllTasks(bool Silently = false);
+  // The tasks started and not yet ended.
+  int GetRunningTasks() const { return static_cast<int>(FTasks.size()); }
+
+  // Used by the tasks started afterwards.
+  TFileEnumeratorSyncMode GetSynchronizationMode() const { return FSynchronizationMode; }
+  void SetSynchronizationMode(TFileEnumeratorSyncMode Value) { FSynchronizationMode = Value; }
+
+  // Reported once per directory entered, with the directory's path.
+  const TFileHandler& GetOnEnterDirectory() const { return FOnEnterDirectory; }
+  void SetOnEnterDirectory(TFileHandler Value) { FOnEnterDirectory = std::move(Value); }
+  // Reported once at the end of a task, unless it was stopped silently.
+  const TFileSearchTerminationEvent& GetOnTerminateTask() const { return FOnTerminateTask; }
+  void SetOnTerminateTask(TFileSearchTerminationEvent Value) { FOnTerminateTask = std::move(Value); }
+
+protected:
+  // A new task, suspended and counted in RunningTasks; the caller gives it
+  // its handler and starts it.
+  TEnumFileThread* CreateTask();
+
+private:
+  void TaskTerminated(TEnumFileThread& Task);
+
+  // Every task listed here is alive: a task leaves the list in its end step,
+  // which runs on the main thread before the task frees itself.
+  std::vector<TEnumFileThread*> FTasks;
+  TFileHandler FOnEnterDirectory;
+  TFileSearchTerminationEvent FOnTerminateTask;
+  int FNextTaskID = 0;
+  TFileEnumeratorSyncMode FSynchronizationMode = TFileEnumeratorSyncMode::smPerFile;
+};
+
+}  // namespace cantrel

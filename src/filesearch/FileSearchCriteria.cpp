@@ -1,0 +1,104 @@
+#include "filesearch/FileSearchCriteria.h"
+
+namespace cantrel {
+
+namespace {
+
+constexpr int HighestOption = 7;
+
+TDateTime LimitFromText(const String& Text, TDateTime Default) {
+  return Text.empty() ? Default : StrToDateTime(Text);
+}
+
+}  // namespace
+
+const TClassInfo& TFileSearchCriteria::StaticClass() {
+  static const TClassInfo Info(
+      u"TFileSearchCriteria", &TPersistent::StaticClass(),
+      {StringProperty<TFileSearchCriteria>(u"FileMask", &TFileSearchCriteria::GetFileMask,
+                                           &TFileSearchCriteria::SetFileMask),
+       StringProperty<TFileSearchCriteria>(u"RootDirectory", &TFileSearchCriteria::GetRootDirectory,
+                                           &TFileSearchCriteria::SetRootDirectory),
+       StringProperty<TFileSearchCriteria>(u"SubDirectoryMask", &TFileSearchCriteria::GetSubDirectoryMask,
+                                           &TFileSearchCriteria::SetSubDirectoryMask),
+       StringProperty<TFileSearchCriteria>(u"LastChangeAfterAsString", &TFileSearchCriteria::GetLastChangeAfterStr,
+                                           &TFileSearchCriteria::SetLastChangeAfterStr),
+       StringProperty<TFileSearchCriteria>(u"LastChangeBeforeAsString",
+                                           &TFileSearchCriteria::GetLastChangeBeforeStr,
+                                           &TFileSearchCriteria::SetLastChangeBeforeStr)});
+  return Info;
+}
+
+const TClassInfo& TFileSearchCriteria::ClassType() const { return StaticClass(); }
+
+TFileSearchCriteria::TFileSearchCriteria() {
+  FFileMasks.Add(u"*");
+  FRootDirectories.Add(u".");
+}
+
+void TFileSearchCriteria::Assign(const TPersistent& Source) {
+  const auto* Criteria = dynamic_cast<const TFileSearchCriteria*>(&Source);
+  if (!Criteria) return TPersistent::Assign(Source);
+  FFileMasks.Assign(Criteria->FFileMasks);
+  FRootDirectories.Assign(Criteria->FRootDirectories);
+  FSubDirectoryMask = Criteria->FSubDirectoryMask;
+  FAttributeMask.Assign(Criteria->FAttributeMask);
+  FFileSizeMin = Criteria->FFileSizeMin;
+  FFileSizeMax = Criteria->FFileSizeMax;
+  FLastChangeBefore = Criteria->FLastChangeBefore;
+  FLastChangeAfter = Criteria->FLastChangeAfter;
+  FOptions = Criteria->FOptions;
+  FCaseSensitiveSearch = Criteria->FCaseSensitiveSearch;
+}
+
+String TFileSearchCriteria::GetFileMask() const {
+  String Result;
+  for (int I = 0; I < FFileMasks.Count(); ++I) {
+    const String Mask = FFileMasks[I];
+    if (Mask.empty()) continue;
+    if (!Result.empty()) Result += u';';
+    Result += Mask;
+  }
+  return Result;
+}
+
+void TFileSearchCriteria::SetFileMask(const String& Value) {
+  FFileMasks.BeginUpdate();
+  FFileMasks.Clear();
+  StringView Rest = Value;
+  for (std::size_t Separator; (Separator = Rest.find(u';')) != StringView::npos; Rest.remove_prefix(Separator + 1))
+    if (Separator > 0) FFileMasks.Add(String(Rest.substr(0, Separator)));
+  if (!Rest.empty()) FFileMasks.Add(String(Rest));
+  FFileMasks.EndUpdate();
+}
+
+String TFileSearchCriteria::GetRootDirectory() const {
+  return FRootDirectories.Count() == 1 ? FRootDirectories[0] : String();
+}
+
+void TFileSearchCriteria::SetRootDirectory(const String& Value) {
+  FRootDirectories.BeginUpdate();
+  FRootDirectories.Clear();
+  FRootDirectories.Add(Value);
+  FRootDirectories.EndUpdate();
+}
+
+void TFileSearchCriteria::SetLastChangeAfterStr(const String& Value) {
+  FLastChangeAfter = LimitFromText(Value, DefaultLastChangeAfter);
+}
+
+void TFileSearchCriteria::SetLastChangeBeforeStr(const String& Value) {
+  FLastChangeBefore = LimitFromText(Value, DefaultLastChangeBefore);
+}
+
+bool TFileSearchCriteria::GetOption(int Option) const {
+  return Option >= 0 && Option <= HighestOption && (FOptions.Bits() & (1u << Option));
+}
+
+void TFileSearchCriteria::SetOption(int Option, bool Value) {
+  if (Option < 0 || Option > HighestOption) return;
+  const auto Bit = static_cast<std::uint8_t>(1u << Option);
+  FOptions = TFileSearchOptions::FromBits(Value ? FOptions.Bits() | Bit : FOptions.Bits() & ~Bit);
+}
+
+}  // namespace cantrel

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <vector>
+
+#include "runtime/Exceptions.h"
+#include "runtime/String.h"
+
+namespace cantrel {
+
+class TStrings;
+
+CANTREL_EXCEPTION(EStringError, Exception);
+
+// Matches Text from position Start (counted from 1) against Mask, by UTF-16
+// code units: "*" any run of characters, "?" exactly one, anything else
+// itself. An empty Mask raises EStringError "Search string cannot be blank",
+// a Start outside a non-empty Text "Argument out of range".
+bool MatchWildcardMask(StringView Mask, StringView Text, int Start = 1);
+
+// The name test of a search: a file name passes when it matches any one of
+// the masks. "*" and "*.*" pass every name, and so does an empty list. A
+// name without "." is tested with one appended, so "*." selects names
+// without extension. Unless case-sensitive, masks and names are compared in
+// the user's locale upper case.
+class TFileNameMasks {
+public:
+  TFileNameMasks() = default;
+  TFileNameMasks(const TStrings& Masks, bool CaseSensitive);
+
+  bool AllNamesMatch() const { return FAllNamesMatch; }
+  bool Matches(StringView FileName) const;
+
+private:
+  std::vector<String> FMasks;
+  bool FCaseSensitive = false;
+  bool FAllNamesMatch = true;
+};
+
+}  // namespace cantrel

@@ -1,0 +1,92 @@
+#include <gtest/gtest.h>
+
+#include "filesearch/WildcardMask.h"
+#include "runtime/Locale.h"
+#include "runtime/Strings.h"
+
+using namespace cantrel;
+
+namespace {
+
+TStringList Masks(std::initializer_list<const char16_t*> Items) {
+  TStringList List;
+  for (const char16_t* Item : Items) List.Add(Item);
+  return List;
+}
+
+String MessageOf(StringView Mask, StringView Text, int Start) {
+  try {
+    MatchWildcardMask(Mask, Text, Start);
+  } catch (const EStringError& Error) {
+    return Error.Message();
+  }
+  return u"no error";
+}
+
+class NameTest : public ::testing::Test {
+protected:
+  void SetUp() override { SetUserLocaleName("en_US"); }
+  void TearDown() override { SetUserLocaleName(""); }
+};
+
+}  // namespace
+
+TEST(WildcardMaskTest, StarsAndQuestionMarksRestartWhereTheyShould) {
+  EXPECT_TRUE(MatchWildcardMask(u"a*b", u"aXbYb"));
+  EXPECT_FALSE(MatchWildcardMask(u"*a?", u"abc"));
+  EXPECT_FALSE(MatchWildcardMask(u"?", u""));
+  EXPECT_TRUE(MatchWildcardMask(u"*.mp3", u"a.b.mp3"));
+  EXPECT_TRUE(MatchWildcardMask(u"*", u""));
+  EXPECT_TRUE(MatchWildcardMask(u"*mp3*", u"xmp3y"));
+  EXPECT_TRUE(MatchWildcardMask(u"a*", u"a"));
+  EXPECT_FALSE(MatchWildcardMask(u"a?", u"a"));
+  EXPECT_TRUE(MatchWildcardMask(u"*?.?", u"ab.c"));
+  EXPECT_FALSE(MatchWildcardMask(u"*.mp3", u"a.MP3"));
+  EXPECT_FALSE(MatchWildcardMask(u"abc", u"abcd"));
+  EXPECT_TRUE(MatchWildcardMask(u"**x", u"yyx"));
+  // Code units, not characters: one "?" per half of a surrogate pair.
+  EXPECT_FALSE(MatchWildcardMask(u"?.mp3", u"\U0001F3B5.mp3"));
+  EXPECT_TRUE(MatchWildcardMask(u"??.mp3", u"\U0001F3B5.mp3"));
+  // Start picks the first position that takes part.
+  EXPECT_TRUE(MatchWildcardMask(u"/rock/*", u"/music/rock/live/", 7));
+  EXPECT_FALSE(MatchWildcardMask(u"/rock/*", u"/music/rock/live/", 1));
+}
+
+TEST(WildcardMaskTest, BlankMaskAndBadStartAreErrors) {
+  EXPECT_EQ(MessageOf(u"", u"abc", 1), u"Search string cannot be blank");
+  EXPECT_EQ(MessageOf(u"a", u"abc", 0), u"Argument out of range");
+  EXPECT_EQ(MessageOf(u"a", u"abc", 4), u"Argument out of range");
+  EXPECT_EQ(MessageOf(u"*", u"abc", 9), u"no error");
+  EXPECT_EQ(MessageOf(u"a", u"", 9), u"no error");
+}
+
+TEST_F(NameTest, ExtensionlessNamesAndCatchAllMasks) {
+  const TFileNameMasks NoExtension(Masks({u"*."}), false);
+  EXPECT_TRUE(NoExtension.Matches(u"README"));
+  EXPECT_FALSE(NoExtension.Matches(u"README.txt"));
+  EXPECT_FALSE(TFileNameMasks(Masks({u"*.txt", u"*.?*"}), false).Matches(u"README"));
+  EXPECT_TRUE(TFileNameMasks(Masks({u"*"}), false).Matches(u"README"));
+
+  const TFileNameMasks WithStarDotStar(Masks({u"*.mp3", u"*.*", u"*.ogg"}), false);
+  EXPECT_TRUE(WithStarDotStar.AllNamesMatch());
+  EXPECT_TRUE(WithStarDotStar.Matches(u"README"));
+  EXPECT_TRUE(TFileNameMasks(Masks({}), false).AllNamesMatch());
+  const TFileNameMasks WithBlank(Masks({u"*.mp3", u""}), false);
+  EXPECT_FALSE(WithBlank.AllNamesMatch());
+  EXPECT_TRUE(WithBlank.Matches(u"notes.txt"));
+}
+
+TEST_F(NameTest, CaseFollowsTheOptionAndTheLocale) {
+  const TStringList Audio = Masks({u"*.aiff", u"*.aifc", u"*.mp3"});
+  EXPECT_TRUE(TFileNameMasks(Audio, false).Matches(u"Song.MP3"));
+  EXPECT_FALSE(TFileNameMasks(Audio, false).Matches(u"Song.mp4"));
+  EXPECT_FALSE(TFileNameMasks(Audio, true).Matches(u"Song.MP3"));
+  EXPECT_TRUE(TFileNameMasks(Audio, true).Matches(u"Song.mp3"));
+
+  EXPECT_TRUE(TFileNameMasks(Masks({u"*STRASSE*"}), false).Matches(u"Hauptstraße.mp3"));
+  EXPECT_TRUE(TFileNameMasks(Masks({u"*.INI"}), false).Matches(u"setup.ini"));
+  SetUserLocaleName("tr_TR");
+  // Turkish upper-cases i to İ, so the dotless I of the mask no longer fits.
+  EXPECT_FALSE(TFileNameMasks(Masks({u"*.INI"}), false).Matches(u"setup.ini"));
+  EXPECT_TRUE(TFileNameMasks(Masks({u"*.ini"}), false).Matches(u"SETUP.İNİ"));
+}
