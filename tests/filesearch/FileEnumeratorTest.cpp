@@ -1,0 +1,403 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "TempDir.h"
+#include "filesearch/FileEnumerator.h"
+#include "runtime/Locale.h"
+#include "runtime/Paths.h"
+#include "runtime/Thread.h"
+
+using namespace cantrel;
+using cantrel::test::TTempDir;
+using TEvents = std::vector<std::string>;
+
+namespace {
+
+// Guards against a hang; no test relies on it for its result.
+constexpr auto Patience = std::chrono::seconds(60);
+
+bool PumpUntil(const std::function<bool()>& Done) {
+  const auto Deadline = std::chrono::steady_clock::now() + Patience;
+  while (!Done()) {
+    if (std::chrono::steady_clock::now() > Deadline) return false;
+    CheckSynchronize(50);
+  }
+  return true;
+}
+
+bool WaitUntil(const std::function<bool()>& Done) {
+  const auto Deadline = std::chrono::steady_clock::now() + Patience;
+  while (!Done()) {
+    if (std::chrono::steady_clock::now() > Deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+// Lets a test create a task without starting it.
+class TTestEnumerator : public TFileEnumerator {
+public:
+  using TFileEnumerator::CreateTask;
+};
+
+class FileEnumeratorTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    SetUserLocaleName("en_US");
+    Enumerator = std::make_unique<TTestEnumerator>();
+    Enumerator->SetOnEnterDirectory([this](const String& Directory) { Record("enter " + Relative(Directory)); });
+    Enumerator->SetOnTerminateTask([this](int ID, bool Aborted) {
+      Record("end " + std::to_string(ID) + (Aborted ? " aborted" : ""));
+      ++Ended;
+    });
+    Enumerator->SetRootDirectory(Root());
+    Enumerator->SetFileMask(u"*.mp3");
+  }
+  void TearDown() override {
+    Enumerator.reset();
+    SetWakeMainThread(nullptr);
+    SetUserLocaleName("");
+  }
+
+  String Root(const char* Name = "R") const { return Dir.Folder() + Utf8ToString(Name); }
+  std::string Relative(const String& Path) const { return StringToUtf8(Path.substr(Dir.Folder().size())); }
+
+  void Record(std::string Event) {
+    EXPECT_TRUE(TThread::IsMainThread());
+    Events.push_back(std::move(Event));
+  }
+
+  TFileHandlerEx FileRecorder() {
+    return [this](const String& Directory, const TSearchRec& FileInfo) {
+      Record("file " + Relative(Directory) + StringToUtf8(FileInfo.Name));
+    };
+  }
+
+  // Runs one search to its end report and answers its reports.
+  TEvents Search() {
+    Events.clear();
+    const int Before = Ended;
+    Enumerator->ForEach(FileRecorder());
+    EXPECT_TRUE(PumpUntil([&] { return Ended > Before && Enumerator->GetRunningTasks() == 0; }));
+    return Events;
+  }
+
+  TTempDir Dir;
+  std::unique_ptr<TTestEnumerator> Enumerator;
+  TEvents Events;
+  int Ended = 0;
+};
+
+}  // namespace
+
+TEST_F(FileEnumeratorTest, ReportsComeDepthFirstInNameOrderInBothModes) {
+  Dir.MakeFile("R/a.mp3", "abc");
+  Dir.MakeFile("R/B.mp3");
+  Dir.MakeFile("R/10.mp3");
+  Dir.MakeFile("R/2.mp3");
+  Dir.MakeFile("R/notes.txt");
+  Dir.MakeFile("R/X/x.mp3");
+  Dir.MakeFile("R/X/deep/z.MP3");
+  Dir.MakeDir("R/Y");
+  Dir.MakeDir("R/b");
+  const TEvents Expected{"enter R/",         "file R/2.mp3",         "file R/10.mp3", "file R/a.mp3",
+                         "file R/B.mp3",     "enter R/b/",           "enter R/X/",    "file R/X/x.mp3",
+                         "enter R/X/deep/", "file R/X/deep/z.MP3", "enter R/Y/"};
+  TEvents First = Search();
+  EXPECT_EQ(First.back(), "end 0");
+  First.pop_back();
+  EXPECT_EQ(First, Expected);
+
+  Enumerator->SetSynchronizationMode(TFileEnumeratorSyncMode::smPerDirectory);
+  TEvents Second = Search();
+  EXPECT_EQ(Second.back(), "end 1");
+  Second.pop_back();
+  EXPECT_EQ(Second, Expected);
+
+  // The entry handed over carries its size and attributes.
+  TSearchRec Found;
+  Enumerator->SetFileMask(u"a.*");
+  Enumerator->ForEach([&](const String& Directory, const TSearchRec& FileInfo) {
+    EXPECT_EQ(Directory, Root() + u"/");
+    Found = FileInfo;
+  });
+  ASSERT_TRUE(PumpUntil([&] { return Enumerator->GetRunningTasks() == 0; }));
+  EXPECT_EQ(Found.Name, u"a.mp3");
+  EXPECT_EQ(Found.Size, 3);
+  EXPECT_EQ(Found.Attr, faArchive);
+}
+
+TEST_F(FileEnumeratorTest, NonRecursiveSearchListsTheRootOnly) {
+  Dir.MakeFile("R/a.mp3");
+  Dir.MakeFile("R/X/x.mp3");
+  Enumerator->SetIncludeSubDirectories(false);
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/a.mp3", "end 0"}));
+}
+
+TEST_F(FileEnumeratorTest, HiddenSystemAndLinkedEntries) {
+  Dir.MakeFile("R/a.mp3");
+  Dir.MakeFile("R/.h.mp3");
+  Dir.MakeFile("R/.hdir/h.mp3");
+  Dir.MakeFile("R/X/x.mp3");
+  const std::string R = Dir.Path() + "R/";
+  ASSERT_EQ(mkfifo((R + "pipe.mp3").c_str(), 0644), 0);
+  ASSERT_EQ(symlink("nowhere", (R + "dead.mp3").c_str()), 0);
+  ASSERT_EQ(symlink("a.mp3", (R + "link.mp3").c_str()), 0);
+  ASSERT_EQ(symlink("X", (R + "ldir").c_str()), 0);
+
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/a.mp3", "file R/link.mp3", "enter R/ldir/", "file R/ldir/x.mp3",
+                               "enter R/X/", "file R/X/x.mp3", "end 0"}));
+
+  Enumerator->SetIncludeSubDirectories(false);
+  Enumerator->SetIncludeHiddenSubDirectories(true);
+  Enumerator->GetAttributeMask().SetHidden(TAttributeInterest::aiIgnored);
+  Enumerator->GetAttributeMask().SetSystem(TAttributeInterest::aiIgnored);
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/.h.mp3", "file R/a.mp3", "file R/dead.mp3", "file R/link.mp3",
+                               "file R/pipe.mp3", "end 1"}));
+
+  Enumerator->SetIncludeSubDirectories(true);
+  Enumerator->GetAttributeMask().SetHidden(TAttributeInterest::aiRequired);
+  Enumerator->GetAttributeMask().SetSystem(TAttributeInterest::aiRejected);
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/.h.mp3", "enter R/.hdir/", "enter R/ldir/", "enter R/X/",
+                               "end 2"}));
+
+  Enumerator->GetAttributeMask().SetHidden(TAttributeInterest::aiRejected);
+  Enumerator->GetAttributeMask().SetReparsePoint(TAttributeInterest::aiRequired);
+  Enumerator->SetSubDirectoryMask(u"/X/");
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/link.mp3", "enter R/X/", "end 3"}));
+}
+
+TEST_F(FileEnumeratorTest, SizeAndLastChangeWindows) {
+  Dir.MakeFile("R/small.mp3", std::string(10, 'x'));
+  Dir.MakeFile("R/under.mp3", std::string(102399, 'x'));
+  Dir.MakeFile("R/exact.mp3", std::string(102400, 'x'));
+  Dir.MakeFile("R/old.mp3", "old");
+  tm Old{};
+  Old.tm_year = 2001 - 1900;
+  Old.tm_mon = 0;
+  Old.tm_mday = 1;
+  Old.tm_hour = 12;
+  Old.tm_isdst = -1;
+  const timespec Times[2] = {{mktime(&Old), 0}, {mktime(&Old), 0}};
+  ASSERT_EQ(utimensat(AT_FDCWD, (Dir.Path() + "R/old.mp3").c_str(), Times, 0), 0);
+  Enumerator->SetIncludeSubDirectories(false);
+
+  Enumerator->SetFileSizeMin(102400);
+  Enumerator->SetFileSizeMax(102399);
+  EXPECT_EQ(Search().size(), 6u);
+  Enumerator->SetOption(TFileSearchOption::fsMinSize, true);
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/exact.mp3", "end 1"}));
+  Enumerator->SetOption(TFileSearchOption::fsMinSize, false);
+  Enumerator->SetOption(TFileSearchOption::fsMaxSize, true);
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/old.mp3", "file R/small.mp3", "file R/under.mp3", "end 2"}));
+  Enumerator->SetOption(TFileSearchOption::fsMaxSize, false);
+
+  Enumerator->SetLastChangeBefore(EncodeDateTime(2001, 1, 1, 12));
+  Enumerator->SetOption(TFileSearchOption::fsLastChangeBefore, true);
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/old.mp3", "end 3"}));
+  Enumerator->SetOption(TFileSearchOption::fsLastChangeBefore, false);
+  Enumerator->SetLastChangeAfter(EncodeDateTime(2001, 1, 1, 12, 0, 1));
+  Enumerator->SetOption(TFileSearchOption::fsLastChangeAfter, true);
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/exact.mp3", "file R/small.mp3", "file R/under.mp3", "end 4"}));
+}
+
+TEST_F(FileEnumeratorTest, StopBeforeTheTaskRuns) {
+  Dir.MakeFile("R/a.mp3");
+  TEnumFileThread* Task = Enumerator->CreateTask();
+  Task->SetFileHandlerEx(FileRecorder());
+  EXPECT_EQ(Task->ID(), 0);
+  EXPECT_EQ(Enumerator->GetRunningTasks(), 1);
+  Enumerator->StopTask(7);
+  Enumerator->StopTask(0);
+  Task->Start();
+  ASSERT_TRUE(PumpUntil([&] { return Enumerator->GetRunningTasks() == 0; }));
+  EXPECT_EQ(Events, TEvents{"end 0 aborted"});
+}
+
+TEST_F(FileEnumeratorTest, StopAllTasksWithAndWithoutEndReport) {
+  Dir.MakeFile("R/a.mp3");
+  Dir.MakeFile("R/X/x.mp3");
+  Enumerator->SetOnEnterDirectory([this](const String& Directory) {
+    Record("enter " + Relative(Directory));
+    Enumerator->StopAllTasks(false);
+  });
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "end 0 aborted"}));
+
+  Enumerator->SetSynchronizationMode(TFileEnumeratorSyncMode::smPerDirectory);
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "end 1 aborted"}));
+
+  Enumerator->SetOnEnterDirectory([this](const String& Directory) {
+    Record("enter " + Relative(Directory));
+    Enumerator->StopAllTasks(true);
+  });
+  Events.clear();
+  Enumerator->ForEach(FileRecorder());
+  ASSERT_TRUE(PumpUntil([&] { return Enumerator->GetRunningTasks() == 0; }));
+  EXPECT_EQ(Events, TEvents{"enter R/"});
+}
+
+TEST_F(FileEnumeratorTest, AnErrorOfAHandlerEndsTheTask) {
+  Dir.MakeFile("R/a.mp3");
+  Dir.MakeFile("R/b.mp3");
+  Dir.MakeFile("R/X/x.mp3");
+  Events.clear();
+  Enumerator->ForEach([this](const String&, const TSearchRec& FileInfo) {
+    Record("file " + StringToUtf8(FileInfo.Name));
+    throw EListError(String(u"handler failed"));
+  });
+  ASSERT_TRUE(PumpUntil([&] { return Enumerator->GetRunningTasks() == 0; }));
+  EXPECT_EQ(Events, (TEvents{"enter R/", "file a.mp3", "end 0"}));
+
+  Enumerator->SetSynchronizationMode(TFileEnumeratorSyncMode::smPerDirectory);
+  Enumerator->SetOnEnterDirectory([this](const String& Directory) {
+    Record("enter " + Relative(Directory));
+    throw EListError(String(u"enter failed"));
+  });
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "end 1"}));
+}
+
+TEST_F(FileEnumeratorTest, TwoRootsAndAStopDuringTheFirst) {
+  Dir.MakeFile("R1/a.mp3");
+  Dir.MakeFile("R1/X/x.mp3");
+  Dir.MakeFile("R2/b.mp3");
+  Dir.MakeFile("R2/Y/y.mp3");
+  TStringList Roots;
+  Roots.Add(Root("R1"));
+  Roots.Add(Root("R2"));
+  Enumerator->SetRootDirectories(Roots);
+  EXPECT_EQ(Search(), (TEvents{"enter R1/", "file R1/a.mp3", "enter R1/X/", "file R1/X/x.mp3", "enter R2/",
+                               "file R2/b.mp3", "enter R2/Y/", "file R2/Y/y.mp3", "end 0"}));
+
+  Enumerator->SetOnEnterDirectory([this](const String& Directory) {
+    Record("enter " + Relative(Directory));
+    Enumerator->StopTask(1);
+  });
+  EXPECT_EQ(Search(), (TEvents{"enter R1/", "enter R2/", "end 1 aborted"}));
+}
+
+TEST_F(FileEnumeratorTest, MissingRootIsEnteredAndEndsNormally) {
+  Enumerator->SetRootDirectory(Root("missing"));
+  EXPECT_EQ(Search(), (TEvents{"enter missing/", "end 0"}));
+  Enumerator->SetIncludeSubDirectories(false);
+  EXPECT_EQ(Search(), (TEvents{"enter missing/", "end 1"}));
+}
+
+TEST_F(FileEnumeratorTest, LinksBackUpTheTreeAreNotWalkedAgain) {
+  Dir.MakeFile("R/a.mp3");
+  Dir.MakeFile("R/sub/b.mp3");
+  ASSERT_EQ(symlink("..", (Dir.Path() + "R/sub/loop").c_str()), 0);
+  ASSERT_EQ(symlink(".", (Dir.Path() + "R/sub/self").c_str()), 0);
+  ASSERT_EQ(symlink("sub", (Dir.Path() + "R/other").c_str()), 0);
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/a.mp3", "enter R/other/", "file R/other/b.mp3", "enter R/sub/",
+                               "file R/sub/b.mp3", "end 0"}));
+}
+
+TEST_F(FileEnumeratorTest, NamesThatAreNotUtf8AreKeptByteForByte) {
+  Dir.MakeFile("R/\xff\xfe.mp3", "1");
+  Dir.MakeFile("R/d\xe9/x\x80y.mp3", "2");
+  std::vector<String> Paths;
+  Enumerator->ForEach([&](const String& FileName) { Paths.push_back(FileName); });
+  ASSERT_TRUE(PumpUntil([&] { return Enumerator->GetRunningTasks() == 0; }));
+  ASSERT_EQ(Paths.size(), 2u);
+  std::vector<std::string> Bytes;
+  for (const String& Path : Paths) Bytes.push_back(test::ReadFileBytes(SystemFileName(Path)));
+  std::sort(Bytes.begin(), Bytes.end());
+  EXPECT_EQ(Bytes, (std::vector<std::string>{"1", "2"}));
+  EXPECT_EQ(SystemFileName(Paths[0]).substr(Dir.Path().size()) + SystemFileName(Paths[1]).substr(Dir.Path().size()),
+            std::string("R/\xff\xfe.mp3") + "R/d\xe9/x\x80y.mp3");
+}
+
+TEST_F(FileEnumeratorTest, EntriesRemovedDuringTheWalkAreSkippedQuietly) {
+  Dir.MakeFile("R/a.mp3");
+  Dir.MakeFile("R/c.mp3");
+  Dir.MakeFile("R/gone/g.mp3");
+  Dir.MakeFile("R/later/z.mp3");
+  Enumerator->SetOnEnterDirectory([this](const String& Directory) {
+    Record("enter " + Relative(Directory));
+    if (Relative(Directory) != "R/") return;
+    std::filesystem::remove_all(Dir.Path() + "R/gone");
+    std::filesystem::remove(Dir.Path() + "R/c.mp3");
+  });
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/a.mp3", "enter R/gone/", "enter R/later/", "file R/later/z.mp3",
+                               "end 0"}));
+}
+
+TEST_F(FileEnumeratorTest, FillListUsesTheOptionsOfItsStart) {
+  Dir.MakeFile("R/b.mp3");
+  Dir.MakeFile("R/a.mp3");
+  Dir.MakeFile("R/a.txt");
+  TStringList List;
+  EXPECT_EQ(Enumerator->FillList(List), 0);
+  EXPECT_EQ(List.UpdateCount(), 0);
+  Enumerator->SetFileMask(u"*.txt");
+  ASSERT_TRUE(PumpUntil([&] { return Enumerator->GetRunningTasks() == 0; }));
+  ASSERT_EQ(List.Count(), 2);
+  EXPECT_EQ(List[0], Root() + u"/a.mp3");
+  EXPECT_EQ(List[1], Root() + u"/b.mp3");
+}
+
+TEST_F(FileEnumeratorTest, NoReportAfterTheEnumeratorIsGoneEvenForAWaitingTask) {
+  Dir.MakeFile("R/a.mp3");
+  Dir.MakeFile("R/X/x.mp3");
+  std::atomic<bool> Waiting{false};
+  SetWakeMainThread([&] { Waiting = true; });
+  auto Alive = std::make_shared<int>(0);
+  const std::weak_ptr<int> Watch = Alive;
+  Enumerator->ForEach([this, Alive](const String&, const TSearchRec&) { Record("file"); });
+  Enumerator->ForEach([this, Alive](const String&, const TSearchRec&) { Record("file"); });
+  Alive.reset();
+  ASSERT_TRUE(WaitUntil([&] { return Waiting.load(); }));
+  Enumerator.reset();
+  // Both workers end and free themselves while the main thread runs nothing.
+  ASSERT_TRUE(WaitUntil([&] { return Watch.expired(); }));
+  EXPECT_FALSE(CheckSynchronize(20));
+  EXPECT_TRUE(Events.empty());
+}
+
+TEST_F(FileEnumeratorTest, AHandlerMayFreeTheEnumerator) {
+  Dir.MakeFile("R/a.mp3");
+  Dir.MakeFile("R/X/x.mp3");
+  for (const auto Mode : {TFileEnumeratorSyncMode::smPerFile, TFileEnumeratorSyncMode::smPerDirectory}) {
+    Events.clear();
+    auto Alive = std::make_shared<int>(0);
+    const std::weak_ptr<int> Watch = Alive;
+    Enumerator = std::make_unique<TTestEnumerator>();
+    Enumerator->SetRootDirectory(Root());
+    Enumerator->SetSynchronizationMode(Mode);
+    Enumerator->SetOnEnterDirectory([this](const String& Directory) {
+      Record("enter " + Relative(Directory));
+      Enumerator.reset();
+    });
+    Enumerator->SetOnTerminateTask([this](int, bool) { Record("end"); });
+    Enumerator->ForEach([this, Alive](const String&, const TSearchRec&) { Record("file"); });
+    Alive.reset();
+    ASSERT_TRUE(PumpUntil([&] { return Watch.expired(); }));
+    EXPECT_FALSE(CheckSynchronize(20));
+    EXPECT_EQ(Events, TEvents{"enter R/"});
+  }
+
+  // The end report may free it too.
+  Enumerator = std::make_unique<TTestEnumerator>();
+  Enumerator->SetRootDirectory(Root());
+  Enumerator->SetOnTerminateTask([this](int ID, bool) {
+    Record("end " + std::to_string(ID));
+    Enumerator.reset();
+  });
+  Events.clear();
+  Enumerator->ForEach(FileRecorder());
+  ASSERT_TRUE(PumpUntil([&] { return !Enumerator; }));
+  EXPECT_EQ(Events, (TEvents{"file R/a.mp3", "file R/X/x.mp3", "end 0"}));
+}

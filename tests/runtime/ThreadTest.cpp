@@ -1,0 +1,191 @@
+#include <gtest/gtest.h>
+
+#include <pthread.h>
+#include <sched.h>
+
+#include <atomic>
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <thread>
+
+#include "runtime/Thread.h"
+
+using namespace cantrel;
+
+namespace {
+
+// Guards against a hang; no test relies on it for its result.
+constexpr auto Patience = std::chrono::seconds(60);
+
+// Pumps the hand-over until Done holds.
+bool PumpUntil(const std::function<bool()>& Done) {
+  const auto Deadline = std::chrono::steady_clock::now() + Patience;
+  while (!Done()) {
+    if (std::chrono::steady_clock::now() > Deadline) return false;
+    CheckSynchronize(50);
+  }
+  return true;
+}
+
+// Waits without pumping.
+bool WaitUntil(const std::function<bool()>& Done) {
+  const auto Deadline = std::chrono::steady_clock::now() + Patience;
+  while (!Done()) {
+    if (std::chrono::steady_clock::now() > Deadline) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+class TLambdaThread : public TThread {
+public:
+  explicit TLambdaThread(std::function<void(TLambdaThread&)> Body) : FBody(std::move(Body)) {}
+  ~TLambdaThread() override {
+    if (!FreeOnTerminate()) WaitFor();
+    if (Destroyed) Destroyed->store(true);
+  }
+
+  using TThread::Synchronize;
+  std::atomic<bool>* Destroyed = nullptr;
+
+protected:
+  void Execute() override { FBody(*this); }
+
+private:
+  std::function<void(TLambdaThread&)> FBody;
+};
+
+class ThreadTest : public ::testing::Test {
+protected:
+  void TearDown() override { SetWakeMainThread(nullptr); }
+};
+
+}  // namespace
+
+TEST_F(ThreadTest, SynchronizeRunsOnTheMainThreadAndWaitsForIt) {
+  const pthread_t Main = pthread_self();
+  bool RanOnMain = false;
+  int Steps = 0;
+  bool SawStep = false;
+  int Policy = -1;
+  TLambdaThread Thread([&](TLambdaThread& Self) {
+    sched_param Param;
+    pthread_getschedparam(pthread_self(), &Policy, &Param);
+    Self.Synchronize([&] {
+      RanOnMain = pthread_equal(pthread_self(), Main);
+      ++Steps;
+    });
+    // The call has run by the time Synchronize returns.
+    SawStep = Steps == 1;
+  });
+  Thread.SetPriority(TThreadPriority::tpIdle);
+  EXPECT_FALSE(Thread.Started());
+  Thread.Start();
+  EXPECT_THROW(Thread.Start(), EThread);
+  Thread.WaitFor();
+  EXPECT_TRUE(Thread.Finished());
+  EXPECT_TRUE(RanOnMain);
+  EXPECT_TRUE(SawStep);
+  EXPECT_EQ(Policy, SCHED_IDLE);
+
+  // On the main thread the call runs at once.
+  bool Direct = false;
+  TThread::Synchronize(nullptr, [&] { Direct = true; });
+  EXPECT_TRUE(Direct);
+  EXPECT_FALSE(CheckSynchronize());
+}
+
+TEST_F(ThreadTest, ErrorsOfTheCallAreRaisedInTheWorker) {
+  String Caught;
+  TLambdaThread Thread([&](TLambdaThread& Self) {
+    try {
+      Self.Synchronize([] { throw EConvertError(String(u"bad value")); });
+    } catch (const EConvertError& Error) {
+      Caught = Error.Message();
+    }
+    Self.Synchronize([] { throw EListError(String(u"kept")); });
+  });
+  Thread.Start();
+  Thread.WaitFor();
+  EXPECT_EQ(Caught, u"bad value");
+  ASSERT_TRUE(Thread.FatalException());
+  try {
+    std::rethrow_exception(Thread.FatalException());
+  } catch (const EListError& Error) {
+    EXPECT_EQ(Error.Message(), u"kept");
+  }
+}
+
+TEST_F(ThreadTest, StopFlagEndNotificationAndSelfFreeing) {
+  std::atomic<bool> Destroyed{false};
+  std::atomic<bool> Running{false};
+  bool EndedOnMain = false;
+  bool SawStop = false;
+  auto* Thread = new TLambdaThread([&](TLambdaThread& Self) {
+    Running = true;
+    while (!Self.Terminated()) std::this_thread::yield();
+    SawStop = true;
+  });
+  Thread->Destroyed = &Destroyed;
+  Thread->SetFreeOnTerminate(true);
+  Thread->OnTerminate = [&](TThread& Sender) {
+    EndedOnMain = TThread::IsMainThread();
+    EXPECT_EQ(&Sender, Thread);
+  };
+  Thread->Start();
+  ASSERT_TRUE(WaitUntil([&] { return Running.load(); }));
+  Thread->Terminate();
+  ASSERT_TRUE(PumpUntil([&] { return Destroyed.load(); }));
+  EXPECT_TRUE(SawStop);
+  EXPECT_TRUE(EndedOnMain);
+}
+
+TEST_F(ThreadTest, WakeHookAnnouncesWaitingCalls) {
+  std::atomic<int> Wakes{0};
+  SetWakeMainThread([&] { ++Wakes; });
+  std::atomic<bool> Ran{false};
+  TLambdaThread Thread([&](TLambdaThread& Self) { Self.Synchronize([&] { Ran = true; }); });
+  Thread.Start();
+  ASSERT_TRUE(WaitUntil([&] { return Wakes.load() == 1; }));
+  EXPECT_FALSE(Ran.load());
+  EXPECT_TRUE(CheckSynchronize(0));
+  EXPECT_TRUE(Ran.load());
+  Thread.WaitFor();
+
+  // Only the main thread may run the calls.
+  bool Refused = false;
+  std::thread Other([&] {
+    try {
+      CheckSynchronize();
+    } catch (const EThread&) {
+      Refused = true;
+    }
+  });
+  Other.join();
+  EXPECT_TRUE(Refused);
+}
+
+TEST_F(ThreadTest, CancelledHandOverReleasesTheWorkerWithoutRunningAnything) {
+  std::atomic<bool> Waiting{false};
+  SetWakeMainThread([&] { Waiting = true; });
+  std::atomic<bool> Destroyed{false};
+  std::atomic<int> CallsRun{0};
+  std::atomic<bool> Returned{false};
+  auto* Thread = new TLambdaThread([&](TLambdaThread& Self) {
+    Self.Synchronize([&] { ++CallsRun; });
+    Returned = true;
+    Self.Synchronize([&] { ++CallsRun; });
+  });
+  Thread->Destroyed = &Destroyed;
+  Thread->SetFreeOnTerminate(true);
+  Thread->OnTerminate = [&](TThread&) { ++CallsRun; };
+  Thread->Start();
+  ASSERT_TRUE(WaitUntil([&] { return Waiting.load(); }));
+  Thread->CancelSynchronize();
+  // The worker ends and frees itself while the main thread runs nothing.
+  ASSERT_TRUE(WaitUntil([&] { return Destroyed.load(); }));
+  EXPECT_TRUE(Returned.load());
+  EXPECT_FALSE(CheckSynchronize(20));
+  EXPECT_EQ(CallsRun.load(), 0);
+}
