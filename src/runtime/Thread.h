@@ -16,6 +16,9 @@ enum class TThreadPriority : std::uint8_t { tpIdle, tpNormal };
 // A worker thread. It is created suspended and runs Execute once started.
 // The main thread is the one that runs main(); it alone runs the calls that
 // workers hand over with Synchronize, whenever it calls CheckSynchronize.
+// A thread that frees itself is deleted on its own thread. One that does not
+// is waited for by its owner; a derived class whose Execute uses its own
+// members waits in its own destructor, before they go.
 class TThread {
 public:
   using TThreadNotify = std::function<void(TThread& Sender)>;

@@ -2,6 +2,7 @@
 
 #include "filesearch/WildcardMask.h"
 #include "runtime/Locale.h"
+#include "runtime/ResourceStrings.h"
 #include "runtime/Strings.h"
 
 using namespace cantrel;
@@ -58,6 +59,8 @@ TEST(WildcardMaskTest, BlankMaskAndBadStartAreErrors) {
   EXPECT_EQ(MessageOf(u"a", u"abc", 4), u"Argument out of range");
   EXPECT_EQ(MessageOf(u"*", u"abc", 9), u"no error");
   EXPECT_EQ(MessageOf(u"a", u"", 9), u"no error");
+  // The layer's texts are found by identifier too, for translation.
+  EXPECT_EQ(FindStringResource(64000), u"Search string cannot be blank");
 }
 
 TEST_F(NameTest, ExtensionlessNamesAndCatchAllMasks) {
