@@ -43,6 +43,7 @@ CANTREL_EXCEPTION(EFCreateError, EFileStreamError);
 CANTREL_EXCEPTION(EFOpenError, EFileStreamError);
 CANTREL_EXCEPTION(EReadError, EFileStreamError);
 CANTREL_EXCEPTION(EWriteError, EFileStreamError);
+CANTREL_EXCEPTION(EIniFileException, Exception);
 
 // The system's text for an errno value.
 String SysErrorMessage(int ErrorCode);

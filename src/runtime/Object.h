@@ -89,10 +89,10 @@ protected:
 };
 
 // Property builders for class descriptors.
-template <class T>
-TPropInfo StringProperty(String Name, String (T::*Get)() const, void (T::*Set)(const String&) = nullptr) {
+template <class T, class R>
+TPropInfo StringProperty(String Name, R (T::*Get)() const, void (T::*Set)(const String&) = nullptr) {
   TPropInfo Info{std::move(Name), TTypeKind::tkUString,
-                 [Get](const TObject& Object) { return TPropValue((static_cast<const T&>(Object).*Get)()); },
+                 [Get](const TObject& Object) { return TPropValue(String((static_cast<const T&>(Object).*Get)())); },
                  nullptr};
   if (Set)
     Info.Setter = [Set](TObject& Object, const TPropValue& Value) {

@@ -1,0 +1,29 @@
+#include "app/FilterTexts.h"
+
+namespace cantrel {
+
+const std::array<StringView, 9> AudioFilterTexts = {
+    u"Supported Audio Files (*.aiff;*.aifc;*.mp3;*.mp2;*.ogg;*.flac;*.it;*.xm;*.s3m;*.mod;*.spx;*.wma;*.wav)",
+    u"AIFF Files (*.aiff;*.aifc)",
+    u"MP3 Files (*.mp3;*.mp2)",
+    u"Ogg Vorbis Files (*.ogg)",
+    u"FLAC Files (*.flac)",
+    u"Mod Files (*.it;*.xm;*.s3m;*.mod)",
+    u"Speex Files (*.spx)",
+    u"WMA Files (*.wma)",
+    u"WAV Files (*.wav)",
+};
+
+const StringView DefaultVideoFilterText =
+    u"Supported Video File (*.3gp;*.avi;*.dat;*.divx;*.dvr-ms;*.flv;*.m1v;*.m2v;*.m4a;*.m4p;*.m4v;*.mov;*.mp4v;"
+    u"*.mpe;*.mpeg;*.mpg;*.ogg;*.rm;*.rmvb;*.swf;*.ts;*.vob;*.wmv;*.mkv)";
+
+String MasksOfFilter(StringView FilterText) {
+  const auto Open = FilterText.find(u'(');
+  if (Open == StringView::npos) return String(FilterText);
+  String Masks(FilterText.substr(Open + 1));
+  if (!Masks.empty()) Masks.pop_back();
+  return Masks;
+}
+
+}  // namespace cantrel

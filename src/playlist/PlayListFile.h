@@ -1,0 +1,108 @@
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "runtime/Object.h"
+#include "runtime/Strings.h"
+
+namespace cantrel {
+
+// The output formats, in the order of the window's format box.
+enum TPlayListFileFoamat : std::uint8_t { plM3U, plM3U8, plXSPF, plWPL, plPLS, plASX };
+
+class TPlayListWriter;
+
+// One folder of the tree that playlists are built from: the names of its
+// media files and one child node per sub-folder. It also writes the
+// playlists, children first, each listing its own folder and all below.
+class TPlayListFile : public TPersistent {
+  CANTREL_DECLARE_CLASS();
+
+public:
+  TPlayListFile();
+  ~TPlayListFile() override;
+  TPlayListFile(const TPlayListFile&) = delete;
+  TPlayListFile& operator=(const TPlayListFile&) = delete;
+
+  // Adds a name at its sorted place; a name already held exactly is ignored.
+  void Add(const String& Value);
+  // Items keeps itself sorted and refuses a place chosen by the caller, so
+  // this leaves the node as it is.
+  void Add(int Index, const String& Value);
+  TPlayListFile* AddChild();
+  // Takes ownership of Value. A node that already has a parent, or that
+  // would make a cycle, is refused and the present Current is answered.
+  TPlayListFile* AddChild(TPlayListFile* Value);
+  TPlayListFile* AddChild(int Index, TPlayListFile* Value);
+  void Delete(int Index);
+  void Clear();
+  void Sort();
+  void Up();
+  TPlayListFile* Last() const;
+
+  void makePlayList(const String& aName, bool Recursion, bool UTF8);
+  void makePlayList_m3u(const String& aName, bool Recursion, bool UTF8);
+  void makePlayList_xspf(const String& aName, bool Recursion, bool UTF8);
+  void makePlayList_wpl(const String& aName, bool Recursion, bool UTF8);
+  void makePlayList_pls(const String& aName, bool Recursion, bool UTF8);
+  void makePlayList_asx(const String& aName, bool Recursion, bool UTF8);
+
+  TPlayListFile* Parent() const { return GetParent(); }
+  int Count() const { return GetCount(); }
+  const String& Name() const { return FName; }
+  void SetName(const String& Value) { FName = Value; }
+  const String& Path() const { return FPath; }
+  void SetPath(const String& Value) { FPath = Value; }
+  TStringList& Items() const { return *FLines; }
+  void SetItems(const TStrings& Value) { FLines->Assign(Value); }
+  int SubCount() const { return FSubCount; }
+  int SubIndex() const { return FSubIndex; }
+  void SetSubIndex(int Value) { FSubIndex = Value; }
+  bool UTF8() const { return FUTF8; }
+  void SetUTF8(bool Value) { FUTF8 = Value; }
+  bool UTF8BOM() const { return FUTF8BOM; }
+  void SetUTF8BOM(bool Value) { FUTF8BOM = Value; }
+  bool Recursion() const { return FRecursion; }
+  void SetRecursion(bool Value) { FRecursion = Value; }
+  TPlayListFileFoamat Format() const { return FFormat; }
+  void SetFormat(TPlayListFileFoamat Value) { FFormat = Value; }
+  TPlayListFile* Current() const { return FCurrent; }
+  void SetCurrent(TPlayListFile* Value) { FCurrent = Value; }
+
+  // The lines of the playlist this node wrote last.
+  const TStringList& ListAll() const { return *FListAll; }
+  // The child nodes in the order they were added.
+  int ChildCount() const { return static_cast<int>(FItems.size()); }
+  TPlayListFile* Child(int Index) const;
+
+private:
+  int GetCount() const;
+  TStringList* ItemsObject() const { return FLines.get(); }
+  TPlayListFile* GetParent() const { return FParent; }
+  // The playlist's file name for this node, without folder part.
+  String makeFileName(const String& aName) const;
+  TPlayListFile* InsertChild(std::size_t Index, std::unique_ptr<TPlayListFile> Child, bool Appending);
+  bool IsSelfOrAncestor(const TPlayListFile* Node) const;
+  void WritePlayList(const TPlayListWriter& Writer, const String& aName, bool Recursion);
+  void RemoveTrailingEmptyLines();
+
+  bool FUTF8 = false;
+  bool FUTF8BOM = false;
+  bool FRecursion = false;
+  TPlayListFileFoamat FFormat = plM3U;
+  std::intptr_t FNodeID;
+  int FCount = 0;
+  String FName;
+  String FPath;
+  TPlayListFile* FParent = nullptr;
+  std::unique_ptr<TStringList> FLines;
+  std::vector<std::unique_ptr<TPlayListFile>> FItems;
+  std::unique_ptr<TStringList> FListAll;
+  TPlayListFile* FCurrent;
+  int FSubCount = 0;
+  int FSubIndex = 0;
+};
+
+}  // namespace cantrel

@@ -1,0 +1,107 @@
+#include <gtest/gtest.h>
+
+#include "TreeBuilder.h"
+#include "runtime/Locale.h"
+
+using namespace cantrel;
+using namespace cantrel::test;
+
+namespace {
+
+class PlayListM3UTest : public ::testing::Test {
+protected:
+  void SetUp() override { SetUserLocaleName("en_US"); }
+  void TearDown() override { SetUserLocaleName(""); }
+
+  std::string Read(const std::string& Relative) const { return ReadFileBytes(Dir.Path() + Relative); }
+
+  TTempDir Dir;
+  TPlayListFile Root;
+};
+
+}  // namespace
+
+TEST_F(PlayListM3UTest, WorkedExampleChildrenFirstWithRelativePaths) {
+  FillFolder(Root, Dir, "", {"a.mp3", "b.mp3"});
+  TPlayListFile& Rock = AddFolder(Root, Dir, "Rock", {"c.mp3"});
+  AddFolder(Rock, Dir, "Rock/Live", {"d.mp3"});
+  Root.makePlayList(u"playall.m3u", true, false);
+
+  EXPECT_EQ(Read("Rock/Live/playall.m3u"), CrLfLines({"#EXTM3U", "", "d.mp3"}));
+  EXPECT_EQ(Read("Rock/playall.m3u"), CrLfLines({"#EXTM3U", "", "c.mp3", "", "Live/d.mp3"}));
+  EXPECT_EQ(Read("playall.m3u"), "#EXTM3U\r\n\r\na.mp3\r\nb.mp3\r\n\r\nRock/c.mp3\r\n\r\nRock/Live/d.mp3\r\n");
+  EXPECT_EQ(Rock.Format(), plM3U);
+}
+
+TEST_F(PlayListM3UTest, TrailingTidyRemovesAtMostTwoEmptyLines) {
+  FillFolder(Root, Dir, "", {});
+  Root.makePlayList(u"empty.m3u", true, false);
+  EXPECT_EQ(Read("empty.m3u"), "#EXTM3U\r\n");
+
+  TPlayListFile Flat;
+  FillFolder(Flat, Dir, "", {"x.mp3", "y.mp3"});
+  AddFolder(Flat, Dir, "Ignored", {"z.mp3"});
+  Flat.makePlayList(u"flat.m3u", false, false);
+  EXPECT_EQ(Read("flat.m3u"), CrLfLines({"#EXTM3U", "", "x.mp3", "y.mp3"}));
+  EXPECT_FALSE(FileExistsAt(Dir.Path() + "Ignored/flat.m3u"));
+
+  TPlayListFile Two;
+  FillFolder(Two, Dir, "", {"x.mp3"});
+  AddFolder(Two, Dir, "E1", {});
+  AddFolder(Two, Dir, "E2", {});
+  Two.makePlayList(u"two.m3u", true, false);
+  EXPECT_EQ(Read("two.m3u"), CrLfLines({"#EXTM3U", "", "x.mp3", ""}));
+  EXPECT_EQ(Read("E1/two.m3u"), "#EXTM3U\r\n") << "an empty folder still gets its playlist";
+}
+
+TEST_F(PlayListM3UTest, ByteOrderMarkOnlyForM3U8WhenAsked) {
+  FillFolder(Root, Dir, "", {"ä.mp3"});
+  AddFolder(Root, Dir, "Sub", {"ö.mp3"});
+  Root.SetFormat(plM3U8);
+  Root.SetUTF8BOM(true);
+  Root.makePlayList(u"list", true, true);
+  EXPECT_EQ(Read("list.m3u8"), "\xEF\xBB\xBF" + CrLfLines({"#EXTM3U", "", "\xC3\xA4.mp3", "", "Sub/\xC3\xB6.mp3"}));
+  EXPECT_EQ(Read("Sub/list.m3u8"), "\xEF\xBB\xBF" + CrLfLines({"#EXTM3U", "", "\xC3\xB6.mp3"}));
+
+  Root.SetUTF8BOM(false);
+  Root.makePlayList(u"list", true, true);
+  EXPECT_EQ(Read("Sub/list.m3u8"), CrLfLines({"#EXTM3U", "", "\xC3\xB6.mp3"}));
+
+  Root.SetFormat(plM3U);
+  Root.SetUTF8BOM(true);
+  Root.makePlayList(u"list", true, true);
+  EXPECT_EQ(Read("list.m3u"), CrLfLines({"#EXTM3U", "", "\xE4.mp3", "", "Sub/\xF6.mp3"}));
+}
+
+TEST_F(PlayListM3UTest, AnsiCodePageSubstitutesAndKeepsNamesUnescaped) {
+  FillFolder(Root, Dir, "", {"A & B 東.mp3", "Łódź.mp3"});
+  Root.makePlayList(u"cp.m3u", false, false);
+  EXPECT_EQ(Read("cp.m3u"), CrLfLines({"#EXTM3U", "", "A & B ?.mp3", "?\xF3" "d?.mp3"}));
+
+  SetUserLocaleName("pl_PL");
+  Root.makePlayList(u"cp.m3u", false, false);
+  EXPECT_EQ(Read("cp.m3u"), CrLfLines({"#EXTM3U", "", "A & B ?.mp3", "\xA3\xF3" "d\x9F.mp3"}));
+}
+
+TEST_F(PlayListM3UTest, NamesThatPlayersWouldSkipStayReachable) {
+  FillFolder(Root, Dir, "", {"#1 Intro.mp3"});
+  TPlayListFile& Rock = AddFolder(Root, Dir, "Rock", {" lead.mp3", "#5 Intro.mp3", "c.mp3"});
+  Root.SetFormat(plM3U8);
+  Root.makePlayList(u"p.m3u", true, false);
+  EXPECT_EQ(Read("Rock/p.m3u8"), CrLfLines({"#EXTM3U", "", "./ lead.mp3", "./#5 Intro.mp3", "c.mp3"}));
+  EXPECT_EQ(Read("p.m3u8"), CrLfLines({"#EXTM3U", "", "./#1 Intro.mp3", "", "Rock/./ lead.mp3",
+                                      "Rock/./#5 Intro.mp3", "Rock/c.mp3"}));
+  EXPECT_EQ(Rock.Format(), plM3U8);
+  EXPECT_TRUE(Rock.UTF8());
+}
+
+TEST_F(PlayListM3UTest, UndecodableNamesAreWrittenByteForByte) {
+  Dir.MakeFile("caf\xE9.mp3");
+  Root.SetPath(Dir.Folder());
+  Root.Add(Utf8ToString("caf\xE9.mp3"));
+  Root.makePlayList(u"raw.m3u", false, true);
+  EXPECT_EQ(Read("raw.m3u"), CrLfLines({"#EXTM3U", "", "caf\xE9.mp3"}));
+  Root.SetFormat(plM3U8);
+  Root.makePlayList(u"raw.m3u", false, true);
+  EXPECT_EQ(Read("raw.m3u8"), CrLfLines({"#EXTM3U", "", "caf\xE9.mp3"}));
+}

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "TreeBuilder.h"
+#include "runtime/Exceptions.h"
+#include "runtime/Locale.h"
+
+using namespace cantrel;
+using namespace cantrel::test;
+
+namespace {
+
+class PlayListOutputTest : public ::testing::Test {
+protected:
+  void SetUp() override { SetUserLocaleName("en_US"); }
+  void TearDown() override { SetUserLocaleName(""); }
+
+  bool Exists(const std::string& Relative) const { return FileExistsAt(Dir.Path() + Relative); }
+
+  TTempDir Dir;
+};
+
+}  // namespace
+
+TEST_F(PlayListOutputTest, TemplateNamesTheFileAndFormatForcesTheExtension) {
+  const struct {
+    std::string_view Folder;
+    TPlayListFileFoamat Format;
+    const char16_t* Template;
+    std::string Expected;
+  } Cases[] = {
+      {"Jazz", plXSPF, u"%ALBUM%.m3u", "Jazz/Jazz.xspf"},
+      {"Best.Of", plM3U, u"%album%", "Best.Of/Best.m3u"},
+      {"L", plM3U8, u"list", "L/list.m3u8"},
+      {"A", plASX, u"a.b.c", "A/a.b.asx"},
+      {"W", plWPL, u"playall.m3u", "W/playall.wpl"},
+      {"P", plPLS, u"%album%-%Album%.m3u", "P/P-P.pls"},
+      {"X", static_cast<TPlayListFileFoamat>(9), u"odd.xspf", "X/odd.m3u"},
+  };
+  for (const auto& Case : Cases) {
+    TPlayListFile Node;
+    FillFolder(Node, Dir, Case.Folder, {"t.mp3"});
+    Node.SetFormat(Case.Format);
+    Node.makePlayList(Case.Template, false, false);
+    EXPECT_TRUE(Exists(Case.Expected)) << Case.Expected;
+  }
+}
+
+TEST_F(PlayListOutputTest, EmptyPathWritesIntoTheCurrentFolder) {
+  char Previous[4096];
+  ASSERT_NE(getcwd(Previous, sizeof Previous), nullptr);
+  ASSERT_EQ(chdir(Dir.Path().c_str()), 0);
+  TPlayListFile Root;
+  Root.makePlayList(u"%album%.m3u", true, false);
+  EXPECT_EQ(ReadFileBytes(Dir.Path() + ".m3u"), "#EXTM3U\r\n");
+  ASSERT_EQ(chdir(Previous), 0);
+}
+
+TEST_F(PlayListOutputTest, EverySubFolderGetsTheSameFormat) {
+  TPlayListFile Root;
+  FillFolder(Root, Dir, "", {"a.mp3"});
+  AddFolder(Root, Dir, "Sub", {"b.mp3"});
+  for (TPlayListFileFoamat Format : {plWPL, plPLS, plXSPF, plASX, plM3U8}) {
+    Root.SetFormat(Format);
+    Root.makePlayList(u"playall.m3u", true, false);
+    EXPECT_EQ(Root.Child(0)->Format(), Format);
+  }
+  for (const char* Name : {"playall.wpl", "playall.pls", "playall.xspf", "playall.asx", "playall.m3u8"}) {
+    EXPECT_TRUE(Exists(Name)) << Name;
+    EXPECT_TRUE(Exists(std::string("Sub/") + Name)) << Name;
+  }
+  EXPECT_FALSE(Exists("Sub/playall.m3u"));
+}
+
+TEST_F(PlayListOutputTest, AFailureStopsTheRunAndKeepsWhatWasWritten) {
+  TPlayListFile Root;
+  FillFolder(Root, Dir, "", {"a.mp3"});
+  AddFolder(Root, Dir, "A", {"x.mp3"});
+  TPlayListFile& Missing = AddFolder(Root, Dir, "B", {"y.mp3"});
+  AddFolder(Root, Dir, "C", {"z.mp3"});
+  Dir.MakeFile("playall.m3u", "old root playlist");
+  Missing.SetPath(Dir.Folder() + u"gone/");
+  try {
+    Root.makePlayList(u"playall.m3u", true, false);
+    FAIL();
+  } catch (const EFCreateError& Error) {
+    EXPECT_EQ(Error.Message(),
+              u"Cannot create file \"" + Dir.Folder() + u"gone/playall.m3u\". No such file or directory");
+  }
+  EXPECT_TRUE(Exists("A/playall.m3u"));
+  EXPECT_FALSE(Exists("C/playall.m3u"));
+  EXPECT_EQ(ReadFileBytes(Dir.Path() + "playall.m3u"), "old root playlist");
+}
+
+TEST_F(PlayListOutputTest, ReplacesOldPlaylistsAndLeavesEqualOnesAlone) {
+  TPlayListFile Root;
+  FillFolder(Root, Dir, "", {"a.mp3"});
+  Dir.MakeFile("p.m3u", std::string(500, 'x'));
+  Root.makePlayList(u"p.m3u", false, false);
+  EXPECT_EQ(ReadFileBytes(Dir.Path() + "p.m3u"), CrLfLines({"#EXTM3U", "", "a.mp3"}));
+
+  const struct timespec Old[2] = {{1000000, 0}, {1000000, 0}};
+  utimensat(AT_FDCWD, (Dir.Path() + "p.m3u").c_str(), Old, 0);
+  Root.makePlayList(u"p.m3u", false, false);
+  struct stat Info {};
+  stat((Dir.Path() + "p.m3u").c_str(), &Info);
+  EXPECT_EQ(Info.st_mtim.tv_sec, 1000000);
+}
+
+TEST_F(PlayListOutputTest, OutOfLineChildrenClimbWithDots) {
+  // A node hung under the wrong parent still leads to its files.
+  TPlayListFile Root;
+  FillFolder(Root, Dir, "R", {});
+  TPlayListFile& A = AddFolder(Root, Dir, "R/A", {});
+  AddFolder(A, Dir, "R/B", {"b.mp3"});
+  Root.makePlayList(u"p.m3u", true, true);
+  EXPECT_EQ(ReadFileBytes(Dir.Path() + "R/A/p.m3u"), CrLfLines({"#EXTM3U", "", "../B/b.mp3"}));
+  EXPECT_EQ(ReadFileBytes(Dir.Path() + "R/p.m3u"), CrLfLines({"#EXTM3U", "", "A/../B/b.mp3"}));
+}
