@@ -1,0 +1,97 @@
+#include "app/SearchSession.h"
+
+#include "app/FilterTexts.h"
+#include "i18n/Gettext.h"
+#include "playlist/RelativePath.h"
+#include "runtime/Format.h"
+#include "runtime/Paths.h"
+
+namespace cantrel {
+
+namespace {
+
+// Directory lies below Parent when Parent, without its trailing "/", is a
+// proper prefix of it that ends at a "/". The empty path of a relative
+// search holds every relative folder.
+bool LiesBelow(StringView Directory, StringView Parent) {
+  const String Child = ExcludeTrailingPathDelimiter(Directory);
+  const String Holder = ExcludeTrailingPathDelimiter(Parent);
+  if (Parent.empty()) return !Child.empty() && Child.front() != PathDelim;
+  return Child.size() > Holder.size() && StartsStr(Holder, Child) && Child[Holder.size()] == PathDelim;
+}
+
+bool HasSeveralParts(StringView RelativePath) { return RelativePath.find(PathDelim) != StringView::npos; }
+
+}  // namespace
+
+int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Options, TFileHandlerEx Handler) {
+  FRoot.Clear();
+  Enumerator.SetFileMask(MasksOfFilter(Options.FilterText));
+  Enumerator.SetIncludeSubDirectories(Options.Recursion);
+  Enumerator.SetIncludeHiddenSubDirectories(Options.Recursion);
+  Enumerator.SetRootDirectory(Options.Folder);
+  Enumerator.SetSubDirectoryMask(u"*");
+  Enumerator.SetCaseSensitiveSearch(false);
+  Enumerator.SetFileSizeMin(Options.MinSize);
+  FDirCount = 0;
+  FT0 = Now();
+  return Enumerator.ForEach(std::move(Handler));
+}
+
+TPlayListFile* TSearchSession::EnterDirectory(const String& Directory) {
+  ++FDirCount;
+  TPlayListFile* Node = ChooseNode(Directory);
+  if (!Node) return nullptr;
+  Node->SetName(Directory);
+  Node->SetPath(Directory);
+  Node->Items().Clear();
+  return Node;
+}
+
+TPlayListFile* TSearchSession::ChooseNode(const String& Directory) {
+  if (FDirCount == 1) {
+    FRoot.SetCurrent(&FRoot);
+    return &FRoot;
+  }
+  TPlayListFile* Cursor = FRoot.Current();
+  if (!Cursor) return nullptr;
+  if (LiesBelow(Directory, Cursor->Path())) {
+    // Two levels below the cursor: the folder between is its latest child.
+    if (HasSeveralParts(GetRelativePath(Cursor->Path(), Directory)) && Cursor->Last()) {
+      Cursor = Cursor->Last();
+      FRoot.SetCurrent(Cursor);
+    }
+    return Cursor->AddChild();
+  }
+  // Back up the tree: climb until the cursor's folder holds this one, so
+  // every node hangs under its real parent however many levels the walk
+  // came back up.
+  TPlayListFile* Parent = Cursor->Parent();
+  while (Parent && Parent->Parent() && !LiesBelow(Directory, Parent->Path())) Parent = Parent->Parent();
+  FRoot.SetCurrent(Parent);
+  return Parent ? Parent->AddChild() : nullptr;
+}
+
+String TSearchSession::FileFound(const String& Directory, const TSearchRec& FileInfo, const String& ShownFolder) {
+  if (TPlayListFile* Cursor = FRoot.Current()) {
+    TPlayListFile* Folder = Cursor->SubCount() > 0 ? Cursor->Last() : Cursor;
+    Folder->Items().Add(FileInfo.Name);
+  }
+  const String Relative = GetRelativePath(ShownFolder, Directory);
+  return (Relative == u"." ? String() : Relative + PathDelim) + FileInfo.Name;
+}
+
+String TSearchSession::FilesText(int Files) { return Format(gettext(u"%d files"), {Files}); }
+
+String TSearchSession::DirectoriesText() const { return Format(gettext(u"%d directories"), {FDirCount}); }
+
+String TSearchSession::ProcessingText(const String& Directory) {
+  return Format(gettext(u"Processing %s..."), {Directory});
+}
+
+String TSearchSession::EndText(bool Aborted) const {
+  if (Aborted) return gettext(u"Prematurely aborted.");
+  return Format(gettext(u"...finished (%f seconds)."), {(Now() - FT0) * 86400.0});
+}
+
+}  // namespace cantrel

@@ -1,0 +1,30 @@
+#pragma once
+
+#include <optional>
+
+#include "playlist/PlayListFile.h"
+
+namespace cantrel {
+
+// What the command line asked for.
+struct TCliOptions {
+  String Filter = u"0";
+  String NameTemplate = u"%album%.m3u";
+  TPlayListFileFoamat Format = plM3U;
+  bool ByteOrderMark = false;
+  bool Recursion = true;
+  bool ListOnly = false;
+  bool Quiet = false;
+  bool Help = false;
+  bool Version = false;
+  String Folder;
+};
+
+// Reads the arguments; a bad one raises EUsageError with a one-line,
+// translated message.
+TCliOptions ParseCommandLine(int Argc, char** Argv);
+
+// The help text, translated.
+String UsageText();
+
+}  // namespace cantrel

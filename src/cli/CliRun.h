@@ -1,0 +1,46 @@
+#pragma once
+
+#include <chrono>
+#include <string>
+
+#include "app/SearchSession.h"
+#include "cli/CliOptions.h"
+
+namespace cantrel {
+
+// One run of the command line: Find on the enumerator's worker thread with
+// its reports handled here on the main thread, then Make on the tree.
+class TCliRun {
+public:
+  explicit TCliRun(const TCliOptions& Options);
+  TCliRun(const TCliRun&) = delete;
+  TCliRun& operator=(const TCliRun&) = delete;
+
+  // Runs and answers the exit status: 0 done, 1 a playlist could not be
+  // written, 130 interrupted. A folder that cannot be searched raises
+  // EUsageError.
+  int Execute();
+
+private:
+  String FilterText() const;
+  bool Find();
+  void EnterDirectory(const String& Directory);
+  void FileFound(const String& Directory, const TSearchRec& FileInfo);
+  void ShowProgress(const String& Directory);
+  void ShowSummary(bool Aborted);
+  int Make();
+
+  const TCliOptions& FOptions;
+  String FFolder;
+  bool FShowProgress;
+  TPlayListFile FPlayListFiles;
+  // Declared after the tree, so it goes first and no report outlives it.
+  TFileEnumerator FFileEnumerator;
+  TSearchSession FSession;
+  int FFiles = 0;
+  bool FDone = false;
+  bool FAborted = false;
+  std::chrono::steady_clock::time_point FLastProgress;
+};
+
+}  // namespace cantrel

@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include "TempDir.h"
+#include "app/SearchSession.h"
+#include "runtime/Locale.h"
+#include "runtime/Thread.h"
+
+using namespace cantrel;
+using namespace cantrel::test;
+
+namespace {
+
+struct TWalk {
+  TPlayListFile Root;
+  TFileEnumerator Enumerator;
+  TSearchSession Session{Root};
+  std::vector<String> Lines;
+  bool Done = false;
+
+  void Run(const TFindOptions& Options) {
+    Enumerator.SetOnEnterDirectory([this](const String& Directory) { Session.EnterDirectory(Directory); });
+    Enumerator.SetOnTerminateTask([this](int, bool) { Done = true; });
+    Session.Find(Enumerator, Options, [this, Options](const String& Directory, const TSearchRec& FileInfo) {
+      Lines.push_back(Session.FileFound(Directory, FileInfo, Options.Folder));
+    });
+    while (!Done) CheckSynchronize(1000);
+  }
+};
+
+}  // namespace
+
+TEST(SearchSessionWalkTest, FindBuildsTheTreeFromARealWalk) {
+  SetUserLocaleName("en_US");
+  TTempDir Dir;
+  for (const char* File : {"r1.mp3", "A/a1.MP3", "A/X/x1.ogg", "B/b1.flac", "B/notes.txt", ".hidden/h.wav"})
+    Dir.MakeFile(File);
+  TWalk Walk;
+  TFindOptions Options;
+  Options.FilterText = u"Supported Audio Files (*.aiff;*.aifc;*.mp3;*.mp2;*.ogg;*.flac;*.it;*.xm;*.s3m;*.mod;*.spx;*.wma;*.wav)";
+  Options.Folder = Dir.Folder();
+  Walk.Run(Options);
+  EXPECT_EQ(Walk.Lines, (std::vector<String>{u"r1.mp3", u".hidden/h.wav", u"A/a1.MP3", u"A/X/x1.ogg", u"B/b1.flac"}));
+  EXPECT_EQ(Walk.Session.DirCount(), 5);
+  ASSERT_EQ(Walk.Root.ChildCount(), 3);
+  EXPECT_EQ(Walk.Root.Child(1)->Child(0)->Path(), Dir.Folder() + u"A/X/");
+  EXPECT_EQ(Walk.Root.Count(), 5);
+
+  TWalk Flat;
+  Options.Recursion = false;
+  Flat.Run(Options);
+  EXPECT_EQ(Flat.Lines, std::vector<String>{u"r1.mp3"});
+  EXPECT_EQ(Flat.Root.ChildCount(), 0);
+  EXPECT_EQ(Flat.Session.DirectoriesText(), u"1 directories");
+  SetUserLocaleName("");
+}
