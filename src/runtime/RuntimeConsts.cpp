@@ -18,6 +18,11 @@ enum : int {
   IdInvalidDateTime,
 };
 
+// Texts added after the first table take identifiers from 65300 on.
+enum : int {
+  IdDuplicateName = 65300,
+};
+
 constexpr TResourceEntry RuntimeTable[] = {
     {IdListIndexError, u"List index out of bounds (%d)"},
     {IdDuplicateString, u"String list does not allow duplicates"},
@@ -30,6 +35,7 @@ constexpr TResourceEntry RuntimeTable[] = {
     {IdWriteError, u"Unable to write to %s"},
     {IdArgumentOutOfRange, u"Argument out of range"},
     {IdInvalidDateTime, u"'%s' is not a valid date and time"},
+    {IdDuplicateName, u"A component named %s already exists"},
 };
 
 }  // namespace
@@ -47,5 +53,6 @@ const TResStringRec SReadError{&RuntimeResources, IdReadError};
 const TResStringRec SWriteError{&RuntimeResources, IdWriteError};
 const TResStringRec SArgumentOutOfRange{&RuntimeResources, IdArgumentOutOfRange};
 const TResStringRec SInvalidDateTime{&RuntimeResources, IdInvalidDateTime};
+const TResStringRec SDuplicateName{&RuntimeResources, IdDuplicateName};
 
 }  // namespace cantrel

@@ -18,5 +18,6 @@ extern const TResStringRec SReadError;            // "Stream read error"
 extern const TResStringRec SWriteError;           // "Unable to write to %s"
 extern const TResStringRec SArgumentOutOfRange;   // "Argument out of range"
 extern const TResStringRec SInvalidDateTime;      // "'%s' is not a valid date and time"
+extern const TResStringRec SDuplicateName;        // "A component named %s already exists"
 
 }  // namespace cantrel
