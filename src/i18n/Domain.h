@@ -23,13 +23,11 @@ public:
   TDomain(const TDomain&) = delete;
   TDomain& operator=(const TDomain&) = delete;
 
-  // False once a catalog was refused for its character set, for good.
-  bool Enabled() const { return FEnabled; }
   const String& Domain() const { return FDomain; }
 
-  // The root of the domain's catalog tree, ending in "/"; empty while a file
-  // is bound. Setting it closes the catalog and unbinds the file.
-  const String& Directory() const { return FDirectory; }
+  // The root of the domain's catalog tree, kept with a trailing "/"; empty
+  // while a file is bound. Setting it closes the catalog and unbinds the
+  // file.
   void SetDirectory(StringView Directory);
   // Binds one catalog file instead of the directory rule.
   void SetFilename(const String& FileName);
@@ -50,6 +48,7 @@ private:
   void CloseCatalog();
   void Log(const std::string& Line) const;
 
+  // False once a catalog was refused for its character set, for good.
   bool FEnabled = true;
   String FDirectory;
   TDebugLogger FDebugLogger;

@@ -122,7 +122,7 @@ public:
 
 protected:
   // Called at the end of UseLanguage, textdomain and bindtextdomain, for
-  // derived engines to react.
+  // derived engines to react (not while the engine itself is being made).
   virtual void LanguageChanged(const String& LanguageCode);
   virtual void DomainChanged(const String& Domain);
   virtual void DomainDirectoryChanged(const String& Domain, const String& Directory);

@@ -8,6 +8,7 @@
 
 using namespace cantrel;
 using namespace cantrel::test;
+using namespace std::string_literals;
 
 namespace {
 
@@ -74,7 +75,7 @@ TEST(FileLocatorTest, EmbeddedCatalogsAreFoundByTrimmedNamesInAnyCaseAndBeatTheD
   const std::string German = ReadFileBytes(StringToUtf8(FixtureCatalog("de")));
   const std::string French = ReadFileBytes(StringToUtf8(FixtureCatalog("fr")));
   // The French bytes stand under the German path, so it shows which one loads.
-  const TEntry De = Module.AddCatalog(std::string("  locale/de/LC_MESSAGES/fixture.mo\0\0\0", 40), French);
+  const TEntry De = Module.AddCatalog("  locale/de/LC_MESSAGES/fixture.mo\0\0\0"s, French);
   const TEntry Pl = Module.AddCatalog("\tlocale/pl/LC_MESSAGES/Fixture.mo \n", German);
   const std::uint64_t Table = Module.AddTable({De, Pl});
   Temp.MakeFile("cantrel", Module.Bytes());

@@ -155,16 +155,6 @@ TEST_F(TEngineTest, PluralFormsFollowTheLanguageOnlyWhenTranslated) {
   EXPECT_EQ(Engine.ngettext(std::string("%d file"), std::string("%d files"), 2), u"%d fichiers");
 }
 
-TEST_F(TEngineTest, BothByteOrdersTranslateAlike) {
-  Engine.bindtextdomain(u"big", FixtureCatalogs(true));
-  Engine.bindtextdomainToFile(u"big", FixtureCatalog("de", true));
-  Engine.bindtextdomain(u"little", FixtureCatalogs());
-  Engine.bindtextdomainToFile(u"little", FixtureCatalog("de"));
-  for (const char16_t* Text : {u"Find", u"Music", u"First line\nSecond line", u"", u"absent"})
-    EXPECT_EQ(Engine.dgettext(u"big", Text), Engine.dgettext(u"little", Text));
-  EXPECT_EQ(Engine.dngettext(u"big", u"%d file", u"%d files", 7), u"%d Dateien");
-}
-
 TEST_F(TEngineTest, ACatalogNotDeclaredUtf8IsRefusedOnceForGood) {
   TMessageBoxRecorder Boxes;
   Engine.UseLanguage(u"es_MX");
