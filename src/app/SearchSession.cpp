@@ -25,7 +25,7 @@ bool HasSeveralParts(StringView RelativePath) { return RelativePath.find(PathDel
 }  // namespace
 
 int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Options, TFileHandlerEx Handler) {
-  FRoot.Clear();
+  Start();
   Enumerator.SetFileMask(MasksOfFilter(Options.FilterText));
   Enumerator.SetIncludeSubDirectories(Options.Recursion);
   Enumerator.SetIncludeHiddenSubDirectories(Options.Recursion);
@@ -33,9 +33,13 @@ int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Option
   Enumerator.SetSubDirectoryMask(u"*");
   Enumerator.SetCaseSensitiveSearch(false);
   Enumerator.SetFileSizeMin(Options.MinSize);
+  return Enumerator.ForEach(std::move(Handler));
+}
+
+void TSearchSession::Start() {
+  FRoot.Clear();
   FDirCount = 0;
   FT0 = Now();
-  return Enumerator.ForEach(std::move(Handler));
 }
 
 TPlayListFile* TSearchSession::EnterDirectory(const String& Directory) {

@@ -27,6 +27,8 @@ public:
   // answering its id. Reports then reach EnterDirectory and FileFound
   // through the enumerator's events and Handler.
   int Find(TFileEnumerator& Enumerator, const TFindOptions& Options, TFileHandlerEx Handler);
+  // Empties the tree and starts the count and the clock of a new search.
+  void Start();
 
   // A folder entered: answers its node, or nullptr when the tree has no
   // cursor (it was cleared while an older search still reports).

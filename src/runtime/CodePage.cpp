@@ -98,4 +98,19 @@ String CodePageToString(std::string_view Bytes, int CodePage) {
   return Result;
 }
 
+bool TryCodePageToString(std::string_view Bytes, int CodePage, String& Text) {
+  const std::string Name = "windows-" + std::to_string(CodePage);
+  UErrorCode Status = U_ZERO_ERROR;
+  const TConverter Converter(ucnv_open(Name.c_str(), &Status));
+  if (U_FAILURE(Status)) return false;
+  ucnv_setToUCallBack(Converter.get(), UCNV_TO_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &Status);
+  String Result(Bytes.size() * 2 + 1, u'\0');
+  const int32_t Length = ucnv_toUChars(Converter.get(), Result.data(), static_cast<int32_t>(Result.size()),
+                                       Bytes.data(), static_cast<int32_t>(Bytes.size()), &Status);
+  if (U_FAILURE(Status)) return false;
+  Result.resize(static_cast<std::size_t>(Length));
+  Text = std::move(Result);
+  return true;
+}
+
 }  // namespace cantrel

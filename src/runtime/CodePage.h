@@ -16,5 +16,8 @@ int CodePageOfLanguage(std::string_view LocaleName);
 // undecodable file name is written back as that byte.
 std::string StringToCodePage(StringView Text, int CodePage);
 String CodePageToString(std::string_view Bytes, int CodePage);
+// The strict conversion: false when the code page is unknown or a byte
+// sequence has no character in it.
+bool TryCodePageToString(std::string_view Bytes, int CodePage, String& Text);
 
 }  // namespace cantrel

@@ -88,15 +88,31 @@ protected:
   virtual void AssignTo(TPersistent& Dest) const;
 };
 
-// Property builders for class descriptors.
+// Property builders for class descriptors. A UTF-16 text property is of
+// kind tkUString or tkWString, an 8-bit one of kind tkLString or tkString.
 template <class T, class R>
-TPropInfo StringProperty(String Name, R (T::*Get)() const, void (T::*Set)(const String&) = nullptr) {
-  TPropInfo Info{std::move(Name), TTypeKind::tkUString,
+TPropInfo StringProperty(String Name, R (T::*Get)() const, void (T::*Set)(const String&) = nullptr,
+                         TTypeKind Kind = TTypeKind::tkUString) {
+  TPropInfo Info{std::move(Name), Kind,
                  [Get](const TObject& Object) { return TPropValue(String((static_cast<const T&>(Object).*Get)())); },
                  nullptr};
   if (Set)
     Info.Setter = [Set](TObject& Object, const TPropValue& Value) {
       if (const String* Text = std::get_if<String>(&Value)) (static_cast<T&>(Object).*Set)(*Text);
+    };
+  return Info;
+}
+
+template <class T>
+TPropInfo AnsiStringProperty(String Name, std::string (T::*Get)() const,
+                             void (T::*Set)(const std::string&) = nullptr,
+                             TTypeKind Kind = TTypeKind::tkLString) {
+  TPropInfo Info{std::move(Name), Kind,
+                 [Get](const TObject& Object) { return TPropValue((static_cast<const T&>(Object).*Get)()); },
+                 nullptr};
+  if (Set)
+    Info.Setter = [Set](TObject& Object, const TPropValue& Value) {
+      if (const std::string* Text = std::get_if<std::string>(&Value)) (static_cast<T&>(Object).*Set)(*Text);
     };
   return Info;
 }

@@ -2,6 +2,8 @@
 
 #include <unicode/uchar.h>
 
+#include <algorithm>
+
 namespace cantrel {
 
 namespace {
@@ -132,6 +134,16 @@ String TrimRight(StringView Text) {
 String Trim(StringView Text) { return TrimLeft(TrimRight(Text)); }
 
 bool SameText(StringView A, StringView B) { return A.size() == B.size() && SameTextAt(A, 0, B); }
+
+int CompareText(StringView A, StringView B) {
+  const std::size_t Common = std::min(A.size(), B.size());
+  for (std::size_t I = 0; I < Common; ++I) {
+    const char32_t FoldedA = Fold(A[I]);
+    const char32_t FoldedB = Fold(B[I]);
+    if (FoldedA != FoldedB) return FoldedA < FoldedB ? -1 : 1;
+  }
+  return A.size() == B.size() ? 0 : (A.size() < B.size() ? -1 : 1);
+}
 
 bool StartsText(StringView Prefix, StringView Text) {
   return Prefix.size() <= Text.size() && SameTextAt(Text, 0, Prefix);

@@ -27,6 +27,9 @@ String TrimRight(StringView Text);
 
 // Case-insensitive by Unicode simple case folding.
 bool SameText(StringView A, StringView B);
+// Orders by folded code units: negative, 0 or positive. Unlike the locale
+// comparison, only texts that SameText calls equal compare as 0.
+int CompareText(StringView A, StringView B);
 bool StartsText(StringView Prefix, StringView Text);
 bool EndsText(StringView Suffix, StringView Text);
 String::size_type PosText(StringView Needle, StringView Haystack, String::size_type From = 0);

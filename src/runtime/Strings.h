@@ -56,6 +56,18 @@ private:
   int FUpdateCount = 0;
 };
 
+// Holds a list between BeginUpdate and EndUpdate for its lifetime.
+class TStringsUpdate {
+public:
+  explicit TStringsUpdate(TStrings& List) : FList(List) { FList.BeginUpdate(); }
+  ~TStringsUpdate() { FList.EndUpdate(); }
+  TStringsUpdate(const TStringsUpdate&) = delete;
+  TStringsUpdate& operator=(const TStringsUpdate&) = delete;
+
+private:
+  TStrings& FList;
+};
+
 enum class TDuplicates : std::uint8_t { dupIgnore, dupAccept, dupError };
 
 // A list of lines that may keep itself sorted, owning the lines' objects on

@@ -22,7 +22,10 @@ std::vector<String> Names(const TPlayListFile& Node) {
 
 class SearchSessionTest : public ::testing::Test {
 protected:
-  void SetUp() override { SetUserLocaleName("en_US"); }
+  void SetUp() override {
+    SetUserLocaleName("en_US");
+    Session.Start();
+  }
   void TearDown() override { SetUserLocaleName(""); }
 
   // Feeds the reports of a walk as the enumerator would give them.

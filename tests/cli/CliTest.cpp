@@ -118,12 +118,14 @@ TEST_F(CliTest, ExitStatusesTellUsageFromWriteErrors) {
   }
   EXPECT_NE(RunCli(Scratch, {Music.Path() + "missing"}).Err.find("No such file or directory"), std::string::npos);
 
-  // "lists/" exists only in Empty, which is written first; the next folder fails.
-  Music.MakeDir("Empty/lists");
-  const TResult Unwritable = RunCli(Scratch, {"-q", "-n", "lists/all.m3u", Music.Path()});
+  // A folder where Rock's playlist should go: Rock fails after the folders before it.
+  Music.MakeDir("Rock/all.m3u");
+  const TResult Unwritable = RunCli(Scratch, {"-q", "-n", "all.m3u", Music.Path()});
   EXPECT_EQ(Unwritable.Status, 1);
-  EXPECT_EQ(Unwritable.Err, "cantrel-cli: Cannot create file \"" + Music.Path() +
-                                "Jazz & Blues/lists/all.m3u\". No such file or directory\n");
-  EXPECT_TRUE(Exists("Empty/lists/all.m3u"));
-  EXPECT_FALSE(Exists("lists"));
+  EXPECT_EQ(Unwritable.Err,
+            "cantrel-cli: Cannot create file \"" + Music.Path() + "Rock/all.m3u\". Is a directory\n");
+  EXPECT_TRUE(Exists("Empty/all.m3u"));
+  EXPECT_TRUE(Exists("Rock/Live/all.m3u"));
+  EXPECT_FALSE(Exists("Videos/all.m3u"));
+  EXPECT_FALSE(Exists("all.m3u"));
 }

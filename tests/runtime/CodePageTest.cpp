@@ -31,3 +31,16 @@ TEST(CodePageTest, KeptFileNameBytesPassThrough) {
   // A Latin-1 file name that was not valid UTF-8 keeps its bytes.
   EXPECT_EQ(StringToCodePage(u"Caf\xdce9.mp3", 1252), "Caf\xe9.mp3");
 }
+
+TEST(CodePageTest, StrictConversionRefusesWhatTheCodePageLacks) {
+  String Text;
+  ASSERT_TRUE(TryCodePageToString("Caf\xe9", 1252, Text));
+  EXPECT_EQ(Text, u"Café");
+  ASSERT_TRUE(TryCodePageToString("\x93\xfa", 932, Text));
+  EXPECT_EQ(Text, u"日");
+  Text = u"unchanged";
+  EXPECT_FALSE(TryCodePageToString("a\x93", 932, Text));  // a lead byte without its partner
+  EXPECT_FALSE(TryCodePageToString("\xff", 1253, Text));   // unassigned in Greek
+  EXPECT_FALSE(TryCodePageToString("abc", 4711, Text));    // no such code page
+  EXPECT_EQ(Text, u"unchanged");
+}

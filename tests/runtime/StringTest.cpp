@@ -38,3 +38,13 @@ TEST(StringTest, CaseInsensitiveSearchAndReplace) {
   EXPECT_TRUE(EndsText(u".MO", u"default.mo"));
   EXPECT_EQ(ReplaceAll(u"a\\b\\c", u"\\", u"/"), u"a/b/c");
 }
+
+TEST(StringTest, CompareTextOrdersByFoldedCodeUnits) {
+  EXPECT_EQ(CompareText(u"Locale/DE", u"locale/de"), 0);
+  EXPECT_LT(CompareText(u"a", u"B"), 0);
+  EXPECT_GT(CompareText(u"b", u"A"), 0);
+  EXPECT_LT(CompareText(u"de", u"de_AT"), 0);
+  // Unlike the locale's collation, digits are not read as numbers.
+  EXPECT_NE(CompareText(u"Item1", u"Item01"), 0);
+  EXPECT_EQ(CompareText(u"ÄÖ", u"äö"), 0);
+}

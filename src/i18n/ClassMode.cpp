@@ -1,0 +1,12 @@
+#include "i18n/ClassMode.h"
+
+namespace cantrel {
+
+TClassMode::TClassMode(const TClassInfo& AClass, TTranslator Handler)
+    : HClass(&AClass), SpecialHandler(std::move(Handler)) {
+  PropertiesToIgnore.SetCompareFunction([](const String& A, const String& B) { return CompareText(A, B); });
+  PropertiesToIgnore.SetDuplicates(TDuplicates::dupError);
+  PropertiesToIgnore.SetSorted(true);
+}
+
+}  // namespace cantrel

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "runtime/Object.h"
+
+namespace cantrel {
+
+class TFileLocator;
+class TMoFile;
+class TStrings;
+
+// Receives the lines of the debug log.
+using TDebugLogger = std::function<void(const std::string& Line)>;
+
+// One text domain: which catalog it reads, for which language, and whether
+// that catalog is open, known missing or refused.
+class TDomain : public TObject {
+public:
+  TDomain(TFileLocator& Locator, TDebugLogger DebugLogger, String Domain, StringView Directory, String LangCode);
+  ~TDomain() override;
+  TDomain(const TDomain&) = delete;
+  TDomain& operator=(const TDomain&) = delete;
+
+  const String& Domain() const { return FDomain; }
+
+  // The root of the domain's catalog tree, kept with a trailing "/"; empty
+  // while a file is bound. Setting it closes the catalog and unbinds the
+  // file.
+  void SetDirectory(StringView Directory);
+  // Binds one catalog file instead of the directory rule.
+  void SetFilename(const String& FileName);
+  // Closes the catalog; the new language's opens on the next lookup.
+  void SetLanguageCode(const String& LangCode);
+
+  // The languages that have a catalog of this domain, on disk or embedded.
+  void GetListOfLanguages(TStrings& List) const;
+  // A field of the catalog header, trimmed; empty when absent.
+  String GetTranslationProperty(StringView PropertyName);
+  // The translation of a UTF-8 key, or the key with Found false.
+  std::string gettext(std::string_view Key, bool& Found);
+
+private:
+  String CatalogPath(StringView Language) const;
+  bool CatalogExists(const String& FileName) const;
+  void OpenCatalog();
+  void CloseCatalog();
+  void Log(const std::string& Line) const;
+
+  // False once a catalog was refused for its character set, for good.
+  bool FEnabled = true;
+  String FDirectory;
+  TDebugLogger FDebugLogger;
+  String FDomain;
+  TMoFile* FMoFile = nullptr;
+  String FSpecificFilename;
+  String FCurLang;
+  bool FOpenHasFailedBefore = false;
+  TFileLocator& FLocator;
+};
+
+}  // namespace cantrel

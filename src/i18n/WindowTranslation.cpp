@@ -1,0 +1,246 @@
+// The window-translation half of TGettextInstance: the walk over a window's
+// objects, the rules that keep classes and properties out of it, and the
+// marker that allows translating again.
+#include <algorithm>
+#include <unordered_set>
+
+#include "i18n/GettextComponentMarker.h"
+#include "i18n/GettextConsts.h"
+#include "i18n/GettextErrors.h"
+#include "i18n/GettextInstance.h"
+#include "runtime/CodePage.h"
+#include "runtime/Collection.h"
+#include "runtime/MessageBox.h"
+
+namespace cantrel {
+
+namespace {
+
+constexpr StringView MarkerName = u"GettextMarker";
+
+// List classes known to copy whole lists cheaply and to keep objects on
+// lines through Assign.
+bool IsKnownListClass(const TStrings& List) {
+  const TClassInfo& Class = List.ClassType();
+  if (&Class == &TStrings::StaticClass() || &Class == &TStringList::StaticClass()) return true;
+  for (StringView Name : {u"TMemoStrings", u"TComboBoxStrings", u"TListBoxStrings"})
+    if (Class.ClassName() == Name) return true;
+  return false;
+}
+
+TGettextComponentMarker* FindMarker(const TComponent& AnObject) {
+  return dynamic_cast<TGettextComponentMarker*>(AnObject.FindComponent(MarkerName));
+}
+
+TClassMode* FindExactRule(const std::vector<std::unique_ptr<TClassMode>>& Rules, const TClassInfo& Class) {
+  for (const auto& Rule : Rules)
+    if (Rule->HClass == &Class) return Rule.get();
+  return nullptr;
+}
+
+// A derived class's rule comes before its ancestors' rules.
+TClassMode& InsertRule(std::vector<std::unique_ptr<TClassMode>>& Rules, std::unique_ptr<TClassMode> Rule) {
+  const auto Place = std::find_if(Rules.begin(), Rules.end(),
+                                  [&](const auto& Existing) { return Rule->HClass->InheritsFrom(*Existing->HClass); });
+  return **Rules.insert(Place, std::move(Rule));
+}
+
+String ErrorMessage(const std::exception& Error) {
+  if (const auto* Own = dynamic_cast<const Exception*>(&Error)) return Own->Message();
+  return Utf8ToString(Error.what());
+}
+
+}  // namespace
+
+std::unique_ptr<TTP_Retranslator> TGettextInstance::CreateRetranslator() {
+  auto Retranslator = std::make_unique<TTP_Retranslator>(*this);
+  FTP_Retranslator = Retranslator.get();
+  return Retranslator;
+}
+
+void TGettextInstance::TranslateComponent(TComponent& AnObject, const String& TextDomain) {
+  TGettextComponentMarker* Marker = FindMarker(AnObject);
+  const String Language = GetCurrentLanguage();
+  if (!Marker) {
+    auto NewMarker = std::make_unique<TGettextComponentMarker>();
+    NewMarker->SetName(String(MarkerName));
+    NewMarker->Retranslator = CreateRetranslator();
+    try {
+      TranslateProperties(AnObject, TextDomain);
+    } catch (...) {
+      // The marker goes with the failed walk; so must the pointer to its
+      // retranslator.
+      if (FTP_Retranslator == NewMarker->Retranslator.get()) FTP_Retranslator = nullptr;
+      throw;
+    }
+    // Inserted only now, so the walk never visits the marker itself.
+    AnObject.InsertComponent(*NewMarker);
+    Marker = NewMarker.release();
+  } else if (Marker->LastLanguage != Language) {
+    ShowMessageBox(LoadResString(&SIncorrectLanguageSwitch), LoadResString(&SErrorCaption));
+  }
+  Marker->LastLanguage = Language;
+}
+
+void TGettextInstance::RetranslateComponent(TComponent& AnObject) {
+  TGettextComponentMarker* Marker = FindMarker(AnObject);
+  if (!Marker) throw EGettextProgrammingError(LoadResString(&SRetranslateUntranslated));
+  const String Language = GetCurrentLanguage();
+  if (Marker->LastLanguage != Language) Marker->Retranslator->Execute();
+  Marker->LastLanguage = Language;
+}
+
+void TGettextInstance::TranslateProperties(TObject& AnObject, const String& TextDomain) {
+  const String Domain = TextDomain.empty() ? getcurrenttextdomain() : TextDomain;
+  if (FTP_Retranslator) FTP_Retranslator->TextDomain = Domain;
+  TQueue Queue{{String(), &AnObject}};
+  std::unordered_set<const TObject*> Visited;
+  std::vector<String> IgnoredNames;
+  while (!Queue.empty()) {
+    const auto [Name, Obj] = Queue.front();
+    Queue.pop_front();
+    if (!dynamic_cast<TPersistent*>(Obj) || !Visited.insert(Obj).second) continue;
+
+    IgnoredNames.clear();
+    if (const TClassMode* WholeClass = ClassRuleOf(*Obj, IgnoredNames)) {
+      if (WholeClass->SpecialHandler) WholeClass->SpecialHandler(*Obj);
+      continue;
+    }
+    for (const TPropInfo* Property : Obj->ClassType().Properties()) {
+      const bool IgnoredByObject = std::any_of(IgnoredNames.begin(), IgnoredNames.end(),
+                                               [&](const String& Ignored) { return SameText(Ignored, Property->Name); });
+      if (IgnoredByObject || IsIgnored(Name + u"." + Property->Name)) continue;
+      TranslateOneProperty(*Obj, *Property, Domain, Queue);
+    }
+    if (auto* List = dynamic_cast<TStrings*>(Obj)) {
+      if (List->Count() > 0 && FTP_Retranslator) FTP_Retranslator->Remember(*List, u"Text", List->Text());
+      TranslateStringList(*List, Domain);
+    }
+    if (const auto* Collection = dynamic_cast<const TCollection*>(Obj))
+      for (int I = 0; I < Collection->Count(); ++I) Queue.emplace_back(String(), Collection->Items(I));
+    if (const auto* Component = dynamic_cast<const TComponent*>(Obj))
+      for (int I = 0; I < Component->ComponentCount(); ++I) {
+        TComponent* Child = Component->Components(I);
+        if (!IsIgnored(Child->Name())) Queue.emplace_back(Child->Name(), Child);
+      }
+  }
+  EndWalk();
+}
+
+const TClassMode* TGettextInstance::ClassRuleOf(const TObject& Obj, std::vector<String>& IgnoredNames) const {
+  for (const TClassModes* Rules : {&FTP_ClassHandling, &FTP_GlobalClassHandling})
+    for (const auto& Rule : *Rules) {
+      if (!Obj.InheritsFrom(*Rule->HClass)) continue;
+      if (Rule->PropertiesToIgnore.Count() == 0) return Rule.get();
+      for (int I = 0; I < Rule->PropertiesToIgnore.Count(); ++I) IgnoredNames.push_back(Rule->PropertiesToIgnore[I]);
+    }
+  return nullptr;
+}
+
+bool TGettextInstance::IsIgnored(const String& Name) const { return FTP_IgnoreList.IndexOf(Name) >= 0; }
+
+void TGettextInstance::EndWalk() {
+  FTP_ClassHandling.clear();
+  FTP_IgnoreList.Clear();
+  FTP_Retranslator = nullptr;
+}
+
+void TGettextInstance::TranslateOneProperty(TObject& Obj, const TPropInfo& Property, const String& TextDomain,
+                                            TQueue& Queue) {
+  try {
+    String Value;
+    switch (Property.Kind) {
+      case TTypeKind::tkString:
+        Value = CodePageToString(std::get<std::string>(Property.Getter(Obj)), AnsiCodePage());
+        break;
+      case TTypeKind::tkLString:
+        Value = ansi2wide(std::get<std::string>(Property.Getter(Obj)));
+        break;
+      case TTypeKind::tkWString:
+      case TTypeKind::tkUString:
+        Value = std::get<String>(Property.Getter(Obj));
+        break;
+      case TTypeKind::tkClass:
+        if (TObject* Reached = std::get<TObject*>(Property.Getter(Obj))) Queue.emplace_back(String(), Reached);
+        return;
+      case TTypeKind::tkOther:
+        return;
+    }
+    if (Value.empty() || !Property.Setter) return;
+    if (FTP_Retranslator) FTP_Retranslator->Remember(Obj, Property.Name, Value);
+    const String Translated = dgettext(TextDomain, Value);
+    if (Translated != Value) SetTextProperty(Obj, Property.Name, Translated);
+  } catch (const std::exception& Error) {
+    throw EGettextComponentError(Format(LoadResString(&SPropertyNotTranslatable),
+                                        {Obj.ClassName(), Property.Name, Property.Name, ErrorMessage(Error)}));
+  }
+}
+
+bool TGettextInstance::SetTextProperty(TObject& Obj, StringView PropName, const String& Value) const {
+  const TPropInfo* Property = Obj.ClassType().FindProperty(PropName);
+  if (!Property || !Property->Setter || !Property->IsString()) return false;
+  switch (Property->Kind) {
+    case TTypeKind::tkString:
+      Property->Setter(Obj, StringToCodePage(Value, AnsiCodePage()));
+      break;
+    case TTypeKind::tkLString:
+      Property->Setter(Obj, StringToCodePage(Value, AnsiCodePageOfDesign()));
+      break;
+    default:
+      Property->Setter(Obj, Value);
+      break;
+  }
+  return true;
+}
+
+void TGettextInstance::TranslateStringList(TStrings& List, const String& TextDomain) {
+  if (List.Count() == 0) return;
+  const TStringsUpdate Update(List);
+  if (IsKnownListClass(List)) {
+    TStringList Copy;
+    Copy.Assign(List);
+    for (int I = 0; I < Copy.Count(); ++I)
+      if (!Copy[I].empty()) Copy.Put(I, dgettext(TextDomain, Copy[I]));
+    List.Assign(Copy);
+  } else {
+    for (int I = 0; I < List.Count(); ++I)
+      if (const String Line = List[I]; !Line.empty()) List.Put(I, dgettext(TextDomain, Line));
+  }
+}
+
+void TGettextInstance::TP_Ignore(const String& Name) { FTP_IgnoreList.Add(Name); }
+
+void TGettextInstance::TP_IgnoreClass(const TClassInfo& IgnClass) {
+  if (FindExactRule(FTP_ClassHandling, IgnClass))
+    throw EGettextProgrammingError(Format(LoadResString(&SClassAlreadyIgnored), {IgnClass.ClassName()}));
+  InsertRule(FTP_ClassHandling, std::make_unique<TClassMode>(IgnClass));
+}
+
+void TGettextInstance::TP_IgnoreClassProperty(const TClassInfo& IgnClass, const String& PropertyName) {
+  TClassMode* Rule = FindExactRule(FTP_ClassHandling, IgnClass);
+  if (Rule && Rule->SpecialHandler) throw EGettextProgrammingError(LoadResString(&SClassHasHandler));
+  if (!Rule) Rule = &InsertRule(FTP_ClassHandling, std::make_unique<TClassMode>(IgnClass));
+  // A repeated name is refused by the list itself.
+  Rule->PropertiesToIgnore.Add(PropertyName);
+}
+
+void TGettextInstance::TP_GlobalIgnoreClass(const TClassInfo& IgnClass) {
+  if (FindExactRule(FTP_GlobalClassHandling, IgnClass))
+    throw EGettextProgrammingError(Format(LoadResString(&SClassAlreadyIgnoredGlobally), {IgnClass.ClassName()}));
+  InsertRule(FTP_GlobalClassHandling, std::make_unique<TClassMode>(IgnClass));
+}
+
+void TGettextInstance::TP_GlobalIgnoreClassProperty(const TClassInfo& IgnClass, const String& PropertyName) {
+  TClassMode* Rule = FindExactRule(FTP_GlobalClassHandling, IgnClass);
+  if (Rule && Rule->SpecialHandler) throw EGettextProgrammingError(LoadResString(&SClassHasHandler));
+  if (!Rule) Rule = &InsertRule(FTP_GlobalClassHandling, std::make_unique<TClassMode>(IgnClass));
+  if (Rule->PropertiesToIgnore.IndexOf(PropertyName) < 0) Rule->PropertiesToIgnore.Add(PropertyName);
+}
+
+void TGettextInstance::TP_GlobalHandleClass(const TClassInfo& HClass, TTranslator Handler) {
+  if (FindExactRule(FTP_GlobalClassHandling, HClass))
+    throw EGettextProgrammingError(LoadResString(&SClassAlreadyHandled));
+  InsertRule(FTP_GlobalClassHandling, std::make_unique<TClassMode>(HClass, std::move(Handler)));
+}
+
+}  // namespace cantrel

@@ -1,0 +1,300 @@
+#include <gtest/gtest.h>
+
+#include "I18nTestSupport.h"
+#include "TempDir.h"
+#include "i18n/FileLocator.h"
+#include "i18n/Gettext.h"
+#include "i18n/GettextErrors.h"
+#include "i18n/GettextInstance.h"
+#include "i18n/LanguageCode.h"
+#include "runtime/Paths.h"
+
+using namespace cantrel;
+using namespace cantrel::test;
+
+namespace {
+
+// An engine of its own with the fixture catalogs bound and German chosen.
+class TEngineTest : public testing::Test {
+protected:
+  TEngineTest() {
+    Engine.bindtextdomain(u"fixture", FixtureCatalogs());
+    Engine.textdomain(u"fixture");
+    Engine.UseLanguage(u"de");
+  }
+
+  std::vector<String> Languages(const String& Domain) {
+    TStringList List;
+    Engine.GetListOfLanguages(Domain, List);
+    std::vector<String> Result;
+    for (int I = 0; I < List.Count(); ++I) Result.push_back(List[I]);
+    return Result;
+  }
+
+  TFileLocator Locator{ModuleFileName()};
+  TGettextInstance Engine{Locator, ModuleFileName()};
+};
+
+// Reports the engine's notifications.
+class TRecordingInstance : public TGettextInstance {
+public:
+  using TGettextInstance::TGettextInstance;
+  std::vector<String> Calls;
+
+protected:
+  void LanguageChanged(const String& Code) override { Calls.push_back(u"language " + Code); }
+  void DomainChanged(const String& Domain) override { Calls.push_back(u"domain " + Domain); }
+  void DomainDirectoryChanged(const String& Domain, const String& Directory) override {
+    Calls.push_back(u"directory " + Domain + u" " + Directory);
+  }
+};
+
+String ExecutableFolder() { return ExtractFilePath(ModuleFileName()); }
+
+}  // namespace
+
+TEST(GettextLayerTest, LanguageComesFromLangCutAtTheFirstDot) {
+  const TScopedEnvironment Environment{{"LANG", "de_AT.UTF-8@euro"}};
+  const TGettextLayer Layer;
+  TGettextInstance& Engine = *DefaultGettextInstance();
+  EXPECT_EQ(Engine.GetCurrentLanguage(), u"de_AT");
+  EXPECT_EQ(Engine.getcurrenttextdomain(), u"default");
+  EXPECT_EQ(Engine.DefaultDomainDirectory(), ExecutableFolder() + u"locale");
+  EXPECT_EQ(GlobalFileLocator()->BaseDirectory(), u"");
+  // No catalog under de_AT: the one under de is used.
+  Engine.bindtextdomain(u"fixture", FixtureCatalogs());
+  EXPECT_EQ(dgettext(u"fixture", u"Find"), u"Suchen");
+  // The program's own domain is found beside the executable.
+  textdomain(u"i18n_tests");
+  EXPECT_EQ(gettext(u"Cantrel"), u"Cantrel auf Deutsch");
+  // A code given explicitly is taken as it stands.
+  Engine.UseLanguage(u"de.UTF-8");
+  EXPECT_EQ(Engine.GetCurrentLanguage(), u"de.UTF-8");
+  EXPECT_EQ(gettext(u"Cantrel"), u"Cantrel auf Deutsch");
+  EXPECT_THROW(TGettextLayer(), EGettextProgrammingError);
+}
+
+TEST(GettextLayerTest, WithoutLangTheSystemLocaleDecides) {
+  const struct {
+    std::optional<std::string> All, Messages;
+    const char16_t* Expected;
+  } Cases[] = {
+      {"pt_BR.UTF-8", "de_DE", u"pt_BR"}, {std::nullopt, "sv_FI", u"sv_FI"}, {"", "nb_NO.ISO-8859-1", u"nb_NO"},
+      {"C", "de_DE", u"C"},               {"ast_ES", std::nullopt, u"C"},   {"de", std::nullopt, u"C"},
+      {std::nullopt, std::nullopt, u"C"}, {"sr_RS@latin", std::nullopt, u"sr_RS"},
+  };
+  for (const auto& Case : Cases) {
+    const TScopedEnvironment Environment{{"LANG", ""}, {"LC_ALL", Case.All}, {"LC_MESSAGES", Case.Messages}};
+    EXPECT_EQ(OSLanguageCode(), Case.Expected);
+    const TGettextLayer Layer;
+    EXPECT_EQ(DefaultGettextInstance()->GetCurrentLanguage(), Case.Expected);
+  }
+}
+
+TEST(GettextLayerTest, WithoutALayerTextsComeBackUnchanged) {
+  EXPECT_EQ(DefaultGettextInstance(), nullptr);
+  EXPECT_EQ(gettext(u"Find"), u"Find");
+  EXPECT_EQ(dgettext(u"fixture", u"a\nb"), u"a\nb");
+  textdomain(u"fixture");
+  AddResourceStringDomain(u"fixture");
+  EXPECT_EQ(LookupResourceString(u"Find"), u"Find");
+}
+
+TEST_F(TEngineTest, CarriageReturnsAreDroppedFromKeysAndAddedBeforeLineFeeds) {
+  EXPECT_EQ(Engine.gettext(u"Find"), u"Suchen");
+  EXPECT_EQ(Engine.gettext(u"First line\r\nSecond line"), u"Erste Zeile\r\nZweite Zeile");
+  EXPECT_EQ(Engine.gettext(u"First line\nSecond line"), u"Erste Zeile\r\nZweite Zeile");
+  EXPECT_EQ(Engine.gettext(u"First\r line\nSecond line"), u"Erste Zeile\r\nZweite Zeile");
+  EXPECT_EQ(Engine.gettext(u"\nLeading break"), u"\nFührender Umbruch\r\nund mehr");
+  EXPECT_EQ(Engine.gettext(u"Mixed breaks"), u"Gemischte\r\nUmbrüche");
+  // Untranslated texts follow the same rules.
+  EXPECT_EQ(Engine.gettext(u"one\ntwo\r\nthree\n"), u"one\r\ntwo\r\nthree\r\n");
+  EXPECT_EQ(Engine.gettext(u"\nfirst"), u"\nfirst");
+  EXPECT_EQ(Engine.dgettext(u"nowhere", u"\r\r"), u"");
+  EXPECT_EQ(Engine.dgettext(u"nowhere", u"Find"), u"Find");
+  // A text holding a byte kept from a file name survives untranslated.
+  EXPECT_EQ(Engine.gettext(String(u"Caf\xdce9")), String(u"Caf\xdce9"));
+  Engine.SetEnabled(false);
+  EXPECT_EQ(Engine.gettext(u"Find\n!"), u"Find\n!");
+}
+
+TEST_F(TEngineTest, TheEmptyTextFindsTheHeaderAndItsFields) {
+  const String Header = Engine.gettext(u"");
+  EXPECT_NE(Header.find(u"Project-Id-Version: Cantrel tests\r\n"), String::npos);
+  EXPECT_EQ(Engine.GetTranslationProperty(u"last-translator"), u"Anna Muster <anna@example.org>");
+  EXPECT_EQ(Engine.GetTranslatorNameAndEmail(), u"Anna Muster <anna@example.org>");
+  EXPECT_EQ(Engine.GetTranslationProperty(u"Plural-Forms"), u"nplurals=2; plural=(n != 1);");
+  EXPECT_EQ(Engine.GetTranslationProperty(u"Last"), u"");
+  EXPECT_EQ(Engine.GetTranslationProperty(u"X-Absent"), u"");
+  Engine.textdomain(u"nowhere");
+  EXPECT_EQ(Engine.gettext(u""), u"");
+  EXPECT_EQ(Engine.GetTranslationProperty(u"Language"), u"");
+}
+
+TEST_F(TEngineTest, PluralFormsFollowTheLanguageOnlyWhenTranslated) {
+  EXPECT_EQ(Engine.ngettext(u"%d file", u"%d files", 1), u"%d Datei");
+  EXPECT_EQ(Engine.ngettext(u"%d file", u"%d files", 0), u"%d Dateien");
+  EXPECT_EQ(Engine.ngettext(u"%d file", u"%d files", -1), u"%d Datei");
+  EXPECT_EQ(Engine.ngettext(u"%d song", u"%d songs", 1), u"%d song");
+  EXPECT_EQ(Engine.ngettext(u"%d song", u"%d songs", 2), u"%d songs");
+  EXPECT_EQ(Engine.ngettext(u"%d song", u"%d songs", 0), u"%d songs");
+
+  Engine.UseLanguage(u"pl_PL");
+  EXPECT_EQ(Engine.ngettext(u"%d file", u"%d files", 1), u"%d plik");
+  EXPECT_EQ(Engine.ngettext(u"%d file", u"%d files", 22), u"%d pliki");
+  EXPECT_EQ(Engine.ngettext(u"%d file", u"%d files", 21), u"%d plików");
+  EXPECT_EQ(Engine.ngettext(u"%d file", u"%d files", 12), u"%d plików");
+  // Fewer forms than the rule asks for: the last one.
+  EXPECT_EQ(Engine.ngettext(u"%d folder", u"%d folders", 5), u"%d foldery");
+  // Untranslated texts take the English rule whatever the language.
+  EXPECT_EQ(Engine.ngettext(u"%d song", u"%d songs", 5), u"%d songs");
+  EXPECT_EQ(Engine.ngettext(u"%d song", u"%d songs", 1), u"%d song");
+
+  Engine.UseLanguage(u"fr");
+  EXPECT_EQ(Engine.dngettext(u"fixture", u"%d file", u"%d files", 0), u"%d fichier");
+  EXPECT_EQ(Engine.ngettext(std::string("%d file"), std::string("%d files"), 2), u"%d fichiers");
+}
+
+TEST_F(TEngineTest, ACatalogNotDeclaredUtf8IsRefusedOnceForGood) {
+  TMessageBoxRecorder Boxes;
+  Engine.UseLanguage(u"es_MX");
+  EXPECT_EQ(Engine.gettext(u"Find"), u"Find");
+  ASSERT_EQ(Boxes.Shown.size(), 1u);
+  EXPECT_EQ(Boxes.Shown[0].Caption, u"Localization problem");
+  EXPECT_EQ(Boxes.Shown[0].Text, u"The translation for the language code es_MX (in " + FixtureCatalog("es") +
+                                     u") does not have charset=utf-8 in its Content-Type. Translations are turned off.");
+  EXPECT_EQ(Engine.gettext(u"Find"), u"Find");
+  Engine.UseLanguage(u"de");
+  EXPECT_EQ(Engine.gettext(u"Find"), u"Find");  // the domain stays off
+  EXPECT_EQ(Boxes.Shown.size(), 1u);
+  // Other domains are not affected.
+  Engine.bindtextdomainToFile(u"other", FixtureCatalog("de"));
+  EXPECT_EQ(Engine.dgettext(u"other", u"Find"), u"Suchen");
+}
+
+TEST_F(TEngineTest, TranslationsDecodeUtf8StrictlyButAcceptEveryPlane) {
+  EXPECT_EQ(Engine.gettext(u"Music"), u"Musik 🎵");
+  EXPECT_EQ(Engine.gettext(u"Music").size(), 8u);  // a surrogate pair
+
+  TTempDir Temp;
+  std::string Bytes = ReadFileBytes(StringToUtf8(FixtureCatalog("de")));
+  Bytes.replace(Bytes.find("XXXXXX"), 6, "X\xffXXXX");
+  Bytes.replace(Bytes.find("YYYYYY"), 6, "YYYYY\xe2");
+  Temp.MakeFile("patched.mo", Bytes);
+  Engine.bindtextdomainToFile(u"patched", Temp.Folder() + u"patched.mo");
+  try {
+    Engine.dgettext(u"patched", u"Broken");
+    FAIL();
+  } catch (const Exception& Error) {
+    EXPECT_EQ(Error.Message(), u"Invalid byte sequence encountered in utf-8 string");
+  }
+  try {
+    Engine.dgettext(u"patched", u"Truncated");
+    FAIL();
+  } catch (const Exception& Error) {
+    EXPECT_EQ(Error.Message(), u"Utf-8 string terminated unexpectedly in the middle of a multibyte sequence");
+  }
+  EXPECT_EQ(Engine.dgettext(u"patched", u"Find"), u"Suchen");
+}
+
+TEST_F(TEngineTest, EightBitTextsAreConvertedWithTheDesignTimeCodePage) {
+  Engine.SetDesignTimeCodePage(1252);
+  EXPECT_EQ(Engine.gettext(std::string("Caf\xe9")), u"Kaffeehaus");
+  EXPECT_EQ(Engine.dgettext(u"fixture", std::string("Find")), u"Suchen");
+  EXPECT_EQ(Engine.ansi2wide("\x80 5"), u"€ 5");
+  Engine.SetDesignTimeCodePage(1251);
+  EXPECT_EQ(Engine.ansi2wide("\xc4\xe0"), u"Да");
+  Engine.SetDesignTimeCodePage(932);
+  try {
+    Engine.gettext(std::string("ab\x82"));
+    FAIL();
+  } catch (const EGettextAnsi2WideConvError& Error) {
+    EXPECT_EQ(Error.Message().substr(0, 47), u"Cannot convert AnsiString to UnicodeString:\r\nab");
+  }
+}
+
+TEST_F(TEngineTest, LanguagesAreListedFromDiskByFolder) {
+  EXPECT_EQ(Languages(u"fixture"), std::vector<String>({u"de", u"es", u"fr", u"pl"}));
+  EXPECT_EQ(Languages(u"nowhere"), std::vector<String>());
+
+  TTempDir Temp;
+  Temp.MakeFile("pt_BR/LC_MESSAGES/music.mo", "x");
+  Temp.MakeFile("de/LC_MESSAGES/music.mo", "x");
+  Temp.MakeFile("fr/LC_MESSAGES/other.mo", "x");
+  Temp.MakeDir("it/LC_MESSAGES/music.mo");  // a folder, not a catalog
+  Temp.MakeFile("readme.txt", "x");
+  Engine.bindtextdomain(u"music", Temp.Folder());
+  EXPECT_EQ(Languages(u"music"), std::vector<String>({u"de", u"pt_BR"}));
+  Engine.bindtextdomainToFile(u"music", FixtureCatalog("pl"));
+  EXPECT_EQ(Languages(u"music"), std::vector<String>());
+}
+
+TEST_F(TEngineTest, ABoundFileServesEveryLanguage) {
+  Engine.bindtextdomainToFile(u"bound", FixtureCatalog("fr"));
+  EXPECT_EQ(Engine.dgettext(u"bound", u"Find"), u"Rechercher");
+  Engine.UseLanguage(u"pl");
+  EXPECT_EQ(Engine.dgettext(u"bound", u"Find"), u"Rechercher");
+  // Binding a directory again unbinds the file.
+  Engine.bindtextdomain(u"bound", FixtureCatalogs());
+  EXPECT_EQ(Engine.dgettext(u"bound", u"Find"), u"Find");
+}
+
+TEST_F(TEngineTest, DomainsOnTheSameFileShareOneCatalog) {
+  Engine.bindtextdomainToFile(u"one", FixtureCatalog("de"));
+  Engine.bindtextdomainToFile(u"two", FixtureCatalog("de"));
+  EXPECT_EQ(Engine.dgettext(u"one", u"Make"), u"Erstellen");
+  EXPECT_EQ(Engine.dgettext(u"TWO", u"Make"), u"Erstellen");  // domain names ignore case
+  TMoFile* Probe = Locator.GetMoFile(FixtureCatalog("de"));
+  EXPECT_EQ(Probe->Users(), 3);  // "fixture" has not opened it yet
+  Engine.UseLanguage(u"fr");  // closes both domains' catalogs
+  EXPECT_EQ(Probe->Users(), 1);
+  Locator.ReleaseMoFile(Probe);
+}
+
+TEST_F(TEngineTest, ABrokenCatalogRaisesAndIsTriedAgain) {
+  TTempDir Temp;
+  Temp.MakeFile("de/LC_MESSAGES/broken.mo", "garbage, not a catalog");
+  Engine.bindtextdomain(u"broken", Temp.Folder());
+  try {
+    Engine.dgettext(u"broken", u"Find");
+    FAIL();
+  } catch (const EGettextIOError& Error) {
+    EXPECT_EQ(Error.Message(),
+              u"This file is not a valid GNU gettext mo file: " + Temp.Folder() + u"de/LC_MESSAGES/broken.mo");
+  }
+  Temp.MakeFile("de/LC_MESSAGES/broken.mo", ReadFileBytes(StringToUtf8(FixtureCatalog("de"))));
+  EXPECT_EQ(Engine.dgettext(u"broken", u"Find"), u"Suchen");
+}
+
+TEST_F(TEngineTest, TheDebugLogWritesUnlessPausedOrDiscarded) {
+  TTempDir Temp;
+  const String Log = Temp.Folder() + u"debug.log";
+  Engine.DebugLogToFile(Log);
+  Engine.dgettext(u"fixture", u"Find");
+  Engine.UseLanguage(u"fr");
+  Engine.DebugLogPause(true);
+  Engine.dgettext(u"fixture", u"Find");
+  Engine.DebugLogPause(false);
+  std::vector<std::string> Seen;
+  Engine.OnDebugLine = [&](TGettextInstance&, const std::string& Line, bool& Discard) {
+    Seen.push_back(Line);
+    Discard = true;
+  };
+  Engine.UseLanguage(u"xx");
+  Engine.dgettext(u"fixture", u"Find");
+  EXPECT_EQ(ReadFileBytes(StringToUtf8(Log)),
+            "Domain fixture: opening " + StringToUtf8(FixtureCatalog("de")) + "\nLanguage code: fr\n");
+  EXPECT_EQ(Seen, std::vector<std::string>({"Language code: xx", "Domain fixture: no catalog at " +
+                                                                      StringToUtf8(FixtureCatalogs()) +
+                                                                      "xx/LC_MESSAGES/fixture.mo"}));
+  EXPECT_THROW(Engine.DebugLogToFile(Temp.Folder() + u"missing/debug.log"), EFCreateError);
+}
+
+TEST(GettextInstanceTest, DerivedEnginesHearOfChanges) {
+  TFileLocator Locator(ModuleFileName());
+  TRecordingInstance Engine(Locator, ModuleFileName());
+  Engine.UseLanguage(u"de");
+  Engine.textdomain(u"fixture");
+  Engine.bindtextdomain(u"fixture", u"/catalogs");
+  EXPECT_EQ(Engine.Calls, std::vector<String>({u"language de", u"domain fixture", u"directory fixture /catalogs"}));
+}

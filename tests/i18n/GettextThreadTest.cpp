@@ -1,0 +1,73 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "I18nTestSupport.h"
+#include "i18n/Gettext.h"
+#include "runtime/Paths.h"
+#include "runtime/RuntimeConsts.h"
+
+using namespace cantrel;
+using namespace cantrel::test;
+
+namespace {
+
+constexpr int ListIndexErrorId = 65201;
+constexpr int Workers = 4;
+constexpr int Rounds = 200;
+
+}  // namespace
+
+TEST(GettextThreadTest, WorkersLookUpWhileTheMainThreadRebindsAndAddsDomains) {
+  const TScopedEnvironment Environment{{"LANG", "de_DE.UTF-8"}};
+  const TGettextLayer Layer;
+  TGettextInstance& Engine = *DefaultGettextInstance();
+  Engine.bindtextdomain(u"default", FixtureCatalogs());
+  Engine.bindtextdomain(u"fixture", FixtureCatalogs());
+  Engine.bindtextdomain(u"extra", FixtureCatalogs());
+
+  std::atomic<int> Wrong{0};
+  std::vector<std::thread> Threads;
+  for (int Worker = 0; Worker < Workers; ++Worker)
+    Threads.emplace_back([&] {
+      for (int Round = 0; Round < Rounds; ++Round) {
+        // By identifier: translated on every thread.
+        if (LoadStr(ListIndexErrorId) != u"Listenindex außerhalb des gültigen Bereichs (%d)") ++Wrong;
+        // By record: translated on the engine's thread only.
+        if (LoadResString(&SListIndexError) != u"List index out of bounds (%d)") ++Wrong;
+        if (dgettext(u"fixture", u"Find") != u"Suchen") ++Wrong;
+      }
+    });
+  for (int Round = 0; Round < Rounds; ++Round) {
+    // Rebinding closes the domain's catalog, so the next lookup, on any
+    // thread, opens it again through the shared cache.
+    Engine.bindtextdomain(u"fixture", FixtureCatalogs());
+    AddResourceStringDomain(Round % 2 ? u"extra" : u"fixture");
+    if (LoadResString(&SListIndexError) != u"Listenindex außerhalb des gültigen Bereichs (%d)") ++Wrong;
+    if (gettext(u"x") != u"x") ++Wrong;
+  }
+  for (std::thread& Thread : Threads) Thread.join();
+  EXPECT_EQ(Wrong, 0);
+}
+
+TEST(GettextThreadTest, ConcurrentHoldersShareOneCatalog) {
+  TFileLocator Locator(ModuleFileName());
+  const String Path = FixtureCatalog("de");
+  std::atomic<int> Wrong{0};
+  std::vector<std::thread> Threads;
+  for (int Worker = 0; Worker < Workers; ++Worker)
+    Threads.emplace_back([&] {
+      for (int Round = 0; Round < Rounds; ++Round) {
+        TMoFile* Catalog = Locator.GetMoFile(Path);
+        bool Found;
+        if (Catalog->gettext("Make", Found) != "Erstellen") ++Wrong;
+        Locator.ReleaseMoFile(Catalog);
+      }
+    });
+  for (std::thread& Thread : Threads) Thread.join();
+  EXPECT_EQ(Wrong, 0);
+  TMoFile* Catalog = Locator.GetMoFile(Path);
+  EXPECT_EQ(Catalog->Users(), 1);  // every hold was given back
+  Locator.ReleaseMoFile(Catalog);
+}

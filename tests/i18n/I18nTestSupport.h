@@ -1,0 +1,50 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "runtime/MessageBox.h"
+#include "runtime/String.h"
+
+namespace cantrel::test {
+
+// The folder holding <lang>/LC_MESSAGES/<domain>.mo test catalogs, ending in
+// "/": little-endian ones, or the same catalogs written big-endian.
+String FixtureCatalogs(bool BigEndian = false);
+// The catalog of the domain "fixture" in one language.
+String FixtureCatalog(std::string_view Language, bool BigEndian = false);
+
+// Sets environment variables for its lifetime; nullopt unsets one.
+class TScopedEnvironment {
+public:
+  TScopedEnvironment(std::initializer_list<std::pair<const char*, std::optional<std::string>>> Variables);
+  ~TScopedEnvironment();
+  TScopedEnvironment(const TScopedEnvironment&) = delete;
+  TScopedEnvironment& operator=(const TScopedEnvironment&) = delete;
+
+private:
+  std::vector<std::pair<std::string, std::optional<std::string>>> FSaved;
+};
+
+// Records message boxes instead of showing them, for its lifetime.
+class TMessageBoxRecorder {
+public:
+  struct TMessage {
+    String Caption;
+    String Text;
+  };
+
+  TMessageBoxRecorder();
+  ~TMessageBoxRecorder();
+  TMessageBoxRecorder(const TMessageBoxRecorder&) = delete;
+  TMessageBoxRecorder& operator=(const TMessageBoxRecorder&) = delete;
+
+  std::vector<TMessage> Shown;
+
+private:
+  TMessageBoxHook FPrevious;
+};
+
+}  // namespace cantrel::test
