@@ -18,15 +18,15 @@ struct TResult {
   std::string Err;
 };
 
-// Runs cantrel-cli with English messages and no terminal.
-TResult RunCli(const TTempDir& Scratch, std::vector<std::string> Arguments) {
+// Runs cantrel-cli with no terminal, in English unless told otherwise.
+TResult RunCli(const TTempDir& Scratch, std::vector<std::string> Arguments, const char* Language = "C") {
   const std::string OutPath = Scratch.Path() + "stdout", ErrPath = Scratch.Path() + "stderr";
   Arguments.insert(Arguments.begin(), CANTREL_CLI_PATH);
   const pid_t Child = fork();
   if (Child == 0) {
     dup2(open(OutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
     dup2(open(ErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
-    setenv("LANG", "C", 1);
+    setenv("LANG", Language, 1);
     std::vector<char*> Argv;
     for (std::string& Argument : Arguments) Argv.push_back(Argument.data());
     Argv.push_back(nullptr);
@@ -128,4 +128,16 @@ TEST_F(CliTest, ExitStatusesTellUsageFromWriteErrors) {
   EXPECT_TRUE(Exists("Rock/Live/all.m3u"));
   EXPECT_FALSE(Exists("Videos/all.m3u"));
   EXPECT_FALSE(Exists("all.m3u"));
+}
+
+TEST_F(CliTest, SpeaksTheUsersLanguage) {
+  const TResult Result = RunCli(Scratch, {"-l", "--no-recursion", Music.Path()}, "de_DE.UTF-8");
+  EXPECT_EQ(Result.Out, "a.mp3\nb.OGG\n");
+  EXPECT_TRUE(Result.Err.starts_with("2 Dateien\n1 Verzeichnisse\n...fertig (0,")) << Result.Err;
+
+  const TResult Bad = RunCli(Scratch, {"--frobnicate", Music.Path()}, "de_DE.UTF-8");
+  EXPECT_TRUE(Bad.Err.starts_with("cantrel-cli: unbekannte Option \u201E--frobnicate\u201C\n\nAufruf: ")) << Bad.Err;
+  const TResult Unwritable = RunCli(Scratch, {"-q", "--no-recursion", "-n", "x/y.m3u", Music.Path()}, "de_DE.UTF-8");
+  EXPECT_EQ(Unwritable.Err, "cantrel-cli: Datei \u201E" + Music.Path() + "x/y.m3u\u201C kann nicht erstellt werden. "
+                            "No such file or directory\n");
 }
