@@ -12,36 +12,6 @@ namespace {
 // range U+DC80..U+DCFF that no decoded text can produce.
 constexpr char16_t EscapeBase = 0xDC00;
 
-bool IsContinuation(unsigned char Byte) { return (Byte & 0xC0) == 0x80; }
-
-// Length of the well-formed UTF-8 sequence at Pos, 0 when it is not one.
-std::size_t SequenceLength(std::string_view Utf8, std::size_t Pos, char32_t& CodePoint) {
-  const auto Byte = [&](std::size_t I) { return static_cast<unsigned char>(Utf8[Pos + I]); };
-  const unsigned char Lead = Byte(0);
-  std::size_t Length;
-  char32_t Min;
-  if (Lead < 0x80) {
-    CodePoint = Lead;
-    return 1;
-  } else if ((Lead & 0xE0) == 0xC0) {
-    Length = 2, Min = 0x80, CodePoint = Lead & 0x1F;
-  } else if ((Lead & 0xF0) == 0xE0) {
-    Length = 3, Min = 0x800, CodePoint = Lead & 0x0F;
-  } else if ((Lead & 0xF8) == 0xF0) {
-    Length = 4, Min = 0x10000, CodePoint = Lead & 0x07;
-  } else {
-    return 0;
-  }
-  if (Pos + Length > Utf8.size()) return 0;
-  for (std::size_t I = 1; I < Length; ++I) {
-    if (!IsContinuation(Byte(I))) return 0;
-    CodePoint = (CodePoint << 6) | (Byte(I) & 0x3F);
-  }
-  const bool Surrogate = CodePoint >= 0xD800 && CodePoint <= 0xDFFF;
-  if (CodePoint < Min || CodePoint > 0x10FFFF || Surrogate) return 0;
-  return Length;
-}
-
 void AppendUtf8(std::string& Out, char32_t CodePoint) {
   if (CodePoint < 0x80) {
     Out += static_cast<char>(CodePoint);
@@ -72,24 +42,52 @@ bool SameTextAt(StringView Text, std::size_t Pos, StringView Needle) {
 
 }  // namespace
 
+TUtf8Sequence ReadUtf8Sequence(std::string_view Utf8, std::size_t Pos, char32_t& CodePoint, std::size_t& Length) {
+  const auto Lead = static_cast<unsigned char>(Utf8[Pos]);
+  char32_t Min;
+  if (Lead < 0x80)
+    Length = 1, Min = 0, CodePoint = Lead;
+  else if ((Lead & 0xE0) == 0xC0)
+    Length = 2, Min = 0x80, CodePoint = Lead & 0x1F;
+  else if ((Lead & 0xF0) == 0xE0)
+    Length = 3, Min = 0x800, CodePoint = Lead & 0x0F;
+  else if ((Lead & 0xF8) == 0xF0)
+    Length = 4, Min = 0x10000, CodePoint = Lead & 0x07;
+  else
+    return TUtf8Sequence::usInvalid;
+  for (std::size_t I = 1; I < Length; ++I) {
+    if (Pos + I >= Utf8.size()) return TUtf8Sequence::usTruncated;
+    const auto Byte = static_cast<unsigned char>(Utf8[Pos + I]);
+    if ((Byte & 0xC0) != 0x80) return TUtf8Sequence::usInvalid;
+    CodePoint = (CodePoint << 6) | (Byte & 0x3F);
+  }
+  const bool Surrogate = CodePoint >= 0xD800 && CodePoint <= 0xDFFF;
+  if (CodePoint < Min || CodePoint > 0x10FFFF || Surrogate) return TUtf8Sequence::usInvalid;
+  return TUtf8Sequence::usValid;
+}
+
+void AppendCodePoint(String& Text, char32_t CodePoint) {
+  if (CodePoint < 0x10000) {
+    Text += static_cast<char16_t>(CodePoint);
+    return;
+  }
+  CodePoint -= 0x10000;
+  Text += static_cast<char16_t>(0xD800 + (CodePoint >> 10));
+  Text += static_cast<char16_t>(0xDC00 + (CodePoint & 0x3FF));
+}
+
 String Utf8ToString(std::string_view Utf8) {
   String Result;
   Result.reserve(Utf8.size());
   for (std::size_t Pos = 0; Pos < Utf8.size();) {
     char32_t CodePoint;
-    const std::size_t Length = SequenceLength(Utf8, Pos, CodePoint);
-    if (Length == 0) {
+    std::size_t Length;
+    if (ReadUtf8Sequence(Utf8, Pos, CodePoint, Length) != TUtf8Sequence::usValid) {
       Result += static_cast<char16_t>(EscapeBase + static_cast<unsigned char>(Utf8[Pos]));
       ++Pos;
       continue;
     }
-    if (CodePoint >= 0x10000) {
-      CodePoint -= 0x10000;
-      Result += static_cast<char16_t>(0xD800 + (CodePoint >> 10));
-      Result += static_cast<char16_t>(0xDC00 + (CodePoint & 0x3FF));
-    } else {
-      Result += static_cast<char16_t>(CodePoint);
-    }
+    AppendCodePoint(Result, CodePoint);
     Pos += Length;
   }
   return Result;

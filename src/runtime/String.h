@@ -15,6 +15,15 @@ using StringView = std::u16string_view;
 String Utf8ToString(std::string_view Utf8);
 std::string StringToUtf8(StringView Text);
 
+// How the UTF-8 sequence at a position reads: a well-formed character, a
+// byte that cannot start or continue one (overlong forms, encoded
+// surrogates and values above U+10FFFF included), or one cut off by the end.
+enum class TUtf8Sequence : std::uint8_t { usValid, usInvalid, usTruncated };
+// On usValid, CodePoint and Length tell the character and its bytes.
+TUtf8Sequence ReadUtf8Sequence(std::string_view Utf8, std::size_t Pos, char32_t& CodePoint, std::size_t& Length);
+// Appends a code point, as a surrogate pair above U+FFFF.
+void AppendCodePoint(String& Text, char32_t CodePoint);
+
 // Plain ASCII text, for literals and numbers.
 String AsciiToString(std::string_view Ascii);
 

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
+#include "Waiting.h"
 #include "app/SearchSession.h"
 #include "runtime/Locale.h"
-#include "runtime/Thread.h"
 
 using namespace cantrel;
 using namespace cantrel::test;
@@ -23,7 +23,7 @@ struct TWalk {
     Session.Find(Enumerator, Options, [this, Options](const String& Directory, const TSearchRec& FileInfo) {
       Lines.push_back(Session.FileFound(Directory, FileInfo, Options.Folder));
     });
-    while (!Done) CheckSynchronize(1000);
+    ASSERT_TRUE(PumpUntil([this] { return Done; }));
   }
 };
 

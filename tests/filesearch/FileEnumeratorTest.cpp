@@ -18,34 +18,17 @@
 #include "filesearch/FileEnumerator.h"
 #include "runtime/Locale.h"
 #include "runtime/Paths.h"
+#include "Waiting.h"
 #include "runtime/Thread.h"
 
 using namespace cantrel;
 using cantrel::test::TTempDir;
 using TEvents = std::vector<std::string>;
 
+using cantrel::test::PumpUntil;
+using cantrel::test::WaitUntil;
+
 namespace {
-
-// Guards against a hang; no test relies on it for its result.
-constexpr auto Patience = std::chrono::seconds(60);
-
-bool PumpUntil(const std::function<bool()>& Done) {
-  const auto Deadline = std::chrono::steady_clock::now() + Patience;
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > Deadline) return false;
-    CheckSynchronize(50);
-  }
-  return true;
-}
-
-bool WaitUntil(const std::function<bool()>& Done) {
-  const auto Deadline = std::chrono::steady_clock::now() + Patience;
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > Deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
 
 // Lets a test create a task without starting it.
 class TTestEnumerator : public TFileEnumerator {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "PinnedLocale.h"
 #include "filesearch/WildcardMask.h"
 #include "runtime/Locale.h"
 #include "runtime/ResourceStrings.h"
@@ -26,8 +27,7 @@ String MessageOf(StringView Mask, StringView Text, int Start) {
 
 class NameTest : public ::testing::Test {
 protected:
-  void SetUp() override { SetUserLocaleName("en_US"); }
-  void TearDown() override { SetUserLocaleName(""); }
+  test::TPinnedLocale Locale{"en_US"};
 };
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "PinnedLocale.h"
 #include "playlist/PlayListFile.h"
 #include "runtime/Exceptions.h"
 #include "runtime/Locale.h"
@@ -25,8 +26,7 @@ private:
 
 class PlayListFileTest : public ::testing::Test {
 protected:
-  void SetUp() override { SetUserLocaleName("en_US"); }
-  void TearDown() override { SetUserLocaleName(""); }
+  test::TPinnedLocale Locale{"en_US"};
 };
 
 }  // namespace

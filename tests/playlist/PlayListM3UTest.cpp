@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "PinnedLocale.h"
 #include "TreeBuilder.h"
 #include "runtime/Locale.h"
 
@@ -10,8 +11,7 @@ namespace {
 
 class PlayListM3UTest : public ::testing::Test {
 protected:
-  void SetUp() override { SetUserLocaleName("en_US"); }
-  void TearDown() override { SetUserLocaleName(""); }
+  test::TPinnedLocale Locale{"en_US"};
 
   std::string Read(const std::string& Relative) const { return ReadFileBytes(Dir.Path() + Relative); }
 

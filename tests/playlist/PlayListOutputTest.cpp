@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "PinnedLocale.h"
 #include "TreeBuilder.h"
 #include "runtime/Exceptions.h"
 #include "runtime/Locale.h"
@@ -15,8 +16,7 @@ namespace {
 
 class PlayListOutputTest : public ::testing::Test {
 protected:
-  void SetUp() override { SetUserLocaleName("en_US"); }
-  void TearDown() override { SetUserLocaleName(""); }
+  test::TPinnedLocale Locale{"en_US"};
 
   bool Exists(const std::string& Relative) const { return FileExistsAt(Dir.Path() + Relative); }
 

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "PinnedLocale.h"
 #include "TreeBuilder.h"
 #include "runtime/Locale.h"
 #include "runtime/Paths.h"
@@ -40,8 +41,7 @@ std::string CarriedEntry(std::string_view Title, std::string_view Type, std::str
 
 class PlayListXmlTest : public ::testing::Test {
 protected:
-  void SetUp() override { SetUserLocaleName("en_US"); }
-  void TearDown() override { SetUserLocaleName(""); }
+  test::TPinnedLocale Locale{"en_US"};
 
   std::string Read(const std::string& Relative) const { return ReadFileBytes(Dir.Path() + Relative); }
 

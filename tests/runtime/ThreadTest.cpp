@@ -9,34 +9,15 @@
 #include <memory>
 #include <thread>
 
+#include "Waiting.h"
 #include "runtime/Thread.h"
 
 using namespace cantrel;
 
+using cantrel::test::PumpUntil;
+using cantrel::test::WaitUntil;
+
 namespace {
-
-// Guards against a hang; no test relies on it for its result.
-constexpr auto Patience = std::chrono::seconds(60);
-
-// Pumps the hand-over until Done holds.
-bool PumpUntil(const std::function<bool()>& Done) {
-  const auto Deadline = std::chrono::steady_clock::now() + Patience;
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > Deadline) return false;
-    CheckSynchronize(50);
-  }
-  return true;
-}
-
-// Waits without pumping.
-bool WaitUntil(const std::function<bool()>& Done) {
-  const auto Deadline = std::chrono::steady_clock::now() + Patience;
-  while (!Done()) {
-    if (std::chrono::steady_clock::now() > Deadline) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
 
 class TLambdaThread : public TThread {
 public:
