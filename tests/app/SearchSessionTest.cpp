@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "Lines.h"
 #include "app/FilterTexts.h"
 #include "app/SearchSession.h"
 #include "runtime/Locale.h"
@@ -12,12 +13,6 @@ TSearchRec File(const char16_t* Name) {
   TSearchRec Record;
   Record.Name = Name;
   return Record;
-}
-
-std::vector<String> Names(const TPlayListFile& Node) {
-  std::vector<String> Result;
-  for (int I = 0; I < Node.Items().Count(); ++I) Result.push_back(Node.Items()[I]);
-  return Result;
 }
 
 class SearchSessionTest : public ::testing::Test {
@@ -54,14 +49,14 @@ TEST_F(SearchSessionTest, TreeOfTheWalkRAXB) {
   TPlayListFile* B = Root.Child(1);
   EXPECT_EQ(Root.Current(), B);
 
-  EXPECT_EQ(Names(Root), std::vector<String>{u"r1"});
+  EXPECT_EQ(test::LinesOf(Root.Items()), std::vector<String>{u"r1"});
   ASSERT_EQ(Root.ChildCount(), 2);
   EXPECT_EQ(A->Path(), u"/m/R/A/");
   EXPECT_EQ(A->Name(), u"/m/R/A/");
-  EXPECT_EQ(Names(*A), std::vector<String>{u"a1"});
+  EXPECT_EQ(test::LinesOf(A->Items()), std::vector<String>{u"a1"});
   ASSERT_EQ(A->ChildCount(), 1);
-  EXPECT_EQ(Names(*A->Child(0)), std::vector<String>{u"x1"});
-  EXPECT_EQ(Names(*B), std::vector<String>{u"b1"});
+  EXPECT_EQ(test::LinesOf(A->Child(0)->Items()), std::vector<String>{u"x1"});
+  EXPECT_EQ(test::LinesOf(B->Items()), std::vector<String>{u"b1"});
   EXPECT_EQ(Session.DirCount(), 4);
 }
 
@@ -77,13 +72,13 @@ TEST_F(SearchSessionTest, ClimbingSeveralLevelsFindsTheRealParent) {
 
   ASSERT_EQ(Root.ChildCount(), 3);
   EXPECT_EQ(Root.Child(1)->Path(), u"/m/R/B/");
-  EXPECT_EQ(Names(*Root.Child(1)), std::vector<String>{u"b1"});
+  EXPECT_EQ(test::LinesOf(Root.Child(1)->Items()), std::vector<String>{u"b1"});
   EXPECT_EQ(Root.Child(1)->Child(0)->Path(), u"/m/R/B/C/");
   EXPECT_EQ(Root.Child(2)->Path(), u"/m/R/D/");
-  EXPECT_EQ(Names(*Root.Child(2)), std::vector<String>{u"d1"});
+  EXPECT_EQ(test::LinesOf(Root.Child(2)->Items()), std::vector<String>{u"d1"});
   const TPlayListFile* Y = Root.Child(0)->Child(0)->Child(0);
-  EXPECT_EQ(Names(*Y), std::vector<String>{u"y1"});
-  EXPECT_EQ(Names(*Y->Child(0)), std::vector<String>{u"z1"});
+  EXPECT_EQ(test::LinesOf(Y->Items()), std::vector<String>{u"y1"});
+  EXPECT_EQ(test::LinesOf(Y->Child(0)->Items()), std::vector<String>{u"z1"});
 }
 
 TEST_F(SearchSessionTest, StatusTextsAndFilterMasks) {

@@ -1,25 +1,16 @@
 #include <gtest/gtest.h>
 
+#include "Lines.h"
 #include "filesearch/FileSearchCriteria.h"
 #include "runtime/Exceptions.h"
 #include "runtime/Locale.h"
 
 using namespace cantrel;
 
-namespace {
-
-std::vector<String> Lines(const TStrings& List) {
-  std::vector<String> Result;
-  for (int I = 0; I < List.Count(); ++I) Result.push_back(List[I]);
-  return Result;
-}
-
-}  // namespace
-
 TEST(FileSearchCriteriaTest, Defaults) {
   const TFileSearchCriteria Criteria;
-  EXPECT_EQ(Lines(Criteria.GetFileMasks()), std::vector<String>{u"*"});
-  EXPECT_EQ(Lines(Criteria.GetRootDirectories()), std::vector<String>{u"."});
+  EXPECT_EQ(test::LinesOf(Criteria.GetFileMasks()), std::vector<String>{u"*"});
+  EXPECT_EQ(test::LinesOf(Criteria.GetRootDirectories()), std::vector<String>{u"."});
   EXPECT_EQ(Criteria.GetRootDirectory(), u".");
   EXPECT_EQ(Criteria.GetSubDirectoryMask(), u"*");
   EXPECT_EQ(Criteria.GetAttributeMask().GetRejected(), 0x16u);
@@ -38,9 +29,9 @@ TEST(FileSearchCriteriaTest, Defaults) {
 TEST(FileSearchCriteriaTest, MaskTextSplitsAtSemicolonsAndJoinsNonEmptyMasks) {
   TFileSearchCriteria Criteria;
   Criteria.SetFileMask(u"*.mp3;;*.ogg;");
-  EXPECT_EQ(Lines(Criteria.GetFileMasks()), (std::vector<String>{u"*.mp3", u"*.ogg"}));
+  EXPECT_EQ(test::LinesOf(Criteria.GetFileMasks()), (std::vector<String>{u"*.mp3", u"*.ogg"}));
   Criteria.SetFileMask(u";*.mp3; *.ogg;*.mp3");
-  EXPECT_EQ(Lines(Criteria.GetFileMasks()), (std::vector<String>{u"*.mp3", u" *.ogg", u"*.mp3"}));
+  EXPECT_EQ(test::LinesOf(Criteria.GetFileMasks()), (std::vector<String>{u"*.mp3", u" *.ogg", u"*.mp3"}));
   EXPECT_EQ(Criteria.GetFileMask(), u"*.mp3; *.ogg;*.mp3");
   Criteria.SetFileMask(u"");
   EXPECT_EQ(Criteria.GetFileMasks().Count(), 0);
@@ -65,7 +56,7 @@ TEST(FileSearchCriteriaTest, RootsOptionsAndLimits) {
   Criteria.SetRootDirectories(Roots);
   EXPECT_EQ(Criteria.GetRootDirectory(), u"");
   Criteria.SetRootDirectory(u"/music");
-  EXPECT_EQ(Lines(Criteria.GetRootDirectories()), std::vector<String>{u"/music"});
+  EXPECT_EQ(test::LinesOf(Criteria.GetRootDirectories()), std::vector<String>{u"/music"});
 
   Criteria.SetOption(8, true);
   EXPECT_FALSE(Criteria.GetOption(8));

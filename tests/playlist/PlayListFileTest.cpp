@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "Lines.h"
 #include "PinnedLocale.h"
 #include "playlist/PlayListFile.h"
 #include "runtime/Exceptions.h"
@@ -8,12 +9,6 @@
 using namespace cantrel;
 
 namespace {
-
-std::vector<String> Names(const TPlayListFile& Node) {
-  std::vector<String> Result;
-  for (int I = 0; I < Node.Items().Count(); ++I) Result.push_back(Node.Items()[I]);
-  return Result;
-}
 
 class TCountedNode : public TPlayListFile {
 public:
@@ -35,7 +30,7 @@ TEST_F(PlayListFileTest, ItemsSortIgnoringCaseButKeepEveryFile) {
   TPlayListFile Node;
   for (const char16_t* Name : {u"b.mp3", u"A.mp3", u"a.mp3", u"10 x.mp3", u"2 x.mp3", u"a.mp3"}) Node.Add(Name);
   // "A.mp3" and "a.mp3" are two files on Linux; the repeat of "a.mp3" is not.
-  EXPECT_EQ(Names(Node), (std::vector<String>{u"2 x.mp3", u"10 x.mp3", u"A.mp3", u"a.mp3", u"b.mp3"}));
+  EXPECT_EQ(test::LinesOf(Node.Items()), (std::vector<String>{u"2 x.mp3", u"10 x.mp3", u"A.mp3", u"a.mp3", u"b.mp3"}));
   Node.Items().Add(u"B.mp3");
   EXPECT_EQ(Node.Items().IndexOf(u"B.mp3"), 4);
 

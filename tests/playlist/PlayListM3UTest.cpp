@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "PinnedLocale.h"
 #include "TreeBuilder.h"
 #include "runtime/Locale.h"
 
@@ -9,15 +8,7 @@ using namespace cantrel::test;
 
 namespace {
 
-class PlayListM3UTest : public ::testing::Test {
-protected:
-  test::TPinnedLocale Locale{"en_US"};
-
-  std::string Read(const std::string& Relative) const { return ReadFileBytes(Dir.Path() + Relative); }
-
-  TTempDir Dir;
-  TPlayListFile Root;
-};
+class PlayListM3UTest : public TPlayListTest {};
 
 }  // namespace
 

@@ -4,7 +4,6 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "PinnedLocale.h"
 #include "TreeBuilder.h"
 #include "runtime/Exceptions.h"
 #include "runtime/Locale.h"
@@ -14,14 +13,7 @@ using namespace cantrel::test;
 
 namespace {
 
-class PlayListOutputTest : public ::testing::Test {
-protected:
-  test::TPinnedLocale Locale{"en_US"};
-
-  bool Exists(const std::string& Relative) const { return FileExistsAt(Dir.Path() + Relative); }
-
-  TTempDir Dir;
-};
+class PlayListOutputTest : public TPlayListTest {};
 
 }  // namespace
 
@@ -53,14 +45,12 @@ TEST_F(PlayListOutputTest, EmptyPathWritesIntoTheCurrentFolder) {
   char Previous[4096];
   ASSERT_NE(getcwd(Previous, sizeof Previous), nullptr);
   ASSERT_EQ(chdir(Dir.Path().c_str()), 0);
-  TPlayListFile Root;
   Root.makePlayList(u"%album%.m3u", true, false);
   EXPECT_EQ(ReadFileBytes(Dir.Path() + ".m3u"), "#EXTM3U\r\n");
   ASSERT_EQ(chdir(Previous), 0);
 }
 
 TEST_F(PlayListOutputTest, EverySubFolderGetsTheSameFormat) {
-  TPlayListFile Root;
   FillFolder(Root, Dir, "", {"a.mp3"});
   AddFolder(Root, Dir, "Sub", {"b.mp3"});
   for (TPlayListFileFoamat Format : {plWPL, plPLS, plXSPF, plASX, plM3U8}) {
@@ -76,7 +66,6 @@ TEST_F(PlayListOutputTest, EverySubFolderGetsTheSameFormat) {
 }
 
 TEST_F(PlayListOutputTest, AFailureStopsTheRunAndKeepsWhatWasWritten) {
-  TPlayListFile Root;
   FillFolder(Root, Dir, "", {"a.mp3"});
   AddFolder(Root, Dir, "A", {"x.mp3"});
   TPlayListFile& Missing = AddFolder(Root, Dir, "B", {"y.mp3"});
@@ -96,7 +85,6 @@ TEST_F(PlayListOutputTest, AFailureStopsTheRunAndKeepsWhatWasWritten) {
 }
 
 TEST_F(PlayListOutputTest, ReplacesOldPlaylistsAndLeavesEqualOnesAlone) {
-  TPlayListFile Root;
   FillFolder(Root, Dir, "", {"a.mp3"});
   Dir.MakeFile("p.m3u", std::string(500, 'x'));
   Root.makePlayList(u"p.m3u", false, false);
@@ -112,7 +100,6 @@ TEST_F(PlayListOutputTest, ReplacesOldPlaylistsAndLeavesEqualOnesAlone) {
 
 TEST_F(PlayListOutputTest, OutOfLineChildrenClimbWithDots) {
   // A node hung under the wrong parent still leads to its files.
-  TPlayListFile Root;
   FillFolder(Root, Dir, "R", {});
   TPlayListFile& A = AddFolder(Root, Dir, "R/A", {});
   AddFolder(A, Dir, "R/B", {"b.mp3"});

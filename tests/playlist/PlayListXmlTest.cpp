@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "PinnedLocale.h"
 #include "TreeBuilder.h"
 #include "runtime/Locale.h"
 #include "runtime/Paths.h"
@@ -39,15 +38,7 @@ std::string CarriedEntry(std::string_view Title, std::string_view Type, std::str
                     Param("    ", "SourceURL", Location), "  </entry>"});
 }
 
-class PlayListXmlTest : public ::testing::Test {
-protected:
-  test::TPinnedLocale Locale{"en_US"};
-
-  std::string Read(const std::string& Relative) const { return ReadFileBytes(Dir.Path() + Relative); }
-
-  TTempDir Dir;
-  TPlayListFile Root;
-};
+class PlayListXmlTest : public TPlayListTest {};
 
 }  // namespace
 

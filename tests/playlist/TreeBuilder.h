@@ -1,8 +1,11 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
 #include <initializer_list>
 #include <string_view>
 
+#include "PinnedLocale.h"
 #include "TempDir.h"
 #include "playlist/PlayListFile.h"
 
@@ -26,5 +29,16 @@ inline TPlayListFile& AddFolder(TPlayListFile& Parent, const TTempDir& Dir, std:
                                 std::initializer_list<std::string_view> Files) {
   return FillFolder(*Parent.AddChild(), Dir, Relative, Files);
 }
+
+// A tree root in a fresh folder, with names ordered as in English.
+class TPlayListTest : public ::testing::Test {
+protected:
+  std::string Read(const std::string& Relative) const { return ReadFileBytes(Dir.Path() + Relative); }
+  bool Exists(const std::string& Relative) const { return FileExistsAt(Dir.Path() + Relative); }
+
+  TPinnedLocale Locale{"en_US"};
+  TTempDir Dir;
+  TPlayListFile Root;
+};
 
 }  // namespace cantrel::test

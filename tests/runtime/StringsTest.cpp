@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "Lines.h"
 #include "PinnedLocale.h"
 #include "runtime/Exceptions.h"
 #include "runtime/Locale.h"
@@ -8,12 +9,6 @@
 using namespace cantrel;
 
 namespace {
-
-std::vector<String> Lines(const TStrings& List) {
-  std::vector<String> Result;
-  for (int I = 0; I < List.Count(); ++I) Result.push_back(List[I]);
-  return Result;
-}
 
 class TTracked : public TObject {
 public:
@@ -35,7 +30,7 @@ TEST_F(StringsTest, SortedListRefusesDuplicatesByItsRule) {
   TStringList List;
   List.SetSorted(true);
   for (const char16_t* S : {u"b.mp3", u"A.mp3", u"a.mp3"}) List.Add(S);
-  EXPECT_EQ(Lines(List), (std::vector<String>{u"A.mp3", u"b.mp3"}));
+  EXPECT_EQ(test::LinesOf(List), (std::vector<String>{u"A.mp3", u"b.mp3"}));
 
   List.SetDuplicates(TDuplicates::dupError);
   EXPECT_THROW(List.Add(u"B.MP3"), EStringListError);
@@ -50,7 +45,7 @@ TEST_F(StringsTest, CustomCompareKeepsCaseVariants) {
   List.SetSorted(true);
   List.SetCompareFunction([](const String& A, const String& B) { return AnsiCompareText(A, B); });
   for (const char16_t* S : {u"song.mp3", u"10 b.mp3", u"Song.mp3", u"2 b.mp3", u"song.mp3"}) List.Add(S);
-  EXPECT_EQ(Lines(List), (std::vector<String>{u"2 b.mp3", u"10 b.mp3", u"Song.mp3", u"song.mp3"}));
+  EXPECT_EQ(test::LinesOf(List), (std::vector<String>{u"2 b.mp3", u"10 b.mp3", u"Song.mp3", u"song.mp3"}));
   EXPECT_EQ(List.IndexOf(u"song.mp3"), 3);
   EXPECT_EQ(List.IndexOf(u"SONG.mp3"), -1);
 }
@@ -69,13 +64,13 @@ TEST_F(StringsTest, IndexErrorsNameTheIndex) {
   EXPECT_THROW(List.Get(1), EStringListError);
   EXPECT_THROW(List.Insert(2, u"x"), EStringListError);
   List.Insert(1, u"b");
-  EXPECT_EQ(Lines(List), (std::vector<String>{u"a", u"b"}));
+  EXPECT_EQ(test::LinesOf(List), (std::vector<String>{u"a", u"b"}));
 }
 
 TEST_F(StringsTest, TextJoinsAndSplitsEveryLineBreak) {
   TStringList List;
   List.SetText(u"one\r\ntwo\rthree\n\nfive\n");
-  EXPECT_EQ(Lines(List), (std::vector<String>{u"one", u"two", u"three", u"", u"five"}));
+  EXPECT_EQ(test::LinesOf(List), (std::vector<String>{u"one", u"two", u"three", u"", u"five"}));
   EXPECT_EQ(List.Text(), u"one\ntwo\nthree\n\nfive\n");
   List.SetText(u"");
   EXPECT_EQ(List.Count(), 0);
@@ -108,7 +103,7 @@ TEST_F(StringsTest, AssignCopiesLinesAndObjects) {
     TStringList Copy;
     Copy.Add(u"old");
     Copy.Assign(Owner);
-    EXPECT_EQ(Lines(Copy), (std::vector<String>{u"x", u"y"}));
+    EXPECT_EQ(test::LinesOf(Copy), (std::vector<String>{u"x", u"y"}));
     EXPECT_EQ(Copy.GetObject(1), Owner.GetObject(1));
     Owner.Delete(0);
     EXPECT_EQ(Destroyed, 1);
@@ -120,6 +115,6 @@ TEST_F(StringsTest, CustomSortOrdersByIndexCompare) {
   TStringList List;
   for (const char16_t* S : {u"ccc", u"a", u"bb"}) List.Add(S);
   List.CustomSort([](TStringList& L, int A, int B) { return int(L[A].size()) - int(L[B].size()); });
-  EXPECT_EQ(Lines(List), (std::vector<String>{u"a", u"bb", u"ccc"}));
+  EXPECT_EQ(test::LinesOf(List), (std::vector<String>{u"a", u"bb", u"ccc"}));
   EXPECT_EQ(List.IndexOf(u"BB"), 1);
 }
