@@ -1,5 +1,6 @@
 #include "cli/CliRun.h"
 
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -36,6 +37,15 @@ String SearchFolder(const String& Folder) {
   return IncludeTrailingPathDelimiter(FromSystemFileName(Absolute.string()));
 }
 
+// A progress line longer than the terminal would wrap, and the next one
+// could no longer overwrite it.
+String FitTerminal(String Text) {
+  struct winsize Size {};
+  if (ioctl(STDERR_FILENO, TIOCGWINSZ, &Size) == 0 && Size.ws_col > 1 && Text.size() >= Size.ws_col)
+    Text.resize(Size.ws_col - 1u);
+  return Text;
+}
+
 void WriteErr(const String& Text) {
   const std::string Bytes = StringToUtf8(Text);
   std::fwrite(Bytes.data(), 1, Bytes.size(), stderr);
@@ -46,7 +56,8 @@ void WriteErr(const String& Text) {
 TCliRun::TCliRun(const TCliOptions& Options)
     : FOptions(Options),
       FFolder(SearchFolder(Options.Folder)),
-      FShowProgress(!Options.Quiet && isatty(STDERR_FILENO)),
+      // A list printed on the terminal shows the progress itself.
+      FShowProgress(!Options.Quiet && isatty(STDERR_FILENO) && !(Options.ListOnly && isatty(STDOUT_FILENO))),
       FSession(FPlayListFiles) {
   // One hand-over per folder: the command line has no window to keep alive.
   FFileEnumerator.SetSynchronizationMode(TFileEnumeratorSyncMode::smPerDirectory);
@@ -113,8 +124,8 @@ void TCliRun::ShowProgress(const String& Directory) {
   const auto Time = std::chrono::steady_clock::now();
   if (Time - FLastProgress < std::chrono::milliseconds(100)) return;
   FLastProgress = Time;
-  WriteErr(u"\r\x1b[K" + TSearchSession::FilesText(FFiles) + u", " + FSession.DirectoriesText() + u"  " +
-           TSearchSession::ProcessingText(Directory));
+  WriteErr(u"\r\x1b[K" + FitTerminal(TSearchSession::FilesText(FFiles) + u", " + FSession.DirectoriesText() +
+                                      u"  " + TSearchSession::ProcessingText(Directory)));
 }
 
 void TCliRun::ShowSummary(bool Aborted) {
