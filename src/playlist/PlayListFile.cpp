@@ -63,8 +63,7 @@ const TClassInfo& TPlayListFile::StaticClass() {
 const TClassInfo& TPlayListFile::ClassType() const { return StaticClass(); }
 
 TPlayListFile::TPlayListFile()
-    : FNodeID(reinterpret_cast<std::intptr_t>(this)),
-      FLines(std::make_unique<TStringList>()),
+    : FLines(std::make_unique<TStringList>()),
       FListAll(std::make_unique<TStringList>()),
       FCurrent(this) {
   // Two files may differ only in case; both are kept, in the order a file
@@ -78,7 +77,6 @@ TPlayListFile::~TPlayListFile() = default;
 void TPlayListFile::Add(const String& Value) {
   try {
     FLines->Add(Value);
-    FCount = GetCount();
   } catch (const std::exception&) {
   }
 }
@@ -86,7 +84,6 @@ void TPlayListFile::Add(const String& Value) {
 void TPlayListFile::Add(int Index, const String& Value) {
   try {
     FLines->Insert(Index, Value);
-    FCount = GetCount();
   } catch (const std::exception&) {
   }
 }
@@ -118,11 +115,9 @@ bool TPlayListFile::IsSelfOrAncestor(const TPlayListFile* Node) const {
 TPlayListFile* TPlayListFile::InsertChild(std::size_t Index, std::unique_ptr<TPlayListFile> Child, bool Appending) {
   TPlayListFile* Result = Child.get();
   FItems.insert(FItems.begin() + static_cast<std::ptrdiff_t>(Index), std::move(Child));
-  FCount = GetCount();
   FSubCount = ChildCount();
   if (Appending) FSubIndex = FSubCount - 1;
   Result->FParent = this;
-  Result->FNodeID = reinterpret_cast<std::intptr_t>(Result);
   FCurrent = Result;
   return Result;
 }
@@ -137,7 +132,6 @@ void TPlayListFile::Clear() {
     FListAll->Clear();
     FLines->Clear();
     FItems.clear();
-    FCount = 0;
   } catch (const std::exception&) {
   }
 }

@@ -92,8 +92,6 @@ private:
   bool FUTF8BOM = false;
   bool FRecursion = false;
   TPlayListFileFoamat FFormat = plM3U;
-  std::intptr_t FNodeID;
-  int FCount = 0;
   String FName;
   String FPath;
   TPlayListFile* FParent = nullptr;

@@ -147,7 +147,9 @@ void TStringList::PutObject(int Index, TObject* Object) {
 
 int TStringList::Add(const String& S) {
   int Index = Count();
-  if (FSorted && Find(S, Index)) {
+  // Lines often come in order already: then one comparison places them.
+  const bool AfterLast = FSorted && Index > 0 && CompareStrings(FList.back().FString, S) < 0;
+  if (FSorted && !AfterLast && Find(S, Index)) {
     switch (FDuplicates) {
       case TDuplicates::dupIgnore:
         return Index;
