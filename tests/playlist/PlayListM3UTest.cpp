@@ -96,3 +96,9 @@ TEST_F(PlayListM3UTest, UndecodableNamesAreWrittenByteForByte) {
   Root.makePlayList(u"raw.m3u", false, true);
   EXPECT_EQ(Read("raw.m3u8"), CrLfLines({"#EXTM3U", "", "caf\xE9.mp3"}));
 }
+
+TEST_F(PlayListM3UTest, CaseVariantsAreBothListed) {
+  FillFolder(Root, Dir, "", {"song.mp3", "Song.mp3", "10 b.mp3", "2 b.mp3"});
+  Root.makePlayList(u"case.m3u", false, false);
+  EXPECT_EQ(Read("case.m3u"), CrLfLines({"#EXTM3U", "", "2 b.mp3", "10 b.mp3", "Song.mp3", "song.mp3"}));
+}
