@@ -8,13 +8,12 @@ namespace cantrel {
 
 namespace {
 
-// A path in canonical form: whether it starts from the root, and its pieces
-// with "." removed, ".." resolved where possible and empty pieces dropped.
+// A path in canonical form, split: whether it starts from the root, and its
+// pieces.
 struct TCanonicalPath {
   bool Absolute = false;
   std::vector<String> Pieces;
 
-  bool Empty() const { return !Absolute && Pieces.empty(); }
   bool operator==(const TCanonicalPath&) const = default;
 
   String Text() const {
@@ -27,21 +26,24 @@ struct TCanonicalPath {
   }
 };
 
+// Empty pieces mean nothing to Linux: "a//b" is "a/b".
+String WithoutEmptyPieces(StringView Path) {
+  String Result;
+  for (const char16_t C : Path)
+    if (C != PathDelim || Result.empty() || Result.back() != PathDelim) Result += C;
+  return Result;
+}
+
 TCanonicalPath Canonical(StringView Path) {
+  const String Text = PathCanonicalize(WithoutEmptyPieces(Path));
   TCanonicalPath Result;
-  Result.Absolute = !Path.empty() && Path.front() == PathDelim;
-  std::size_t Start = 0;
-  while (Start <= Path.size()) {
-    auto End = Path.find(PathDelim, Start);
-    if (End == StringView::npos) End = Path.size();
-    const StringView Piece = Path.substr(Start, End - Start);
-    Start = End + 1;
-    if (Piece.empty() || Piece == u".") continue;
-    const bool CanClimb = !Result.Pieces.empty() && Result.Pieces.back() != u"..";
-    if (Piece == u".." && CanClimb)
-      Result.Pieces.pop_back();
-    else if (!(Piece == u".." && Result.Absolute))
-      Result.Pieces.emplace_back(Piece);
+  Result.Absolute = Text.front() == PathDelim;
+  StringView Rest = StringView(Text).substr(Result.Absolute ? 1 : 0);
+  if (Rest == u".") return Result;
+  while (!Rest.empty()) {
+    const auto Delim = Rest.find(PathDelim);
+    Result.Pieces.emplace_back(Rest.substr(0, Delim));
+    Rest.remove_prefix(Delim == StringView::npos ? Rest.size() : Delim + 1);
   }
   return Result;
 }

@@ -24,6 +24,12 @@ String ChangeFileExt(StringView FileName, StringView Extension);
 String IncludeTrailingPathDelimiter(StringView Path);
 String ExcludeTrailingPathDelimiter(StringView Path);
 
+// The path with "." pieces removed and each ".." taken out together with the
+// piece before it; "/" is the root part of an absolute path, where a leading
+// ".." vanishes. A relative path keeps its first piece and every piece after
+// a "..": "a/../../b" gives "../b". Empty pieces stay. Nothing left gives ".".
+String PathCanonicalize(StringView Path);
+
 // The full path of the running executable (/proc/self/exe).
 String ModuleFileName();
 
