@@ -12,7 +12,8 @@ extern const std::array<StringView, 9> AudioFilterTexts;
 extern const StringView DefaultVideoFilterText;
 
 // The mask list of a filter text: what stands in its parentheses, or the
-// whole text when it has none, for example "*.ogg" for "Ogg Vorbis Files (*.ogg)".
+// whole text when it has none, for example "*.ogg" for "Ogg Vorbis Files (*.ogg)",
+// with each mask between ";" trimmed of blanks ("*.mp3;*.flac" for "*.mp3; *.flac").
 String MasksOfFilter(StringView FilterText);
 
 }  // namespace cantrel

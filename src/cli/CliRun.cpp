@@ -62,7 +62,10 @@ TCliRun::TCliRun(const TCliOptions& Options)
   // One hand-over per folder: the command line has no window to keep alive.
   FFileEnumerator.SetSynchronizationMode(TFileEnumeratorSyncMode::smPerDirectory);
   FFileEnumerator.SetOnEnterDirectory([this](const String& Directory) { EnterDirectory(Directory); });
-  FFileEnumerator.SetOnTerminateTask([this](int, bool Aborted) {
+  FFileEnumerator.SetOnDirectoryError([](const String& Directory, const String& Message) {
+    WriteErr(u"cantrel-cli: cannot read folder \"" + Directory + u"\": " + Message + u"\n");
+  });
+  FFileEnumerator.SetOnTerminateTask([this](int, bool Aborted, const std::optional<String>&) {
     FDone = true;
     FAborted = Aborted;
   });
@@ -70,6 +73,8 @@ TCliRun::TCliRun(const TCliOptions& Options)
 
 int TCliRun::Execute() {
   if (!Find()) return 130;
+  // A folder that could not be read has no node to write a playlist for.
+  if (FSession.DirCount() == 0) return 1;
   return FOptions.ListOnly ? 0 : Make();
 }
 

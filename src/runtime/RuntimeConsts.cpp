@@ -22,6 +22,8 @@ enum : int {
   IdCheckSynchronizeError = 65250,
   IdThreadStartTwice,
   IdThreadWaitForSelfFree,
+  IdOutOfMemory,
+  IdUnknownError,
 };
 
 enum : int {
@@ -43,6 +45,8 @@ constexpr TResourceEntry RuntimeTable[] = {
     {IdCheckSynchronizeError, u"CheckSynchronize called from a thread that is not the main thread"},
     {IdThreadStartTwice, u"Cannot start a thread that was already started"},
     {IdThreadWaitForSelfFree, u"Cannot wait for a thread that frees itself"},
+    {IdOutOfMemory, u"Out of memory"},
+    {IdUnknownError, u"Unknown error"},
     {IdDuplicateName, u"A component named %s already exists"},
 };
 
@@ -64,6 +68,8 @@ const TResStringRec SInvalidDateTime{&RuntimeResources, IdInvalidDateTime};
 const TResStringRec SCheckSynchronizeError{&RuntimeResources, IdCheckSynchronizeError};
 const TResStringRec SThreadStartTwice{&RuntimeResources, IdThreadStartTwice};
 const TResStringRec SThreadWaitForSelfFree{&RuntimeResources, IdThreadWaitForSelfFree};
+const TResStringRec SOutOfMemory{&RuntimeResources, IdOutOfMemory};
+const TResStringRec SUnknownError{&RuntimeResources, IdUnknownError};
 const TResStringRec SDuplicateName{&RuntimeResources, IdDuplicateName};
 
 }  // namespace cantrel

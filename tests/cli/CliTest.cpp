@@ -26,7 +26,7 @@ TResult RunCli(const TTempDir& Scratch, std::vector<std::string> Arguments, cons
   if (Child == 0) {
     dup2(open(OutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
     dup2(open(ErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
-    setenv("LANG", Language, 1);
+    setenv("LC_ALL", Language, 1);
     std::vector<char*> Argv;
     for (std::string& Argument : Arguments) Argv.push_back(Argument.data());
     Argv.push_back(nullptr);

@@ -1,0 +1,59 @@
+#include "Unprivileged.h"
+
+#include <grp.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace cantrel::test {
+
+namespace {
+
+constexpr uid_t Nobody = 65534;
+
+std::vector<char*> Pointers(std::vector<std::string>& Texts) {
+  std::vector<char*> Result;
+  for (std::string& Text : Texts) Result.push_back(Text.data());
+  Result.push_back(nullptr);
+  return Result;
+}
+
+}  // namespace
+
+TChildResult RunUnprivileged(const std::string& Program, const std::vector<std::string>& Arguments,
+                             const std::vector<std::pair<std::string, std::string>>& Environment) {
+  // Everything the child needs is made before the fork: after it, a child of
+  // a threaded process may only make system calls.
+  std::vector<std::string> Argv{Program};
+  Argv.insert(Argv.end(), Arguments.begin(), Arguments.end());
+  std::vector<std::string> Envp;
+  for (char** Variable = environ; *Variable; ++Variable) Envp.emplace_back(*Variable);
+  for (const auto& [Name, Value] : Environment) Envp.push_back(Name + "=" + Value);
+  const std::vector<char*> ArgvPointers = Pointers(Argv);
+  const std::vector<char*> EnvpPointers = Pointers(Envp);
+
+  TChildResult Result;
+  int Pipe[2];
+  if (pipe(Pipe) != 0) return Result;
+  const pid_t Child = fork();
+  if (Child == 0) {
+    close(Pipe[0]);
+    dup2(Pipe[1], STDOUT_FILENO);
+    dup2(Pipe[1], STDERR_FILENO);
+    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setresgid(Nobody, Nobody, Nobody) != 0 ||
+                           setresuid(Nobody, Nobody, Nobody) != 0))
+      _exit(126);
+    execve(Program.c_str(), ArgvPointers.data(), EnvpPointers.data());
+    _exit(127);
+  }
+  close(Pipe[1]);
+  char Buffer[4096];
+  for (ssize_t Read; (Read = read(Pipe[0], Buffer, sizeof Buffer)) > 0;) Result.Output.append(Buffer, Read);
+  close(Pipe[0]);
+  int Status = 0;
+  if (Child > 0 && waitpid(Child, &Status, 0) == Child && WIFEXITED(Status)) Result.Status = WEXITSTATUS(Status);
+  return Result;
+}
+
+}  // namespace cantrel::test

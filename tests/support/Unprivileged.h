@@ -1,0 +1,23 @@
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace cantrel::test {
+
+struct TChildResult {
+  // The exit status, or -1 when the child did not exit.
+  int Status = -1;
+  // Its standard output and error together.
+  std::string Output;
+};
+
+// Runs Program with Arguments, and with Environment added to this process's
+// environment, so that permission bits hold for it: run as root (as CI is),
+// the child drops to the user and group 65534 without supplementary groups
+// and so loses every capability; otherwise it runs as this user.
+TChildResult RunUnprivileged(const std::string& Program, const std::vector<std::string>& Arguments,
+                             const std::vector<std::pair<std::string, std::string>>& Environment = {});
+
+}  // namespace cantrel::test
