@@ -1,5 +1,6 @@
 #include "Unprivileged.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -34,8 +35,11 @@ TChildResult RunUnprivileged(const std::string& Program, const std::vector<std::
   const std::vector<char*> EnvpPointers = Pointers(Envp);
 
   TChildResult Result;
+  // Opened while still privileged: the checkout may lie below a folder
+  // (such as /root) that the unprivileged user cannot pass through.
+  const int ProgramFd = open(Program.c_str(), O_RDONLY | O_CLOEXEC);
   int Pipe[2];
-  if (pipe(Pipe) != 0) return Result;
+  if (ProgramFd < 0 || pipe(Pipe) != 0) return Result;
   const pid_t Child = fork();
   if (Child == 0) {
     close(Pipe[0]);
@@ -44,9 +48,10 @@ TChildResult RunUnprivileged(const std::string& Program, const std::vector<std::
     if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setresgid(Nobody, Nobody, Nobody) != 0 ||
                            setresuid(Nobody, Nobody, Nobody) != 0))
       _exit(126);
-    execve(Program.c_str(), ArgvPointers.data(), EnvpPointers.data());
+    fexecve(ProgramFd, ArgvPointers.data(), EnvpPointers.data());
     _exit(127);
   }
+  close(ProgramFd);
   close(Pipe[1]);
   char Buffer[4096];
   for (ssize_t Read; (Read = read(Pipe[0], Buffer, sizeof Buffer)) > 0;) Result.Output.append(Buffer, Read);
