@@ -5,10 +5,10 @@
 #include "playlist/PlayListWriter.h"
 #include "playlist/RelativePath.h"
 #include "runtime/AtomicFile.h"
-#include "runtime/ResourceStrings.h"
 #include "runtime/Exceptions.h"
 #include "runtime/Locale.h"
 #include "runtime/Paths.h"
+#include "runtime/ResourceStrings.h"
 #include "runtime/RuntimeConsts.h"
 
 namespace cantrel {

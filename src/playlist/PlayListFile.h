@@ -47,8 +47,8 @@ public:
   // Make: writes this node's playlist in its Format and, with Recursion,
   // the playlist of every node below, children first; each lists the files
   // of its folder and of every folder below. aName is the file name
-  // template ("%album%" is the folder's name); UTF8 is the byte-order-mark
-  // choice. Every playlist that can be written is written, each replaced
+  // template ("%album%" is the folder's name); UTF8 is the window's
+  // "UTF8BOM" box (M3U8's byte-order mark follows UTF8BOM). Every playlist that can be written is written, each replaced
   // whole or not at all (ReplaceUserFile); a name the format cannot hold is
   // left out of that playlist and reported. Answers the report when every
   // playlist was written or Make stopped (Options.StopRequested). When some
@@ -56,7 +56,8 @@ public:
   // were written; it carries the same report, failures included.
   TMakeReport makePlayList(const String& aName, bool Recursion, bool UTF8, const TMakeOptions& Options = {});
   // The writers makePlayList chooses from, with the same contract: M3U in
-  // the locale's character set, or M3U8 with UTF8; XSPF; WPL; PLS; ASX.
+  // the locale's character set, or M3U8 when UTF8 is true; XSPF; WPL; PLS;
+  // ASX.
   TMakeReport makePlayList_m3u(const String& aName, bool Recursion, bool UTF8, const TMakeOptions& Options = {});
   TMakeReport makePlayList_xspf(const String& aName, bool Recursion, bool UTF8, const TMakeOptions& Options = {});
   TMakeReport makePlayList_wpl(const String& aName, bool Recursion, bool UTF8, const TMakeOptions& Options = {});

@@ -101,8 +101,10 @@ std::string LinkTarget(const std::string& Path, int& ErrorCode) {
   }
   if (std::string Whole = RealPath(Current); !Whole.empty()) return Whole;
   const std::string Folder = RealPath(FolderOf(Current));
-  ErrorCode = errno;
-  if (Folder.empty()) return {};
+  if (Folder.empty()) {
+    ErrorCode = errno;
+    return {};
+  }
   return (Folder == "/" ? Folder : Folder + "/") + Current.substr(FolderOf(Current).size());
 }
 
