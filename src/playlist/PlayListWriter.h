@@ -3,7 +3,6 @@
 #include <string>
 #include <vector>
 
-#include "playlist/MakeReport.h"
 #include "playlist/PlayListFile.h"
 #include "runtime/ResourceStrings.h"
 
