@@ -16,6 +16,8 @@ enum : int {
   IdWriteError,
   IdArgumentOutOfRange,
   IdInvalidDateTime,
+  IdLinkLeadsOutside,
+  IdFileWriteProtected,
 };
 
 enum : int {
@@ -42,6 +44,8 @@ constexpr TResourceEntry RuntimeTable[] = {
     {IdWriteError, u"Unable to write to %s"},
     {IdArgumentOutOfRange, u"Argument out of range"},
     {IdInvalidDateTime, u"'%s' is not a valid date and time"},
+    {IdLinkLeadsOutside, u"It is a symbolic link that leads outside \"%s\""},
+    {IdFileWriteProtected, u"It is write-protected"},
     {IdCheckSynchronizeError, u"CheckSynchronize called from a thread that is not the main thread"},
     {IdThreadStartTwice, u"Cannot start a thread that was already started"},
     {IdThreadWaitForSelfFree, u"Cannot wait for a thread that frees itself"},
@@ -65,6 +69,8 @@ const TResStringRec SReadError{&RuntimeResources, IdReadError};
 const TResStringRec SWriteError{&RuntimeResources, IdWriteError};
 const TResStringRec SArgumentOutOfRange{&RuntimeResources, IdArgumentOutOfRange};
 const TResStringRec SInvalidDateTime{&RuntimeResources, IdInvalidDateTime};
+const TResStringRec SLinkLeadsOutside{&RuntimeResources, IdLinkLeadsOutside};
+const TResStringRec SFileWriteProtected{&RuntimeResources, IdFileWriteProtected};
 const TResStringRec SCheckSynchronizeError{&RuntimeResources, IdCheckSynchronizeError};
 const TResStringRec SThreadStartTwice{&RuntimeResources, IdThreadStartTwice};
 const TResStringRec SThreadWaitForSelfFree{&RuntimeResources, IdThreadWaitForSelfFree};
