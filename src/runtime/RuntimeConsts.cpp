@@ -28,6 +28,10 @@ enum : int {
   IdDuplicateName = 65300,
 };
 
+enum : int {
+  IdIniLineBreak = 65350,
+};
+
 constexpr TResourceEntry RuntimeTable[] = {
     {IdListIndexError, u"List index out of bounds (%d)"},
     {IdDuplicateString, u"String list does not allow duplicates"},
@@ -44,6 +48,7 @@ constexpr TResourceEntry RuntimeTable[] = {
     {IdThreadStartTwice, u"Cannot start a thread that was already started"},
     {IdThreadWaitForSelfFree, u"Cannot wait for a thread that frees itself"},
     {IdDuplicateName, u"A component named %s already exists"},
+    {IdIniLineBreak, u"A line break cannot be written to the settings file %s"},
 };
 
 }  // namespace
@@ -65,5 +70,6 @@ const TResStringRec SCheckSynchronizeError{&RuntimeResources, IdCheckSynchronize
 const TResStringRec SThreadStartTwice{&RuntimeResources, IdThreadStartTwice};
 const TResStringRec SThreadWaitForSelfFree{&RuntimeResources, IdThreadWaitForSelfFree};
 const TResStringRec SDuplicateName{&RuntimeResources, IdDuplicateName};
+const TResStringRec SIniLineBreak{&RuntimeResources, IdIniLineBreak};
 
 }  // namespace cantrel

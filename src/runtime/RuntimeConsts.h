@@ -22,5 +22,6 @@ extern const TResStringRec SCheckSynchronizeError;  // "CheckSynchronize called 
 extern const TResStringRec SThreadStartTwice;       // "Cannot start a thread that was already started"
 extern const TResStringRec SThreadWaitForSelfFree;  // "Cannot wait for a thread that frees itself"
 extern const TResStringRec SDuplicateName;        // "A component named %s already exists"
+extern const TResStringRec SIniLineBreak;         // "A line break cannot be written to the settings file %s"
 
 }  // namespace cantrel
