@@ -117,15 +117,8 @@ TEST_F(TResourceStringTest, ABrokenCatalogCannotRecurseThroughItsOwnError) {
 TEST_F(TResourceStringTest, CatalogProblemsAreToldInTheUsersLanguageWhenDefaultIsSound) {
   TMessageBoxRecorder Boxes;
   TTempDir Temp;
-  Temp.MakeFile("de/LC_MESSAGES/broken.mo", "this is not a catalog");
-  Engine.bindtextdomain(u"broken", Temp.Folder());
-  try {
-    Engine.dgettext(u"broken", u"Find");
-    FAIL();
-  } catch (const EGettextIOError& Error) {
-    EXPECT_EQ(Error.Message(),
-              u"Diese Datei ist kein gültiger GNU-gettext-Katalog: " + Temp.Folder() + u"de/LC_MESSAGES/broken.mo");
-  }
+  EXPECT_EQ(BrokenCatalogError(Engine, Temp),
+            u"Diese Datei ist kein gültiger GNU-gettext-Katalog: " + Temp.Folder() + u"de/LC_MESSAGES/broken.mo");
   Engine.bindtextdomainToFile(u"latin", FixtureCatalog("es"));
   EXPECT_EQ(Engine.dgettext(u"latin", u"Find"), u"Find");
   ASSERT_EQ(Boxes.Shown.size(), 1u);
