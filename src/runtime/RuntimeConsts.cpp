@@ -24,10 +24,6 @@ enum : int {
   IdThreadWaitForSelfFree,
 };
 
-enum : int {
-  IdDuplicateName = 65300,
-};
-
 constexpr TResourceEntry RuntimeTable[] = {
     {IdListIndexError, u"List index out of bounds (%d)"},
     {IdDuplicateString, u"String list does not allow duplicates"},
@@ -43,7 +39,6 @@ constexpr TResourceEntry RuntimeTable[] = {
     {IdCheckSynchronizeError, u"CheckSynchronize called from a thread that is not the main thread"},
     {IdThreadStartTwice, u"Cannot start a thread that was already started"},
     {IdThreadWaitForSelfFree, u"Cannot wait for a thread that frees itself"},
-    {IdDuplicateName, u"A component named %s already exists"},
 };
 
 }  // namespace
@@ -64,6 +59,5 @@ const TResStringRec SInvalidDateTime{&RuntimeResources, IdInvalidDateTime};
 const TResStringRec SCheckSynchronizeError{&RuntimeResources, IdCheckSynchronizeError};
 const TResStringRec SThreadStartTwice{&RuntimeResources, IdThreadStartTwice};
 const TResStringRec SThreadWaitForSelfFree{&RuntimeResources, IdThreadWaitForSelfFree};
-const TResStringRec SDuplicateName{&RuntimeResources, IdDuplicateName};
 
 }  // namespace cantrel

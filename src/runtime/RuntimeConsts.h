@@ -21,6 +21,5 @@ extern const TResStringRec SInvalidDateTime;      // "'%s' is not a valid date a
 extern const TResStringRec SCheckSynchronizeError;  // "CheckSynchronize called from a thread that is not the main thread"
 extern const TResStringRec SThreadStartTwice;       // "Cannot start a thread that was already started"
 extern const TResStringRec SThreadWaitForSelfFree;  // "Cannot wait for a thread that frees itself"
-extern const TResStringRec SDuplicateName;        // "A component named %s already exists"
 
 }  // namespace cantrel
