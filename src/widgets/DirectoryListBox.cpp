@@ -65,6 +65,7 @@ String CurrentDirectory() {
 }
 
 TDirectoryListBox::TDirectoryListBox(QWidget* Parent) : QListWidget(Parent) {
+  setAttribute(Qt::WA_InputMethodEnabled, false);
   setItemDelegate(new TIndentDelegate(*this));
   connect(this, &QListWidget::itemDoubleClicked, this, &TDirectoryListBox::Open);
   SetDirectory(CurrentDirectory());

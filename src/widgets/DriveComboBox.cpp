@@ -62,6 +62,7 @@ String CaptionOf(const QStorageInfo& Volume, const String& MountPoint) {
 }  // namespace
 
 TDriveComboBox::TDriveComboBox(QWidget* Parent) : QComboBox(Parent) {
+  setAttribute(Qt::WA_InputMethodEnabled, false);
   // The kernel marks the mount table as changed for poll(), which Qt's
   // event loop sees as an exception on the file.
   FMountTable = open("/proc/self/mounts", O_RDONLY | O_CLOEXEC);
