@@ -47,8 +47,7 @@ QMessageBox::Icon QtIcon(TMessageBoxIcon Icon) {
 void ShowQtMessageBox(const String& Text, const String& Caption, TMessageBoxIcon Icon) {
   // A dialog belongs to the main thread; a worker waits for it there.
   TThread::Synchronize(nullptr, [&] {
-    QMessageBox Box(QtIcon(Icon), QString::fromStdU16String(Caption), QString::fromStdU16String(Text),
-                    QMessageBox::Ok);
+    QMessageBox Box(QtIcon(Icon), QString::fromStdU16String(Caption), QString::fromStdU16String(Text), QMessageBox::Ok);
     Box.exec();
   });
 }

@@ -34,7 +34,6 @@ public:
   void SetTitle(const String& Value) { FTitle = Value; }
 
   // The window whose closing ends Run.
-  TForm* MainForm() const { return FMainForm; }
   void SetMainForm(TForm* Value) { FMainForm = Value; }
   // Shows the main form and runs the event loop until it closes; answers
   // the loop's exit code.

@@ -71,8 +71,7 @@ TComboBox::TComboBox(QWidget* Parent, TComboBoxStyle Style)
   setEditable(Style == csDropDown);
   setInsertPolicy(QComboBox::NoInsert);
   connect(this, &QComboBox::activated, this, [this] { FireEvent(OnChange, *this); });
-  if (QLineEdit* Edit = lineEdit())
-    connect(Edit, &QLineEdit::textEdited, this, [this] { FireEvent(OnChange, *this); });
+  if (QLineEdit* Edit = lineEdit()) connect(Edit, &QLineEdit::textEdited, this, [this] { FireEvent(OnChange, *this); });
 }
 
 String TComboBox::Text() const { return currentText().toStdU16String(); }

@@ -7,7 +7,6 @@
 #include <QStorageInfo>
 #include <QStyle>
 #include <algorithm>
-#include <array>
 
 #include "runtime/Paths.h"
 #include "widgets/DirectoryListBox.h"
@@ -16,31 +15,30 @@ namespace cantrel {
 
 namespace {
 
-constexpr std::array<std::string_view, 3> OpticalTypes = {"iso9660", "udf", "cd9660"};
+constexpr std::string_view OpticalTypes[] = {"iso9660", "udf", "cd9660"};
 
 // Kernel interfaces and package images, not places for a user's files.
-constexpr std::array<std::string_view, 24> PseudoTypes = {
-    "proc",      "sysfs",      "devtmpfs", "devpts",    "cgroup",   "cgroup2", "securityfs", "debugfs",
-    "tracefs",   "configfs",   "fusectl",  "mqueue",    "hugetlbfs", "pstore", "bpf",        "binfmt_misc",
-    "autofs",    "efivarfs",   "nsfs",     "rpc_pipefs", "selinuxfs", "squashfs", "fuse.portal", "fuse.gvfsd-fuse"};
+constexpr std::string_view PseudoTypes[] = {
+    "proc",    "sysfs",    "devtmpfs", "devpts",     "cgroup",    "cgroup2",  "securityfs",  "debugfs",
+    "tracefs", "configfs", "fusectl",  "mqueue",     "hugetlbfs", "pstore",   "bpf",         "binfmt_misc",
+    "autofs",  "efivarfs", "nsfs",     "rpc_pipefs", "selinuxfs", "squashfs", "fuse.portal", "fuse.gvfsd-fuse"};
 
-constexpr std::array<std::string_view, 11> NetworkTypes = {"nfs",  "nfs4",      "cifs",       "smb3",   "smbfs", "ncpfs",
-                                                           "afs",  "9p",        "ceph",       "glusterfs",
-                                                           "fuse.sshfs"};
+constexpr std::string_view NetworkTypes[] = {"nfs", "nfs4", "cifs", "smb3",      "smbfs",     "ncpfs",
+                                             "afs", "9p",   "ceph", "glusterfs", "fuse.sshfs"};
 
 // Folders of the system's own mounts; removable media mounted below
 // /run/media are the user's.
-constexpr std::array<StringView, 4> SystemFolders = {u"/proc", u"/sys", u"/dev", u"/run"};
+constexpr StringView SystemFolders[] = {u"/proc", u"/sys", u"/dev", u"/run"};
 
 template <std::size_t N>
-bool IsOneOf(const QByteArray& Type, const std::array<std::string_view, N>& Types) {
-  return std::find(Types.begin(), Types.end(), std::string_view(Type.constData(), Type.size())) != Types.end();
+bool IsOneOf(const QByteArray& Type, const std::string_view (&Types)[N]) {
+  return std::ranges::find(Types, std::string_view(Type.constData(), Type.size())) != std::end(Types);
 }
 
 bool IsBelow(StringView Path, StringView Folder) {
   return Folder == u"/" ? !Path.empty() && Path[0] == u'/'
                         : Path == Folder || (Path.substr(0, Folder.size()) == Folder && Path.size() > Folder.size() &&
-                                              Path[Folder.size()] == u'/');
+                                             Path[Folder.size()] == u'/');
 }
 
 bool IsListed(const QStorageInfo& Volume, StringView MountPoint) {
@@ -49,8 +47,7 @@ bool IsListed(const QStorageInfo& Volume, StringView MountPoint) {
   const QByteArray Type = Volume.fileSystemType();
   if (IsOneOf(Type, OpticalTypes) || Volume.device().startsWith("/dev/sr") || IsOneOf(Type, PseudoTypes)) return false;
   if (IsBelow(MountPoint, u"/run/media")) return true;
-  return std::none_of(SystemFolders.begin(), SystemFolders.end(),
-                      [&](StringView Folder) { return IsBelow(MountPoint, Folder); });
+  return std::ranges::none_of(SystemFolders, [&](StringView Folder) { return IsBelow(MountPoint, Folder); });
 }
 
 String CaptionOf(const QStorageInfo& Volume, const String& MountPoint) {

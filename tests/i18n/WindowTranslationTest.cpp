@@ -164,8 +164,10 @@ private:
 
 struct TTestComboBox : TTestControl {
   TTestComboBox(TFakeObject* Owner, const String& AName) : TTestControl(Owner, AName, {}, ComboBoxClass) {
-    Properties.push_back({u"Items", TTypeKind::tkClass, [this] { return TPropertyValue(StringListHandle(Items)); }, nullptr});
-    Properties.push_back({u"Lines", TTypeKind::tkClass, [this] { return TPropertyValue(StringListHandle(Lines)); }, nullptr});
+    Properties.push_back(
+        {u"Items", TTypeKind::tkClass, [this] { return TPropertyValue(StringListHandle(Items)); }, nullptr});
+    Properties.push_back(
+        {u"Lines", TTypeKind::tkClass, [this] { return TPropertyValue(StringListHandle(Lines)); }, nullptr});
   }
   TStringList Items;
   TTestLines Lines;
@@ -211,7 +213,8 @@ struct TTestWindow {
     Font.Caption = u"Chain start";
     for (const char16_t* Item : {u"M3U playlist", u"", u"XSPF playlist", u"Unknown"})
       Combo->Items.AddObject(Item, &Tags[Combo->Items.Count()]);
-    for (const char16_t* Line : {u"Ready", u"", u"Options"}) Combo->Lines.AddObject(Line, &Tags[3 - Combo->Lines.Count()]);
+    for (const char16_t* Line : {u"Ready", u"", u"Options"})
+      Combo->Lines.AddObject(Line, &Tags[3 - Combo->Lines.Count()]);
     for (const char16_t* Text : {u"Ready", u"Searching", u""}) Status->AddPanel(Text);
   }
 
@@ -300,8 +303,8 @@ TEST_F(TWindowTranslationTest, EveryTextIsTranslatedOnceAndAMarkerIsLeft) {
     });
   };
   EXPECT_TRUE(Remembered(Window.Label, u"Caption", u"Nothing to translate"));
-  EXPECT_TRUE(Remembered(static_cast<TStrings*>(&Window.Combo->Items), u"Text",
-                         u"M3U playlist\n\nXSPF playlist\nUnknown\n"));
+  EXPECT_TRUE(
+      Remembered(static_cast<TStrings*>(&Window.Combo->Items), u"Text", u"M3U playlist\n\nXSPF playlist\nUnknown\n"));
   EXPECT_FALSE(Remembered(Window.Find, u"Name", u"Find"));
   EXPECT_FALSE(Remembered(Window.Find, u"Title", u"Find"));
 
@@ -395,8 +398,9 @@ TEST_F(TWindowTranslationTest, RetranslationFollowsALanguageSwitch) {
     Engine.RetranslateComponent(Form);
     FAIL();
   } catch (const EGettextProgrammingError& Error) {
-    EXPECT_EQ(Error.Message(), u"Retranslate was called on an object that has not been translated before. Please "
-                               u"use TranslateComponent() before RetranslateComponent().");
+    EXPECT_EQ(Error.Message(),
+              u"Retranslate was called on an object that has not been translated before. Please "
+              u"use TranslateComponent() before RetranslateComponent().");
   }
   Engine.TranslateComponent(Form, u"fixture");
   Engine.RetranslateComponent(Form);  // same language: nothing to do
@@ -408,7 +412,7 @@ TEST_F(TWindowTranslationTest, RetranslationFollowsALanguageSwitch) {
   EXPECT_EQ(Window.Find->Caption, u"Rechercher");
   EXPECT_EQ(Window.Make->Caption, u"Créer");
   EXPECT_EQ(Window.Form.Caption, u"Music folder");  // no French for it
-  EXPECT_EQ(Window.Label->CaptionWrites, 1);           // written even when unchanged
+  EXPECT_EQ(Window.Label->CaptionWrites, 1);        // written even when unchanged
   EXPECT_EQ(Window.Items(), std::vector<String>({u"Liste M3U", u"", u"Liste XSPF", u"Unknown"}));
   EXPECT_EQ(Window.ComboLines(), std::vector<String>({u"Prêt", u"", u"Options de recherche"}));
   EXPECT_TRUE(Window.ObjectsStayOnTheirLines());
@@ -456,8 +460,8 @@ namespace {
 // the user's.
 struct TLegacyLabel : TFakeObject {
   TLegacyLabel() : TFakeObject(Derived(ComponentClass(), u"TLegacyLabel")) {
-    for (auto [PropName, Kind, Field] : {std::tuple(u"Long", TTypeKind::tkLString, &Long),
-                                         std::tuple(u"Short", TTypeKind::tkString, &Short)})
+    for (auto [PropName, Kind, Field] :
+         {std::tuple(u"Long", TTypeKind::tkLString, &Long), std::tuple(u"Short", TTypeKind::tkString, &Short)})
       Properties.push_back({PropName, Kind, [Field] { return TPropertyValue(*Field); },
                             [Field](const TPropertyValue& Value) { *Field = std::get<std::string>(Value); }});
   }

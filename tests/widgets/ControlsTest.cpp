@@ -134,8 +134,8 @@ TEST(StatusBarTest, PanelsSitSideBySideAtTheirWidthsAndTheBarTakesControls) {
   auto* OnBar = new TButton(Bar);
   OnBar->setObjectName("btnOnBar");
   SetBounds(*OnBar, 2, 2, 20, 15);
-  EXPECT_EQ(OnBar->geometry(), QRect(ScaledPixels(Form, 2), ScaledPixels(Form, 2), ScaledPixels(Form, 20),
-                                     ScaledPixels(Form, 15)));
+  EXPECT_EQ(OnBar->geometry(),
+            QRect(ScaledPixels(Form, 2), ScaledPixels(Form, 2), ScaledPixels(Form, 20), ScaledPixels(Form, 15)));
   const TObjectHandle Handle = ObjectHandle(*Bar);
   ASSERT_EQ(Handle.Components().size(), 1u);
   EXPECT_EQ(Handle.Components()[0].Name(), u"btnOnBar");

@@ -52,8 +52,7 @@ public:
     cbbFileName->Items()->Add(u"playall.m3u");
     cbbFileName->SetText(u"my list.m3u");
     mmoFiles->Lines()->SetText(u"First file\n\nUntranslated file\n");
-    for (const char16_t* Text : {u"Ready", u"", u"Searching"})
-      StatusBar->Panels()->Add()->SetText(Text);
+    for (const char16_t* Text : {u"Ready", u"", u"Searching"}) StatusBar->Panels()->Add()->SetText(Text);
     cbbLocalDriver->SetDirList(listLocalDirectory);
   }
 
