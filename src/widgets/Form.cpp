@@ -1,12 +1,26 @@
 #include "widgets/Form.h"
 
+#include <QApplication>
+
 #include "widgets/Geometry.h"
 
 namespace cantrel {
 
+namespace {
+
+constexpr int DesignPointSize = 8;
+
+}  // namespace
+
 TForm::TForm(QWidget* Parent)
     : QWidget(Parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {}
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint) {
+  // The desktop's font at the size the window's layout was made for, so
+  // that texts fit the controls' fixed pixels at any screen density.
+  QFont Font = QApplication::font();
+  Font.setPointSize(DesignPointSize);
+  setFont(Font);
+}
 
 String TForm::Caption() const { return windowTitle().toStdU16String(); }
 

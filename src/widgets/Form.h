@@ -8,7 +8,7 @@ namespace cantrel {
 
 // A top-level window with a fixed border and a title bar with the system
 // menu and the minimise box (no maximise box). Its client area is laid out
-// in pixels at 96 dots per inch; the font is the desktop's.
+// in pixels at 96 dots per inch; the font is the desktop's, at 8 points.
 class TForm : public QWidget {
   Q_OBJECT
   Q_CLASSINFO("BaseClass", "TComponent")

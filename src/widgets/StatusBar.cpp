@@ -1,5 +1,7 @@
 #include "widgets/StatusBar.h"
 
+#include <algorithm>
+
 #include "widgets/Geometry.h"
 
 namespace cantrel {
@@ -75,7 +77,7 @@ TStatusPanel* TStatusPanels::Add() {
 void TStatusPanels::LayoutPanels() {
   int Left = 0;
   for (TStatusPanel* Panel : FItems) {
-    const int Width = ScaledPixels(FBar, Panel->Width());
+    const int Width = std::min(ScaledPixels(FBar, Panel->Width()), std::max(FBar.width() - Left, 0));
     if (QLabel* Label = Panel->Label()) Label->setGeometry(Left, 0, Width, FBar.height());
     Left += Width;
   }

@@ -66,8 +66,9 @@ public:
   String PropName() const { return FPropName; }
   void SetPropName(const String& Value) { FPropName = Value; }
 
-  // Places the panels side by side, each as wide as it says; the bar cuts
-  // off what reaches past its right edge.
+  // Places the panels side by side, each as wide as it says; a panel that
+  // would reach past the bar's right edge ends there, so that its text,
+  // right-aligned too, stays in sight.
   void LayoutPanels();
 
 private:
