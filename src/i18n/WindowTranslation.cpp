@@ -42,6 +42,11 @@ TClassMode& InsertRule(std::vector<std::unique_ptr<TClassMode>>& Rules, std::uni
   return **Rules.insert(Place, std::move(Rule));
 }
 
+String ErrorMessage(const std::exception& Error) {
+  if (const auto* Own = dynamic_cast<const Exception*>(&Error)) return Own->Message();
+  return Utf8ToString(Error.what());
+}
+
 }  // namespace
 
 std::unique_ptr<TTP_Retranslator> TGettextInstance::CreateRetranslator() {

@@ -23,9 +23,4 @@ String SysErrorMessage(int ErrorCode) {
   return Utf8ToString(strerror_r(ErrorCode, Buffer, sizeof Buffer));
 }
 
-String ErrorMessage(const std::exception& Error) {
-  if (const auto* Own = dynamic_cast<const Exception*>(&Error)) return Own->Message();
-  return Utf8ToString(Error.what());
-}
-
 }  // namespace cantrel

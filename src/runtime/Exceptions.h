@@ -48,7 +48,4 @@ CANTREL_EXCEPTION(EIniFileException, Exception);
 // The system's text for an errno value.
 String SysErrorMessage(int ErrorCode);
 
-// The message of any error: our own errors' text, or what() decoded.
-String ErrorMessage(const std::exception& Error);
-
 }  // namespace cantrel

@@ -14,6 +14,11 @@ TApplication* Instance = nullptr;
 
 const QEvent::Type WakeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
 
+String ErrorText(const std::exception& Error) {
+  if (const auto* Own = dynamic_cast<const Exception*>(&Error)) return Own->Message();
+  return Utf8ToString(Error.what());
+}
+
 // Catches what an event handler of the program raises, so that it reaches
 // the error handler instead of unwinding through the event loop.
 class TQtApplication : public QApplication {
@@ -80,7 +85,7 @@ int TApplication::Run() {
 }
 
 void TApplication::HandleException(const std::exception& Error) {
-  ShowMessageBox(ErrorMessage(Error), FTitle, TMessageBoxIcon::miError);
+  ShowMessageBox(ErrorText(Error), FTitle, TMessageBoxIcon::miError);
 }
 
 bool TApplication::event(QEvent* Event) {
@@ -95,7 +100,7 @@ void HandleException(const std::exception& Error) {
   if (Instance)
     Instance->HandleException(Error);
   else
-    ShowMessageBox(ErrorMessage(Error), String(), TMessageBoxIcon::miError);
+    ShowMessageBox(ErrorText(Error), String(), TMessageBoxIcon::miError);
 }
 
 }  // namespace cantrel
