@@ -29,8 +29,9 @@ public:
   String Directory() const { return FDirectory; }
   // Selects the volume of an absolute Path in the linked drive combo, then
   // goes to Path when it is a folder that can be entered, else to the
-  // volume's current folder. The folder gone to becomes the process's
-  // current directory. An empty or relative path is ignored.
+  // volume's current folder (without a drive combo: stays). The folder gone
+  // to becomes the process's current directory. An empty or relative path
+  // is ignored.
   void SetDirectory(const String& Path);
 
 protected:
