@@ -17,13 +17,6 @@ bool MatchAttributes(std::uint32_t Attr, std::uint32_t Rejected, std::uint32_t R
   return (Attr & Required) == Required;
 }
 
-const TClassInfo& TCustomFileAttrMask::StaticClass() {
-  static const TClassInfo Info(u"TCustomFileAttrMask", &TPersistent::StaticClass());
-  return Info;
-}
-
-const TClassInfo& TCustomFileAttrMask::ClassType() const { return StaticClass(); }
-
 void TCustomFileAttrMask::Clear() { FRequiredAttr = FRejectedAttr = 0; }
 
 void TCustomFileAttrMask::Assign(const TPersistent& Source) {
@@ -36,13 +29,6 @@ void TCustomFileAttrMask::Assign(const TPersistent& Source) {
 bool TCustomFileAttrMask::Match(std::uint32_t FileAttributes) const {
   return MatchAttributes(FileAttributes, FRejectedAttr, FRequiredAttr);
 }
-
-const TClassInfo& TFileAttributeMask::StaticClass() {
-  static const TClassInfo Info(u"TFileAttributeMask", &TCustomFileAttrMask::StaticClass());
-  return Info;
-}
-
-const TClassInfo& TFileAttributeMask::ClassType() const { return StaticClass(); }
 
 TAttributeInterest TFileAttributeMask::GetAttr(std::uint32_t Attr) const {
   if ((FRequiredAttr & Attr) || (Attr == faNormal && FRejectedAttr == AllButNormal))

@@ -15,8 +15,6 @@ bool MatchAttributes(std::uint32_t Attr, std::uint32_t Rejected, std::uint32_t R
 // of Rejected may be. Hidden, System and Directory entries are rejected at
 // first.
 class TCustomFileAttrMask : public TPersistent {
-  CANTREL_DECLARE_CLASS();
-
 public:
   static constexpr std::uint32_t DefaultRejected = faHidden | faSysFile | faDirectory;
 
@@ -41,8 +39,6 @@ enum class TAttributeInterest : std::uint8_t { aiIgnored, aiRejected, aiRequired
 // The mask as one interest per attribute. Requiring Normal means rejecting
 // every other bit.
 class TFileAttributeMask : public TCustomFileAttrMask {
-  CANTREL_DECLARE_CLASS();
-
 public:
   TAttributeInterest GetAttr(std::uint32_t Attr) const;
   // A value outside the three interests is ignored.

@@ -4,13 +4,6 @@
 
 namespace cantrel {
 
-const TClassInfo& TFileEnumerator::StaticClass() {
-  static const TClassInfo Info(u"TFileEnumerator", &TFileSearchCriteria::StaticClass());
-  return Info;
-}
-
-const TClassInfo& TFileEnumerator::ClassType() const { return StaticClass(); }
-
 TFileEnumerator::~TFileEnumerator() {
   StopAllTasks(true);
   // Dropping a task's hand-over releases a worker that waits in it and keeps

@@ -12,8 +12,6 @@ namespace cantrel {
 // and every report happens on the main thread, which must call
 // CheckSynchronize (or run an event loop that does) for reports to come.
 class TFileEnumerator : public TFileSearchCriteria {
-  CANTREL_DECLARE_CLASS();
-
 public:
   TFileEnumerator() = default;
   // Stops every task silently. After it returns, no report of any task

@@ -12,25 +12,6 @@ TDateTime LimitFromText(const String& Text, TDateTime Default) {
 
 }  // namespace
 
-const TClassInfo& TFileSearchCriteria::StaticClass() {
-  static const TClassInfo Info(
-      u"TFileSearchCriteria", &TPersistent::StaticClass(),
-      {StringProperty<TFileSearchCriteria>(u"FileMask", &TFileSearchCriteria::GetFileMask,
-                                           &TFileSearchCriteria::SetFileMask),
-       StringProperty<TFileSearchCriteria>(u"RootDirectory", &TFileSearchCriteria::GetRootDirectory,
-                                           &TFileSearchCriteria::SetRootDirectory),
-       StringProperty<TFileSearchCriteria>(u"SubDirectoryMask", &TFileSearchCriteria::GetSubDirectoryMask,
-                                           &TFileSearchCriteria::SetSubDirectoryMask),
-       StringProperty<TFileSearchCriteria>(u"LastChangeAfterAsString", &TFileSearchCriteria::GetLastChangeAfterStr,
-                                           &TFileSearchCriteria::SetLastChangeAfterStr),
-       StringProperty<TFileSearchCriteria>(u"LastChangeBeforeAsString",
-                                           &TFileSearchCriteria::GetLastChangeBeforeStr,
-                                           &TFileSearchCriteria::SetLastChangeBeforeStr)});
-  return Info;
-}
-
-const TClassInfo& TFileSearchCriteria::ClassType() const { return StaticClass(); }
-
 TFileSearchCriteria::TFileSearchCriteria() {
   FFileMasks.Add(u"*");
   FRootDirectories.Add(u".");

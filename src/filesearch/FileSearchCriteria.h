@@ -48,8 +48,6 @@ private:
 // name must match, whether and which subdirectories it walks, and the
 // attributes, sizes and last-change times a reported file must have.
 class TFileSearchCriteria : public TPersistent {
-  CANTREL_DECLARE_CLASS();
-
 public:
   // 9999-12-31 23:59:59.136 and 0100-01-01 00:00.
   static constexpr TDateTime DefaultLastChangeBefore = 2958465.99999;

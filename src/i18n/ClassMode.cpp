@@ -2,8 +2,8 @@
 
 namespace cantrel {
 
-TClassMode::TClassMode(const TClassInfo& AClass, TTranslator Handler)
-    : HClass(&AClass), SpecialHandler(std::move(Handler)) {
+TClassMode::TClassMode(TClassHandle AClass, TTranslator Handler)
+    : HClass(std::move(AClass)), SpecialHandler(std::move(Handler)) {
   PropertiesToIgnore.SetCompareFunction([](const String& A, const String& B) { return CompareText(A, B); });
   PropertiesToIgnore.SetDuplicates(TDuplicates::dupError);
   PropertiesToIgnore.SetSorted(true);

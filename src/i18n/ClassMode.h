@@ -2,21 +2,22 @@
 
 #include <functional>
 
+#include "i18n/ObjectAdapter.h"
 #include "runtime/Strings.h"
 
 namespace cantrel {
 
 // Translates an object that a rule takes out of the walk.
-using TTranslator = std::function<void(TObject& Obj)>;
+using TTranslator = std::function<void(const TObjectHandle& Obj)>;
 
 // A rule that keeps a class and its descendants, or some of their
 // properties, out of window translation. Without property names it takes
 // whole objects out (and hands them to SpecialHandler when one is set).
 class TClassMode : public TObject {
 public:
-  explicit TClassMode(const TClassInfo& AClass, TTranslator Handler = nullptr);
+  explicit TClassMode(TClassHandle AClass, TTranslator Handler = nullptr);
 
-  const TClassInfo* HClass;
+  TClassHandle HClass;
   TTranslator SpecialHandler;
   // Sorted, compared without regard to case; a repeat raises
   // EStringListError.

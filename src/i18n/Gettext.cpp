@@ -81,7 +81,7 @@ void textdomain(const String& Domain) {
   if (TGettextInstance* Instance = DefaultGettextInstance()) Instance->textdomain(Domain);
 }
 
-void TranslateComponent(TComponent& AnObject, const String& TextDomain) {
+void TranslateComponent(const TObjectHandle& AnObject, const String& TextDomain) {
   if (TGettextInstance* Instance = DefaultGettextInstance()) Instance->TranslateComponent(AnObject, TextDomain);
 }
 

@@ -53,7 +53,7 @@ TFileLocator* GlobalFileLocator();
 String gettext(const String& MsgId);
 String dgettext(const String& Domain, const String& MsgId);
 void textdomain(const String& Domain);
-void TranslateComponent(TComponent& AnObject, const String& TextDomain = {});
+void TranslateComponent(const TObjectHandle& AnObject, const String& TextDomain = {});
 
 // Appends a domain to those searched for resource strings, unless one of
 // that name (without regard to case) is listed already.

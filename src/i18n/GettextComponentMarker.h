@@ -2,21 +2,25 @@
 
 #include <memory>
 
+#include "i18n/ObjectAdapter.h"
 #include "i18n/Retranslator.h"
-#include "runtime/Component.h"
 
 namespace cantrel {
 
-// Left in a translated window, under the name "GettextMarker": the language
-// the window was last translated into and the untranslated texts.
-class TGettextComponentMarker : public TComponent {
-  CANTREL_DECLARE_CLASS();
+constexpr StringView GettextMarkerName = u"GettextMarker";
 
+// Left in a translated window as a component named "GettextMarker": the
+// language the window was last translated into and the untranslated texts.
+class TGettextComponentMarker {
 public:
-  using TComponent::TComponent;
-
   String LastLanguage;
   std::unique_ptr<TTP_Retranslator> Retranslator;
 };
+
+// The marker as the walk sees it: a component of class
+// TGettextComponentMarker that publishes nothing and owns nothing.
+TObjectHandle MarkerHandle(TGettextComponentMarker& Marker);
+// The marker a handle stands for, or nullptr.
+TGettextComponentMarker* AsMarker(const TObjectHandle& Handle);
 
 }  // namespace cantrel

@@ -9,7 +9,6 @@
 #include "i18n/LanguageCode.h"
 #include "i18n/Utf8Decode.h"
 #include "runtime/CodePage.h"
-#include "runtime/Collection.h"
 #include "runtime/Format.h"
 #include "runtime/MessageBox.h"
 #include "runtime/Paths.h"
@@ -90,8 +89,8 @@ TGettextInstance::TGettextInstance(TFileLocator& Locator, const String& ModuleFi
   UseLanguage({});
   bindtextdomain(u"default", FDefaultDomainDirectory);
   textdomain(u"default");
-  TP_GlobalIgnoreClassProperty(TComponent::StaticClass(), u"Name");
-  TP_GlobalIgnoreClassProperty(TCollection::StaticClass(), u"PropName");
+  TP_GlobalIgnoreClassProperty(ComponentClass(), u"Name");
+  TP_GlobalIgnoreClassProperty(CollectionClass(), u"PropName");
 }
 
 TGettextInstance::~TGettextInstance() = default;

@@ -11,9 +11,9 @@
 
 #include "i18n/ClassMode.h"
 #include "i18n/Domain.h"
+#include "i18n/ObjectAdapter.h"
 #include "i18n/PluralRules.h"
 #include "i18n/Retranslator.h"
-#include "runtime/Component.h"
 
 namespace cantrel {
 
@@ -87,33 +87,33 @@ public:
   // UnicodeString:\r\n" and the text when the code page cannot convert it.
   String ansi2wide(std::string_view Text) const;
 
-  // Translates a window once, leaving a marker component named
-  // "GettextMarker" in it. An empty domain is the current one.
-  void TranslateComponent(TComponent& AnObject, const String& TextDomain = {});
+  // Translates a window (a component) once, leaving a marker component
+  // named "GettextMarker" in it. An empty domain is the current one.
+  void TranslateComponent(const TObjectHandle& AnObject, const String& TextDomain = {});
   // Translates a translated window again after UseLanguage, from the texts
   // remembered the first time, in the domain used then. Raises
   // EGettextProgrammingError on a window that was never translated.
-  void RetranslateComponent(TComponent& AnObject);
+  void RetranslateComponent(const TObjectHandle& AnObject);
   // Translates the text properties of an object and of everything reachable
   // from it: owned components, object properties, collection items and
   // string-list lines.
-  void TranslateProperties(TObject& AnObject, const String& TextDomain = {});
+  void TranslateProperties(const TObjectHandle& AnObject, const String& TextDomain = {});
   // Translates the non-empty lines of a list, keeping objects on lines.
   void TranslateStringList(TStrings& List, const String& TextDomain);
-  // Writes a text property by name, converting for 8-bit kinds; false when
-  // the object has no such writable text property.
-  bool SetTextProperty(TObject& Obj, StringView PropName, const String& Value) const;
+  // Writes a text property by name (without regard to case), converting for
+  // 8-bit kinds; false when the object has no such writable text property.
+  bool SetTextProperty(const TObjectHandle& Obj, StringView PropName, const String& Value) const;
 
   // For the next walk only: a component name, or a key "Name.Property"
   // (empty Name for the starting object and for objects reached through
   // properties or collections).
   void TP_Ignore(const String& Name);
-  void TP_IgnoreClass(const TClassInfo& IgnClass);
-  void TP_IgnoreClassProperty(const TClassInfo& IgnClass, const String& PropertyName);
+  void TP_IgnoreClass(const TClassHandle& IgnClass);
+  void TP_IgnoreClassProperty(const TClassHandle& IgnClass, const String& PropertyName);
   // For every walk.
-  void TP_GlobalIgnoreClass(const TClassInfo& IgnClass);
-  void TP_GlobalIgnoreClassProperty(const TClassInfo& IgnClass, const String& PropertyName);
-  void TP_GlobalHandleClass(const TClassInfo& HClass, TTranslator Handler);
+  void TP_GlobalIgnoreClass(const TClassHandle& IgnClass);
+  void TP_GlobalIgnoreClassProperty(const TClassHandle& IgnClass, const String& PropertyName);
+  void TP_GlobalHandleClass(const TClassHandle& HClass, TTranslator Handler);
 
   // The debug log: lines go to OnDebugLine and, unless discarded or paused,
   // to the file named here.
@@ -131,7 +131,7 @@ protected:
 
 private:
   using TClassModes = std::vector<std::unique_ptr<TClassMode>>;
-  using TQueue = std::deque<std::pair<String, TObject*>>;
+  using TQueue = std::deque<std::pair<String, TObjectHandle>>;
 
   struct TRefusal {
     String LangCode;
@@ -146,10 +146,11 @@ private:
   TDomain& FindOrCreateDomain(const String& Domain);
   int AnsiCodePageOfDesign() const;
   std::unique_ptr<TTP_Retranslator> CreateRetranslator();
-  void TranslateOneProperty(TObject& Obj, const TPropInfo& Property, const String& TextDomain, TQueue& Queue);
-  // The whole-class rule for Obj, if any; property rules add their names to
-  // IgnoredNames.
-  const TClassMode* ClassRuleOf(const TObject& Obj, std::vector<String>& IgnoredNames) const;
+  void TranslateOneProperty(const TObjectHandle& Obj, const TPropertyInfo& Property, const String& TextDomain,
+                            TQueue& Queue);
+  // The whole-class rule for objects of Class, if any; property rules add
+  // their names to IgnoredNames.
+  const TClassMode* ClassRuleOf(const TClassHandle& Class, std::vector<String>& IgnoredNames) const;
   bool IsIgnored(const String& Name) const;
   void EndWalk();
 

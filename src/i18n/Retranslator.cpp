@@ -1,18 +1,20 @@
 #include "i18n/Retranslator.h"
 
 #include "i18n/GettextInstance.h"
+#include "runtime/Strings.h"
 
 namespace cantrel {
 
-void TTP_Retranslator::Remember(TObject& Obj, const String& Propname, const String& OldValue) {
-  FItems.push_back({&Obj, Propname, OldValue});
+void TTP_Retranslator::Remember(const TObjectHandle& Obj, const String& Propname, const String& OldValue) {
+  FItems.push_back({Obj, Obj.Watch(), Propname, OldValue});
 }
 
 void TTP_Retranslator::Execute() {
   for (const TTP_RetranslatorItem& Item : FItems) {
-    auto* List = dynamic_cast<TStrings*>(Item.Obj);
+    if (Item.Alive && !Item.Alive()) continue;
+    TStrings* List = Item.Obj.StringList();
     if (!List) {
-      Instance->SetTextProperty(*Item.Obj, Item.Propname, Instance->dgettext(TextDomain, Item.OldValue));
+      Instance->SetTextProperty(Item.Obj, Item.Propname, Instance->dgettext(TextDomain, Item.OldValue));
       continue;
     }
     TStringList Lines;
@@ -27,4 +29,3 @@ void TTP_Retranslator::Execute() {
 }
 
 }  // namespace cantrel
-

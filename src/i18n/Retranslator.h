@@ -2,6 +2,7 @@
 
 #include <vector>
 
+#include "i18n/ObjectAdapter.h"
 #include "runtime/Object.h"
 
 namespace cantrel {
@@ -14,9 +15,11 @@ public:
   virtual void Execute() = 0;
 };
 
-// One text as it stood before the first translation.
+// One text as it stood before the first translation. Alive, when set, tells
+// whether the object still exists.
 struct TTP_RetranslatorItem {
-  TObject* Obj;
+  TObjectHandle Obj;
+  TLifeCheck Alive;
   String Propname;
   String OldValue;
 };
@@ -27,9 +30,9 @@ class TTP_Retranslator : public TExecutable {
 public:
   explicit TTP_Retranslator(TGettextInstance& Instance) : Instance(&Instance) {}
 
-  void Remember(TObject& Obj, const String& Propname, const String& OldValue);
+  void Remember(const TObjectHandle& Obj, const String& Propname, const String& OldValue);
   // Translates every remembered text anew, in the order remembered, into the
-  // engine's current language.
+  // engine's current language. Objects freed since are skipped.
   void Execute() override;
 
   String TextDomain;

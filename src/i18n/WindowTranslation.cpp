@@ -8,40 +8,37 @@
 #include "i18n/GettextConsts.h"
 #include "i18n/GettextErrors.h"
 #include "i18n/GettextInstance.h"
+#include "i18n/StringListAdapter.h"
 #include "runtime/CodePage.h"
-#include "runtime/Collection.h"
 #include "runtime/MessageBox.h"
 
 namespace cantrel {
 
 namespace {
 
-constexpr StringView MarkerName = u"GettextMarker";
-
 // List classes known to copy whole lists cheaply and to keep objects on
 // lines through Assign.
 bool IsKnownListClass(const TStrings& List) {
-  const TClassInfo& Class = List.ClassType();
-  if (&Class == &TStrings::StaticClass() || &Class == &TStringList::StaticClass()) return true;
-  for (StringView Name : {u"TMemoStrings", u"TComboBoxStrings", u"TListBoxStrings"})
-    if (Class.ClassName() == Name) return true;
+  const String Class = StringListClass(List).Name;
+  for (StringView Name : {u"TStrings", u"TStringList", u"TMemoStrings", u"TComboBoxStrings", u"TListBoxStrings"})
+    if (Class == Name) return true;
   return false;
 }
 
-TGettextComponentMarker* FindMarker(const TComponent& AnObject) {
-  return dynamic_cast<TGettextComponentMarker*>(AnObject.FindComponent(MarkerName));
+TGettextComponentMarker* FindMarker(const TObjectHandle& AnObject) {
+  return AsMarker(AnObject.FindComponent(GettextMarkerName));
 }
 
-TClassMode* FindExactRule(const std::vector<std::unique_ptr<TClassMode>>& Rules, const TClassInfo& Class) {
+TClassMode* FindExactRule(const std::vector<std::unique_ptr<TClassMode>>& Rules, const TClassHandle& Class) {
   for (const auto& Rule : Rules)
-    if (Rule->HClass == &Class) return Rule.get();
+    if (Rule->HClass.Name == Class.Name) return Rule.get();
   return nullptr;
 }
 
 // A derived class's rule comes before its ancestors' rules.
 TClassMode& InsertRule(std::vector<std::unique_ptr<TClassMode>>& Rules, std::unique_ptr<TClassMode> Rule) {
   const auto Place = std::find_if(Rules.begin(), Rules.end(),
-                                  [&](const auto& Existing) { return Rule->HClass->InheritsFrom(*Existing->HClass); });
+                                  [&](const auto& Existing) { return Rule->HClass.InheritsFrom(Existing->HClass); });
   return **Rules.insert(Place, std::move(Rule));
 }
 
@@ -58,12 +55,11 @@ std::unique_ptr<TTP_Retranslator> TGettextInstance::CreateRetranslator() {
   return Retranslator;
 }
 
-void TGettextInstance::TranslateComponent(TComponent& AnObject, const String& TextDomain) {
+void TGettextInstance::TranslateComponent(const TObjectHandle& AnObject, const String& TextDomain) {
   TGettextComponentMarker* Marker = FindMarker(AnObject);
   const String Language = GetCurrentLanguage();
   if (!Marker) {
     auto NewMarker = std::make_unique<TGettextComponentMarker>();
-    NewMarker->SetName(String(MarkerName));
     NewMarker->Retranslator = CreateRetranslator();
     try {
       TranslateProperties(AnObject, TextDomain);
@@ -74,15 +70,16 @@ void TGettextInstance::TranslateComponent(TComponent& AnObject, const String& Te
       throw;
     }
     // Inserted only now, so the walk never visits the marker itself.
-    AnObject.InsertComponent(*NewMarker);
-    Marker = NewMarker.release();
-  } else if (Marker->LastLanguage != Language) {
-    ShowMessageBox(LoadResString(&SIncorrectLanguageSwitch), LoadResString(&SErrorCaption));
+    NewMarker->LastLanguage = Language;
+    AnObject.InsertComponent(std::move(NewMarker));
+    return;
   }
+  if (Marker->LastLanguage != Language)
+    ShowMessageBox(LoadResString(&SIncorrectLanguageSwitch), LoadResString(&SErrorCaption));
   Marker->LastLanguage = Language;
 }
 
-void TGettextInstance::RetranslateComponent(TComponent& AnObject) {
+void TGettextInstance::RetranslateComponent(const TObjectHandle& AnObject) {
   TGettextComponentMarker* Marker = FindMarker(AnObject);
   if (!Marker) throw EGettextProgrammingError(LoadResString(&SRetranslateUntranslated));
   const String Language = GetCurrentLanguage();
@@ -90,47 +87,45 @@ void TGettextInstance::RetranslateComponent(TComponent& AnObject) {
   Marker->LastLanguage = Language;
 }
 
-void TGettextInstance::TranslateProperties(TObject& AnObject, const String& TextDomain) {
+void TGettextInstance::TranslateProperties(const TObjectHandle& AnObject, const String& TextDomain) {
   const String Domain = TextDomain.empty() ? getcurrenttextdomain() : TextDomain;
   if (FTP_Retranslator) FTP_Retranslator->TextDomain = Domain;
-  TQueue Queue{{String(), &AnObject}};
-  std::unordered_set<const TObject*> Visited;
+  TQueue Queue{{String(), AnObject}};
+  std::unordered_set<const void*> Visited;
   std::vector<String> IgnoredNames;
   while (!Queue.empty()) {
     const auto [Name, Obj] = Queue.front();
     Queue.pop_front();
-    if (!dynamic_cast<TPersistent*>(Obj) || !Visited.insert(Obj).second) continue;
+    if (!Obj) continue;
+    const TClassHandle Class = Obj.Class();
+    if (!Class.InheritsFrom(PersistentClass()) || !Visited.insert(Obj.Object).second) continue;
 
     IgnoredNames.clear();
-    if (const TClassMode* WholeClass = ClassRuleOf(*Obj, IgnoredNames)) {
-      if (WholeClass->SpecialHandler) WholeClass->SpecialHandler(*Obj);
+    if (const TClassMode* WholeClass = ClassRuleOf(Class, IgnoredNames)) {
+      if (WholeClass->SpecialHandler) WholeClass->SpecialHandler(Obj);
       continue;
     }
-    for (const TPropInfo* Property : Obj->ClassType().Properties()) {
+    for (const TPropertyInfo& Property : Obj.Properties()) {
       const bool IgnoredByObject = std::any_of(IgnoredNames.begin(), IgnoredNames.end(),
-                                               [&](const String& Ignored) { return SameText(Ignored, Property->Name); });
-      if (IgnoredByObject || IsIgnored(Name + u"." + Property->Name)) continue;
-      TranslateOneProperty(*Obj, *Property, Domain, Queue);
+                                               [&](const String& Ignored) { return SameText(Ignored, Property.Name); });
+      if (IgnoredByObject || IsIgnored(Name + u"." + Property.Name)) continue;
+      TranslateOneProperty(Obj, Property, Domain, Queue);
     }
-    if (auto* List = dynamic_cast<TStrings*>(Obj)) {
-      if (List->Count() > 0 && FTP_Retranslator) FTP_Retranslator->Remember(*List, u"Text", List->Text());
+    if (TStrings* List = Obj.StringList()) {
+      if (List->Count() > 0 && FTP_Retranslator) FTP_Retranslator->Remember(Obj, u"Text", List->Text());
       TranslateStringList(*List, Domain);
     }
-    if (const auto* Collection = dynamic_cast<const TCollection*>(Obj))
-      for (int I = 0; I < Collection->Count(); ++I) Queue.emplace_back(String(), Collection->Items(I));
-    if (const auto* Component = dynamic_cast<const TComponent*>(Obj))
-      for (int I = 0; I < Component->ComponentCount(); ++I) {
-        TComponent* Child = Component->Components(I);
-        if (!IsIgnored(Child->Name())) Queue.emplace_back(Child->Name(), Child);
-      }
+    for (const TObjectHandle& Item : Obj.CollectionItems()) Queue.emplace_back(String(), Item);
+    for (const TObjectHandle& Child : Obj.Components())
+      if (String ChildName = Child.Name(); !IsIgnored(ChildName)) Queue.emplace_back(std::move(ChildName), Child);
   }
   EndWalk();
 }
 
-const TClassMode* TGettextInstance::ClassRuleOf(const TObject& Obj, std::vector<String>& IgnoredNames) const {
+const TClassMode* TGettextInstance::ClassRuleOf(const TClassHandle& Class, std::vector<String>& IgnoredNames) const {
   for (const TClassModes* Rules : {&FTP_ClassHandling, &FTP_GlobalClassHandling})
     for (const auto& Rule : *Rules) {
-      if (!Obj.InheritsFrom(*Rule->HClass)) continue;
+      if (!Class.InheritsFrom(Rule->HClass)) continue;
       if (Rule->PropertiesToIgnore.Count() == 0) return Rule.get();
       for (int I = 0; I < Rule->PropertiesToIgnore.Count(); ++I) IgnoredNames.push_back(Rule->PropertiesToIgnore[I]);
     }
@@ -145,52 +140,59 @@ void TGettextInstance::EndWalk() {
   FTP_Retranslator = nullptr;
 }
 
-void TGettextInstance::TranslateOneProperty(TObject& Obj, const TPropInfo& Property, const String& TextDomain,
-                                            TQueue& Queue) {
+void TGettextInstance::TranslateOneProperty(const TObjectHandle& Obj, const TPropertyInfo& Property,
+                                            const String& TextDomain, TQueue& Queue) {
   try {
     String Value;
     switch (Property.Kind) {
       case TTypeKind::tkString:
-        Value = CodePageToString(std::get<std::string>(Property.Getter(Obj)), AnsiCodePage());
+        Value = CodePageToString(std::get<std::string>(Obj.GetProperty(Property.Name)), AnsiCodePage());
         break;
       case TTypeKind::tkLString:
-        Value = ansi2wide(std::get<std::string>(Property.Getter(Obj)));
+        Value = ansi2wide(std::get<std::string>(Obj.GetProperty(Property.Name)));
         break;
       case TTypeKind::tkWString:
       case TTypeKind::tkUString:
-        Value = std::get<String>(Property.Getter(Obj));
+        Value = std::get<String>(Obj.GetProperty(Property.Name));
         break;
       case TTypeKind::tkClass:
-        if (TObject* Reached = std::get<TObject*>(Property.Getter(Obj))) Queue.emplace_back(String(), Reached);
+        if (const TObjectHandle Reached = std::get<TObjectHandle>(Obj.GetProperty(Property.Name)))
+          Queue.emplace_back(String(), Reached);
         return;
       case TTypeKind::tkOther:
         return;
     }
-    if (Value.empty() || !Property.Setter) return;
+    if (Value.empty() || !Property.Writable) return;
     if (FTP_Retranslator) FTP_Retranslator->Remember(Obj, Property.Name, Value);
     const String Translated = dgettext(TextDomain, Value);
     if (Translated != Value) SetTextProperty(Obj, Property.Name, Translated);
   } catch (const std::exception& Error) {
     throw EGettextComponentError(Format(LoadResString(&SPropertyNotTranslatable),
-                                        {Obj.ClassName(), Property.Name, Property.Name, ErrorMessage(Error)}));
+                                        {Obj.Class().Name, Property.Name, Property.Name, ErrorMessage(Error)}));
   }
 }
 
-bool TGettextInstance::SetTextProperty(TObject& Obj, StringView PropName, const String& Value) const {
-  const TPropInfo* Property = Obj.ClassType().FindProperty(PropName);
-  if (!Property || !Property->Setter || !Property->IsString()) return false;
-  switch (Property->Kind) {
-    case TTypeKind::tkString:
-      Property->Setter(Obj, StringToCodePage(Value, AnsiCodePage()));
-      break;
-    case TTypeKind::tkLString:
-      Property->Setter(Obj, StringToCodePage(Value, AnsiCodePageOfDesign()));
-      break;
-    default:
-      Property->Setter(Obj, Value);
-      break;
+bool TGettextInstance::SetTextProperty(const TObjectHandle& Obj, StringView PropName, const String& Value) const {
+  for (const TPropertyInfo& Property : Obj.Properties()) {
+    if (!SameText(Property.Name, PropName)) continue;
+    if (!Property.Writable) return false;
+    switch (Property.Kind) {
+      case TTypeKind::tkString:
+        Obj.SetProperty(Property.Name, StringToCodePage(Value, AnsiCodePage()));
+        return true;
+      case TTypeKind::tkLString:
+        Obj.SetProperty(Property.Name, StringToCodePage(Value, AnsiCodePageOfDesign()));
+        return true;
+      case TTypeKind::tkWString:
+      case TTypeKind::tkUString:
+        Obj.SetProperty(Property.Name, Value);
+        return true;
+      case TTypeKind::tkClass:
+      case TTypeKind::tkOther:
+        return false;
+    }
   }
-  return true;
+  return false;
 }
 
 void TGettextInstance::TranslateStringList(TStrings& List, const String& TextDomain) {
@@ -210,13 +212,13 @@ void TGettextInstance::TranslateStringList(TStrings& List, const String& TextDom
 
 void TGettextInstance::TP_Ignore(const String& Name) { FTP_IgnoreList.Add(Name); }
 
-void TGettextInstance::TP_IgnoreClass(const TClassInfo& IgnClass) {
+void TGettextInstance::TP_IgnoreClass(const TClassHandle& IgnClass) {
   if (FindExactRule(FTP_ClassHandling, IgnClass))
-    throw EGettextProgrammingError(Format(LoadResString(&SClassAlreadyIgnored), {IgnClass.ClassName()}));
+    throw EGettextProgrammingError(Format(LoadResString(&SClassAlreadyIgnored), {IgnClass.Name}));
   InsertRule(FTP_ClassHandling, std::make_unique<TClassMode>(IgnClass));
 }
 
-void TGettextInstance::TP_IgnoreClassProperty(const TClassInfo& IgnClass, const String& PropertyName) {
+void TGettextInstance::TP_IgnoreClassProperty(const TClassHandle& IgnClass, const String& PropertyName) {
   TClassMode* Rule = FindExactRule(FTP_ClassHandling, IgnClass);
   if (Rule && Rule->SpecialHandler) throw EGettextProgrammingError(LoadResString(&SClassHasHandler));
   if (!Rule) Rule = &InsertRule(FTP_ClassHandling, std::make_unique<TClassMode>(IgnClass));
@@ -224,20 +226,20 @@ void TGettextInstance::TP_IgnoreClassProperty(const TClassInfo& IgnClass, const 
   Rule->PropertiesToIgnore.Add(PropertyName);
 }
 
-void TGettextInstance::TP_GlobalIgnoreClass(const TClassInfo& IgnClass) {
+void TGettextInstance::TP_GlobalIgnoreClass(const TClassHandle& IgnClass) {
   if (FindExactRule(FTP_GlobalClassHandling, IgnClass))
-    throw EGettextProgrammingError(Format(LoadResString(&SClassAlreadyIgnoredGlobally), {IgnClass.ClassName()}));
+    throw EGettextProgrammingError(Format(LoadResString(&SClassAlreadyIgnoredGlobally), {IgnClass.Name}));
   InsertRule(FTP_GlobalClassHandling, std::make_unique<TClassMode>(IgnClass));
 }
 
-void TGettextInstance::TP_GlobalIgnoreClassProperty(const TClassInfo& IgnClass, const String& PropertyName) {
+void TGettextInstance::TP_GlobalIgnoreClassProperty(const TClassHandle& IgnClass, const String& PropertyName) {
   TClassMode* Rule = FindExactRule(FTP_GlobalClassHandling, IgnClass);
   if (Rule && Rule->SpecialHandler) throw EGettextProgrammingError(LoadResString(&SClassHasHandler));
   if (!Rule) Rule = &InsertRule(FTP_GlobalClassHandling, std::make_unique<TClassMode>(IgnClass));
   if (Rule->PropertiesToIgnore.IndexOf(PropertyName) < 0) Rule->PropertiesToIgnore.Add(PropertyName);
 }
 
-void TGettextInstance::TP_GlobalHandleClass(const TClassInfo& HClass, TTranslator Handler) {
+void TGettextInstance::TP_GlobalHandleClass(const TClassHandle& HClass, TTranslator Handler) {
   if (FindExactRule(FTP_GlobalClassHandling, HClass))
     throw EGettextProgrammingError(LoadResString(&SClassAlreadyHandled));
   InsertRule(FTP_GlobalClassHandling, std::make_unique<TClassMode>(HClass, std::move(Handler)));

@@ -66,36 +66,7 @@ void CollectBody(const TPlayListFile& Node, const String& Prefix, TPlayListLines
   Body.insert(Body.end(), Lines.begin() + std::min<std::ptrdiff_t>(2, std::ssize(Lines)), Lines.end());
 }
 
-template <class T>
-TPropInfo OrdinalProperty(String Name, T (TPlayListFile::*Get)() const) {
-  return TPropInfo{std::move(Name), TTypeKind::tkOther,
-                   [Get](const TObject& Object) {
-                     return TPropValue(static_cast<std::int64_t>((static_cast<const TPlayListFile&>(Object).*Get)()));
-                   },
-                   nullptr};
-}
-
 }  // namespace
-
-const TClassInfo& TPlayListFile::StaticClass() {
-  static const TClassInfo Info(
-      u"TPlayListFile", &TPersistent::StaticClass(),
-      {ObjectProperty<TPlayListFile>(u"Parent", &TPlayListFile::Parent),
-       OrdinalProperty(u"Count", &TPlayListFile::Count),
-       StringProperty<TPlayListFile>(u"Name", &TPlayListFile::Name, &TPlayListFile::SetName),
-       StringProperty<TPlayListFile>(u"Path", &TPlayListFile::Path, &TPlayListFile::SetPath),
-       ObjectProperty<TPlayListFile>(u"Items", &TPlayListFile::ItemsObject),
-       OrdinalProperty(u"SubCount", &TPlayListFile::SubCount),
-       OrdinalProperty(u"SubIndex", &TPlayListFile::SubIndex),
-       OrdinalProperty(u"UTF8", &TPlayListFile::UTF8),
-       OrdinalProperty(u"UTF8BOM", &TPlayListFile::UTF8BOM),
-       OrdinalProperty(u"Recursion", &TPlayListFile::Recursion),
-       OrdinalProperty(u"Format", &TPlayListFile::Format),
-       ObjectProperty<TPlayListFile>(u"Current", &TPlayListFile::Current)});
-  return Info;
-}
-
-const TClassInfo& TPlayListFile::ClassType() const { return StaticClass(); }
 
 TPlayListFile::TPlayListFile()
     : FLines(std::make_unique<TStringList>()),

@@ -20,8 +20,6 @@ struct TMakeRun;
 // media files and one child node per sub-folder. It also writes the
 // playlists, children first, each listing its own folder and all below.
 class TPlayListFile : public TPersistent {
-  CANTREL_DECLARE_CLASS();
-
 public:
   TPlayListFile();
   ~TPlayListFile() override;
@@ -94,7 +92,6 @@ public:
 
 private:
   int GetCount() const;
-  TStringList* ItemsObject() const { return FLines.get(); }
   TPlayListFile* GetParent() const { return FParent; }
   // The playlist's file name for this node, without folder part.
   String makeFileName(const String& aName) const;

@@ -29,10 +29,6 @@ enum : int {
 };
 
 enum : int {
-  IdDuplicateName = 65300,
-};
-
-enum : int {
   IdIniLineBreak = 65350,
 };
 
@@ -55,7 +51,6 @@ constexpr TResourceEntry RuntimeTable[] = {
     {IdThreadWaitForSelfFree, u"Cannot wait for a thread that frees itself"},
     {IdOutOfMemory, u"Out of memory"},
     {IdUnknownError, u"Unknown error"},
-    {IdDuplicateName, u"A component named %s already exists"},
     {IdIniLineBreak, u"A line break cannot be written to the settings file %s"},
 };
 
@@ -81,7 +76,6 @@ const TResStringRec SThreadStartTwice{&RuntimeResources, IdThreadStartTwice};
 const TResStringRec SThreadWaitForSelfFree{&RuntimeResources, IdThreadWaitForSelfFree};
 const TResStringRec SOutOfMemory{&RuntimeResources, IdOutOfMemory};
 const TResStringRec SUnknownError{&RuntimeResources, IdUnknownError};
-const TResStringRec SDuplicateName{&RuntimeResources, IdDuplicateName};
 const TResStringRec SIniLineBreak{&RuntimeResources, IdIniLineBreak};
 
 }  // namespace cantrel

@@ -25,7 +25,6 @@ extern const TResStringRec SThreadStartTwice;       // "Cannot start a thread th
 extern const TResStringRec SThreadWaitForSelfFree;  // "Cannot wait for a thread that frees itself"
 extern const TResStringRec SOutOfMemory;            // "Out of memory"
 extern const TResStringRec SUnknownError;           // "Unknown error"
-extern const TResStringRec SDuplicateName;        // "A component named %s already exists"
 extern const TResStringRec SIniLineBreak;         // "A line break cannot be written to the settings file %s"
 
 }  // namespace cantrel

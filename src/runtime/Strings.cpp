@@ -8,13 +8,6 @@
 
 namespace cantrel {
 
-const TClassInfo& TStrings::StaticClass() {
-  static const TClassInfo Info(u"TStrings", &TPersistent::StaticClass());
-  return Info;
-}
-
-const TClassInfo& TStrings::ClassType() const { return StaticClass(); }
-
 void TStrings::Put(int Index, const String& S) {
   TObject* Object = GetObject(Index);
   Delete(Index);
@@ -100,13 +93,6 @@ void TStrings::Assign(const TPersistent& Source) {
 int TStrings::CompareStrings(const String& S1, const String& S2) const { return AnsiCompareTextLoose(S1, S2); }
 
 void TStrings::Error(const TResStringRec* Message, int Data) const { throw EStringListError(Message, {Data}); }
-
-const TClassInfo& TStringList::StaticClass() {
-  static const TClassInfo Info(u"TStringList", &TStrings::StaticClass());
-  return Info;
-}
-
-const TClassInfo& TStringList::ClassType() const { return StaticClass(); }
 
 TStringList::TStringList(bool OwnsObjects) : FOwnsObjects(OwnsObjects) {}
 

@@ -12,8 +12,6 @@ using TNotifyEvent = std::function<void(TObject& Sender)>;
 
 // An abstract list of text lines, each of which may carry an object.
 class TStrings : public TPersistent {
-  CANTREL_DECLARE_CLASS();
-
 public:
   // Lines are joined with this break; Text accepts CR, LF and CR LF.
   static constexpr StringView LineBreak = u"\n";
@@ -73,8 +71,6 @@ enum class TDuplicates : std::uint8_t { dupIgnore, dupAccept, dupError };
 // A list of lines that may keep itself sorted, owning the lines' objects on
 // request.
 class TStringList : public TStrings {
-  CANTREL_DECLARE_CLASS();
-
 public:
   using TCompareFunction = std::function<int(const String& S1, const String& S2)>;
 

@@ -45,7 +45,6 @@ TEST(FileSearchCriteriaTest, MaskTextSplitsAtSemicolonsAndJoinsNonEmptyMasks) {
   Criteria.SetFileMasks(WithBlank);
   EXPECT_EQ(Criteria.GetFileMasks().Count(), 4);
   EXPECT_EQ(Criteria.GetFileMask(), u"*.flac;*.wav");
-  EXPECT_EQ(std::get<String>(Criteria.GetPropValue(u"FileMask")), u"*.flac;*.wav");
 }
 
 TEST(FileSearchCriteriaTest, RootsOptionsAndLimits) {

@@ -4,7 +4,6 @@
 #include "TempDir.h"
 #include "i18n/Gettext.h"
 #include "i18n/GettextErrors.h"
-#include "runtime/Component.h"
 #include "runtime/RuntimeConsts.h"
 #include "runtime/Strings.h"
 
@@ -59,12 +58,11 @@ TEST_F(TResourceStringTest, RunTimeMessagesAreLookedUpInTheDomainsInOrder) {
   EXPECT_EQ(ListIndexError(), u"Listenindex außerhalb des gültigen Bereichs (5)");
   EXPECT_EQ(DuplicateError(), u"String list does not allow duplicates");
   try {
-    TComponent Owner;
-    (new TComponent(&Owner))->SetName(u"btnFind");
-    (new TComponent(&Owner))->SetName(u"btnFind");
+    TStringList List;
+    List.Assign(TPersistent());
     FAIL();
-  } catch (const EComponentError& Error) {
-    EXPECT_EQ(Error.Message(), u"Eine Komponente namens btnFind existiert bereits");
+  } catch (const EConvertError& Error) {
+    EXPECT_EQ(Error.Message(), u"TPersistent kann nicht zu TStringList zugewiesen werden");
   }
 
   AddResourceStringDomain(u"extra");

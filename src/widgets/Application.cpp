@@ -1,0 +1,106 @@
+#include "widgets/Application.h"
+
+#include <QApplication>
+#include <QEvent>
+#include <QMessageBox>
+
+#include "runtime/Exceptions.h"
+
+namespace cantrel {
+
+namespace {
+
+TApplication* Instance = nullptr;
+
+const QEvent::Type WakeEvent = static_cast<QEvent::Type>(QEvent::registerEventType());
+
+String ErrorText(const std::exception& Error) {
+  if (const auto* Own = dynamic_cast<const Exception*>(&Error)) return Own->Message();
+  return Utf8ToString(Error.what());
+}
+
+// Catches what an event handler of the program raises, so that it reaches
+// the error handler instead of unwinding through the event loop.
+class TQtApplication : public QApplication {
+public:
+  using QApplication::QApplication;
+
+  bool notify(QObject* Receiver, QEvent* Event) override {
+    try {
+      return QApplication::notify(Receiver, Event);
+    } catch (const std::exception& Error) {
+      HandleException(Error);
+      return false;
+    }
+  }
+};
+
+QMessageBox::Icon QtIcon(TMessageBoxIcon Icon) {
+  switch (Icon) {
+    case TMessageBoxIcon::miInformation:
+      return QMessageBox::Information;
+    case TMessageBoxIcon::miWarning:
+      return QMessageBox::Warning;
+    case TMessageBoxIcon::miError:
+      return QMessageBox::Critical;
+    case TMessageBoxIcon::miNone:
+      break;
+  }
+  return QMessageBox::NoIcon;
+}
+
+void ShowQtMessageBox(const String& Text, const String& Caption, TMessageBoxIcon Icon) {
+  // A dialog belongs to the main thread; a worker waits for it there.
+  TThread::Synchronize(nullptr, [&] {
+    QMessageBox Box(QtIcon(Icon), QString::fromStdU16String(Caption), QString::fromStdU16String(Text), QMessageBox::Ok);
+    Box.exec();
+  });
+}
+
+}  // namespace
+
+TApplication::TApplication(int& Argc, char** Argv) : FQtApplication(std::make_unique<TQtApplication>(Argc, Argv)) {
+  Instance = this;
+}
+
+TApplication::~TApplication() {
+  if (FInitialized) {
+    SetWakeMainThread(std::move(FPreviousWake));
+    SetMessageBoxHook(std::move(FPreviousMessageBox));
+  }
+  Instance = nullptr;
+}
+
+void TApplication::Initialize() {
+  if (FInitialized) return;
+  FInitialized = true;
+  // Posting is safe from any thread; the event runs the waiting calls.
+  FPreviousWake = SetWakeMainThread([this] { QCoreApplication::postEvent(this, new QEvent(WakeEvent)); });
+  FPreviousMessageBox = SetMessageBoxHook(ShowQtMessageBox);
+}
+
+int TApplication::Run() {
+  if (FMainForm) FMainForm->show();
+  return QApplication::exec();
+}
+
+void TApplication::HandleException(const std::exception& Error) {
+  ShowMessageBox(ErrorText(Error), FTitle, TMessageBoxIcon::miError);
+}
+
+bool TApplication::event(QEvent* Event) {
+  if (Event->type() != WakeEvent) return QObject::event(Event);
+  CheckSynchronize();
+  return true;
+}
+
+TApplication* Application() { return Instance; }
+
+void HandleException(const std::exception& Error) {
+  if (Instance)
+    Instance->HandleException(Error);
+  else
+    ShowMessageBox(ErrorText(Error), String(), TMessageBoxIcon::miError);
+}
+
+}  // namespace cantrel

@@ -1,0 +1,95 @@
+#include "widgets/StatusBar.h"
+
+#include <algorithm>
+
+#include "widgets/Geometry.h"
+
+namespace cantrel {
+
+namespace {
+
+Qt::Alignment QtAlignment(TStatusPanel::TAlignment Alignment) {
+  switch (Alignment) {
+    case TStatusPanel::taRightJustify:
+      return Qt::AlignRight | Qt::AlignVCenter;
+    case TStatusPanel::taCenter:
+      return Qt::AlignCenter;
+    case TStatusPanel::taLeftJustify:
+      break;
+  }
+  return Qt::AlignLeft | Qt::AlignVCenter;
+}
+
+int FrameStyle(TStatusPanel::TStatusPanelBevel Bevel) {
+  switch (Bevel) {
+    case TStatusPanel::pbLowered:
+      return QFrame::Panel | QFrame::Sunken;
+    case TStatusPanel::pbRaised:
+      return QFrame::Panel | QFrame::Raised;
+    case TStatusPanel::pbNone:
+      break;
+  }
+  return QFrame::NoFrame;
+}
+
+}  // namespace
+
+TStatusPanel::TStatusPanel(QObject& Panels, QWidget& Bar) : QObject(&Panels), FLabel(new QLabel(&Bar)) {
+  FLabel->setTextFormat(Qt::PlainText);
+  FLabel->setAlignment(QtAlignment(FAlignment));
+  FLabel->setFrameStyle(FrameStyle(FBevel));
+  FLabel->show();
+}
+
+TStatusPanel::~TStatusPanel() { delete FLabel; }
+
+String TStatusPanel::Text() const { return FLabel ? FLabel->text().toStdU16String() : String(); }
+
+void TStatusPanel::SetText(const String& Value) {
+  if (FLabel) FLabel->setText(QString::fromStdU16String(Value));
+}
+
+void TStatusPanel::SetWidth(int Value) {
+  FWidth = Value;
+  emit LayoutChanged();
+}
+
+void TStatusPanel::SetAlignment(TAlignment Value) {
+  FAlignment = Value;
+  if (FLabel) FLabel->setAlignment(QtAlignment(Value));
+}
+
+void TStatusPanel::SetBevel(TStatusPanelBevel Value) {
+  FBevel = Value;
+  if (FLabel) FLabel->setFrameStyle(FrameStyle(Value));
+}
+
+TStatusPanels::TStatusPanels(QWidget& Bar) : QObject(&Bar), FBar(Bar) {}
+
+TStatusPanel* TStatusPanels::Add() {
+  auto* Panel = new TStatusPanel(*this, FBar);
+  FItems.push_back(Panel);
+  connect(Panel, &TStatusPanel::LayoutChanged, this, &TStatusPanels::LayoutPanels);
+  LayoutPanels();
+  return Panel;
+}
+
+void TStatusPanels::LayoutPanels() {
+  int Left = 0;
+  for (TStatusPanel* Panel : FItems) {
+    const int Width = std::min(ScaledPixels(FBar, Panel->Width()), std::max(FBar.width() - Left, 0));
+    if (QLabel* Label = Panel->Label()) Label->setGeometry(Left, 0, Width, FBar.height());
+    Left += Width;
+  }
+}
+
+TStatusBar::TStatusBar(QWidget* Parent) : QStatusBar(Parent), FPanels(new TStatusPanels(*this)) {
+  setSizeGripEnabled(false);
+}
+
+void TStatusBar::resizeEvent(QResizeEvent* Event) {
+  QStatusBar::resizeEvent(Event);
+  FPanels->LayoutPanels();
+}
+
+}  // namespace cantrel

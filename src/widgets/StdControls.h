@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPushButton>
+
+#include "runtime/String.h"
+#include "widgets/ControlEvent.h"
+
+namespace cantrel {
+
+class TButton : public QPushButton {
+  Q_OBJECT
+  Q_CLASSINFO("BaseClass", "TComponent")
+  Q_PROPERTY(cantrel::String Caption READ Caption WRITE SetCaption)
+
+public:
+  explicit TButton(QWidget* Parent = nullptr);
+
+  String Caption() const;
+  void SetCaption(const String& Value);
+
+  // Runs when the button is pressed.
+  TControlEvent OnClick;
+};
+
+class TCheckBox : public QCheckBox {
+  Q_OBJECT
+  Q_CLASSINFO("BaseClass", "TComponent")
+  Q_PROPERTY(cantrel::String Caption READ Caption WRITE SetCaption)
+  Q_PROPERTY(bool Checked READ Checked WRITE SetChecked)
+
+public:
+  explicit TCheckBox(QWidget* Parent = nullptr);
+
+  String Caption() const;
+  void SetCaption(const String& Value);
+  bool Checked() const { return isChecked(); }
+  void SetChecked(bool Value) { setChecked(Value); }
+  // Puts the caption to the left of the box instead of the right.
+  void SetCaptionLeft(bool Value);
+
+  // Runs whenever the box changes between ticked and clear, by the user or
+  // from code; setting it to what it is already runs nothing.
+  TControlEvent OnClick;
+};
+
+class TGroupBox : public QGroupBox {
+  Q_OBJECT
+  Q_CLASSINFO("BaseClass", "TComponent")
+  Q_PROPERTY(cantrel::String Caption READ Caption WRITE SetCaption)
+
+public:
+  explicit TGroupBox(QWidget* Parent = nullptr);
+
+  String Caption() const;
+  void SetCaption(const String& Value);
+};
+
+}  // namespace cantrel
