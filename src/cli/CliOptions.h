@@ -1,7 +1,5 @@
 #pragma once
 
-#include <optional>
-
 #include "playlist/PlayListFile.h"
 
 namespace cantrel {
@@ -14,6 +12,8 @@ struct TCliOptions {
   bool ByteOrderMark = false;
   bool Recursion = true;
   bool ListOnly = false;
+  // --list lines end in NUL rather than a line feed.
+  bool NullSeparated = false;
   bool Quiet = false;
   bool Help = false;
   bool Version = false;

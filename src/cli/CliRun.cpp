@@ -1,19 +1,22 @@
 #include "cli/CliRun.h"
 
+#include <dirent.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
+#include <new>
 
 #include "app/FilterTexts.h"
+#include "app/Settings.h"
+#include "app/SettingsLocation.h"
 #include "cli/CliErrors.h"
+#include "cli/CliOutput.h"
+#include "cli/ExitStatus.h"
 #include "i18n/Gettext.h"
-#include "runtime/IniFile.h"
 #include "runtime/Paths.h"
 #include "runtime/Thread.h"
 
@@ -21,20 +24,56 @@ namespace cantrel {
 
 namespace {
 
-std::atomic<bool> Interrupted{false};
+// The first of SIGINT and SIGTERM that came; the handler only notes it.
+volatile std::sig_atomic_t StopSignal = 0;
 
-void OnInterrupt(int) { Interrupted = true; }
+void OnStopSignal(int Signal) {
+  if (StopSignal == 0) StopSignal = Signal;
+}
+
+void InstallStopHandlers() {
+  struct sigaction Action {};
+  Action.sa_handler = OnStopSignal;
+  sigemptyset(&Action.sa_mask);
+  // Output and waits go on undisturbed; the run looks at the flag itself.
+  Action.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &Action, nullptr);
+  sigaction(SIGTERM, &Action, nullptr);
+}
+
+[[noreturn]] void CannotSearch(const String& Folder, int ErrorCode) {
+  throw EFolderError(Format(gettext(u"cannot search \"%s\": %s"), {Folder, SysErrorMessage(ErrorCode)}));
+}
 
 // The folder as an absolute path ending in "/", so that every report and
-// every playlist path is absolute too.
+// every playlist path is absolute too. It must be a folder that can be
+// listed.
 String SearchFolder(const String& Folder) {
   const std::string Path = SystemFileName(Folder);
   struct stat Info {};
-  if (stat(Path.c_str(), &Info) != 0)
-    throw EUsageError(Format(gettext(u"cannot search \"%s\": %s"), {Folder, SysErrorMessage(errno)}));
-  if (!S_ISDIR(Info.st_mode)) throw EUsageError(Format(gettext(u"\"%s\" is not a folder"), {Folder}));
-  const std::filesystem::path Absolute = std::filesystem::absolute(Path).lexically_normal();
+  if (stat(Path.c_str(), &Info) != 0) CannotSearch(Folder, errno);
+  if (!S_ISDIR(Info.st_mode)) throw EFolderError(Format(gettext(u"\"%s\" is not a folder"), {Folder}));
+  DIR* Listing = opendir(Path.c_str());
+  if (!Listing) CannotSearch(Folder, errno);
+  closedir(Listing);
+  std::error_code Error;
+  const std::filesystem::path Absolute = std::filesystem::absolute(Path, Error).lexically_normal();
+  if (Error) CannotSearch(Folder, Error.value());
   return IncludeTrailingPathDelimiter(FromSystemFileName(Absolute.string()));
+}
+
+// The video line of the settings file. A settings file that cannot be read
+// (a folder, a device) leaves the default line and is reported.
+String VideoFormatOfSettings() {
+  TSettings Settings(SettingsFileName());
+  try {
+    Settings.Read();
+  } catch (const std::bad_alloc&) {
+    throw;
+  } catch (const std::exception& Error) {
+    Report(Format(gettext(u"the settings file \"%s\" cannot be read: %s"), {Settings.FileName(), ErrorMessage(Error)}));
+  }
+  return Settings.VideoFormat();
 }
 
 // A progress line longer than the terminal would wrap, and the next one
@@ -46,19 +85,17 @@ String FitTerminal(String Text) {
   return Text;
 }
 
-void WriteErr(const String& Text) {
-  const std::string Bytes = StringToUtf8(Text);
-  std::fwrite(Bytes.data(), 1, Bytes.size(), stderr);
-}
-
 }  // namespace
 
 TCliRun::TCliRun(const TCliOptions& Options)
     : FOptions(Options),
       FFolder(SearchFolder(Options.Folder)),
+      FFilterText(FilterText()),
       // A list printed on the terminal shows the progress itself.
       FShowProgress(!Options.Quiet && isatty(STDERR_FILENO) && !(Options.ListOnly && isatty(STDOUT_FILENO))),
       FSession(FPlayListFiles) {
+  if (!FilterHasMasks(FFilterText))
+    throw EUsageError(Format(gettext(u"the filter \"%s\" holds no mask"), {FOptions.Filter}));
   // One hand-over per folder: the command line has no window to keep alive.
   FFileEnumerator.SetSynchronizationMode(TFileEnumeratorSyncMode::smPerDirectory);
   FFileEnumerator.SetOnEnterDirectory([this](const String& Directory) { EnterDirectory(Directory); });
@@ -69,23 +106,31 @@ TCliRun::TCliRun(const TCliOptions& Options)
 }
 
 int TCliRun::Execute() {
-  if (!Find()) return 130;
-  return FOptions.ListOnly ? 0 : Make();
+  InstallStopHandlers();
+  Find();
+  if (StopSignal != 0) return esInterruptedBase + StopSignal;
+  // A list that could not be written is reported with the output's close.
+  if (FOptions.ListOnly || OutputFailed()) return esDone;
+  if (FFiles == 0) {
+    // A mistyped filter must not empty every playlist of a library.
+    Report(gettext(u"no file found, so no playlist was written"));
+    return esDone;
+  }
+  return Make();
 }
 
+// A filter number 0 to 9 is an item of the window's filter box; anything
+// else is a filter text of its own.
 String TCliRun::FilterText() const {
   const String& Filter = FOptions.Filter;
   if (Filter.size() != 1 || Filter[0] < u'0' || Filter[0] > u'9') return Filter;
   const int Index = Filter[0] - u'0';
-  if (Index < static_cast<int>(AudioFilterTexts.size())) return gettext(String(AudioFilterTexts[Index]));
-  const TIniFile Settings(ExtractFilePath(ModuleFileName()) + u"cantrel.ini");
-  return Settings.ReadString(u"Filter", u"VideoFormat", gettext(String(DefaultVideoFilterText)));
+  return cantrel::FilterText(Index, Index == FilterCount - 1 ? VideoFormatOfSettings() : String());
 }
 
-bool TCliRun::Find() {
-  const auto PreviousHandler = std::signal(SIGINT, OnInterrupt);
+void TCliRun::Find() {
   TFindOptions Options;
-  Options.FilterText = FilterText();
+  Options.FilterText = FFilterText;
   Options.Folder = FFolder;
   Options.Recursion = FOptions.Recursion;
   const int TaskID = FSession.Find(FFileEnumerator, Options, [this](const String& Directory, const TSearchRec& FileInfo) {
@@ -94,15 +139,13 @@ bool TCliRun::Find() {
   bool StopAsked = false;
   while (!FDone) {
     CheckSynchronize(100);
-    if (Interrupted && !StopAsked) {
+    if (!StopAsked && (StopSignal != 0 || OutputFailed())) {
       FFileEnumerator.StopTask(TaskID);
       StopAsked = true;
     }
   }
-  std::signal(SIGINT, PreviousHandler);
-  std::fflush(stdout);
+  FlushOutput();
   ShowSummary(FAborted);
-  return !FAborted;
 }
 
 void TCliRun::EnterDirectory(const String& Directory) {
@@ -115,8 +158,8 @@ void TCliRun::FileFound(const String& Directory, const TSearchRec& FileInfo) {
   ++FFiles;
   if (!FOptions.ListOnly) return;
   std::string Bytes = StringToUtf8(Line);
-  Bytes += '\n';
-  std::fwrite(Bytes.data(), 1, Bytes.size(), stdout);
+  Bytes += FOptions.NullSeparated ? '\0' : '\n';
+  WriteOut(Bytes);
 }
 
 // At most ten updates a second, on one line that is rewritten.
@@ -124,8 +167,9 @@ void TCliRun::ShowProgress(const String& Directory) {
   const auto Time = std::chrono::steady_clock::now();
   if (Time - FLastProgress < std::chrono::milliseconds(100)) return;
   FLastProgress = Time;
-  WriteErr(u"\r\x1b[K" + FitTerminal(TSearchSession::FilesText(FFiles) + u", " + FSession.DirectoriesText() +
-                                      u"  " + TSearchSession::ProcessingText(Directory)));
+  WriteErr(u"\r\x1b[K" + FitTerminal(TerminalSafe(TSearchSession::FilesText(FFiles) + u", " +
+                                                  FSession.DirectoriesText() + u"  " +
+                                                  TSearchSession::ProcessingText(Directory))));
 }
 
 void TCliRun::ShowSummary(bool Aborted) {
@@ -141,10 +185,10 @@ int TCliRun::Make() {
   try {
     FPlayListFiles.makePlayList(FOptions.NameTemplate, FOptions.Recursion, FOptions.ByteOrderMark);
   } catch (const Exception& Error) {
-    WriteErr(u"cantrel-cli: " + Error.Message() + u"\n");
-    return 1;
+    Report(Error.Message());
+    return esFailed;
   }
-  return 0;
+  return esDone;
 }
 
 }  // namespace cantrel
