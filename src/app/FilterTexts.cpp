@@ -28,11 +28,18 @@ String FilterText(int Index, const String& VideoFormat) {
 }
 
 String MasksOfFilter(StringView FilterText) {
+  StringView Masks = FilterText;
   const auto Open = FilterText.find(u'(');
-  if (Open == StringView::npos) return String(FilterText);
-  String Masks(FilterText.substr(Open + 1));
-  if (!Masks.empty()) Masks.pop_back();
-  return Masks;
+  if (Open != StringView::npos) {
+    Masks.remove_prefix(Open + 1);
+    if (!Masks.empty()) Masks.remove_suffix(1);
+  }
+  // People and translators write lists as "*.mp3; *.flac": the blank is not
+  // part of the second mask.
+  String Result;
+  for (std::size_t Separator; (Separator = Masks.find(u';')) != StringView::npos; Masks.remove_prefix(Separator + 1))
+    Result += Trim(Masks.substr(0, Separator)) + u';';
+  return Result + Trim(Masks);
 }
 
 bool FilterHasMasks(StringView FilterText) {

@@ -18,7 +18,8 @@ constexpr int FilterCount = 10;
 String FilterText(int Index, const String& VideoFormat);
 
 // The mask list of a filter text: what stands in its parentheses, or the
-// whole text when it has none, for example "*.ogg" for "Ogg Vorbis Files (*.ogg)".
+// whole text when it has none, for example "*.ogg" for "Ogg Vorbis Files (*.ogg)",
+// with each mask between ";" trimmed of blanks ("*.mp3;*.flac" for "*.mp3; *.flac").
 String MasksOfFilter(StringView FilterText);
 
 // Whether the masks of a filter text, split as a search splits them, hold

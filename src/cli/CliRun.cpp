@@ -99,7 +99,10 @@ TCliRun::TCliRun(const TCliOptions& Options)
   // One hand-over per folder: the command line has no window to keep alive.
   FFileEnumerator.SetSynchronizationMode(TFileEnumeratorSyncMode::smPerDirectory);
   FFileEnumerator.SetOnEnterDirectory([this](const String& Directory) { EnterDirectory(Directory); });
-  FFileEnumerator.SetOnTerminateTask([this](int, bool Aborted) {
+  FFileEnumerator.SetOnDirectoryError([](const String& Directory, const String& Message) {
+    WriteErr(u"cantrel-cli: cannot read folder \"" + Directory + u"\": " + Message + u"\n");
+  });
+  FFileEnumerator.SetOnTerminateTask([this](int, bool Aborted, const std::optional<String>&) {
     FDone = true;
     FAborted = Aborted;
   });

@@ -1,5 +1,7 @@
 #include "filesearch/EnumFileThread.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 
 #include "filesearch/FileSearchCriteria.h"
@@ -9,16 +11,18 @@
 namespace cantrel {
 
 TEnumFileThread::TEnumFileThread(int ID, const TFileSearchCriteria& Options, TFileEnumeratorSyncMode Mode,
-                                 TFileHandler OnEnterDirectory)
+                                 TFileHandler OnEnterDirectory, TDirectoryErrorEvent OnDirectoryError)
     : FID(ID),
       FFileMasks(Options.GetFileMasks(), Options.GetCaseSensitiveSearch()),
       FSubDirectoryMask(Options.GetSubDirectoryMask()),
       FOnEnterDirectory(std::move(OnEnterDirectory)),
+      FOnDirectoryError(std::move(OnDirectoryError)),
       FRejectedAttr(Options.GetAttributeMask().GetRejected()),
       FRequiredAttr(Options.GetAttributeMask().GetRequired()),
       FSynchronizationMode(Mode),
       FIncludeSubDirectories(Options.GetIncludeSubDirectories()),
-      FIncludeHiddenSubDirectories(Options.GetIncludeHiddenSubDirectories()) {
+      FIncludeHiddenSubDirectories(Options.GetIncludeHiddenSubDirectories()),
+      FFollowDirectoryLinks(Options.GetFollowDirectoryLinks()) {
   const TStrings& Roots = Options.GetRootDirectories();
   for (int I = 0; I < Roots.Count(); ++I) FDirectories.push_back(Roots[I]);
   if (Options.GetOption(TFileSearchOption::fsMinSize)) FFileSizeMin = Options.GetFileSizeMin();
@@ -26,7 +30,7 @@ TEnumFileThread::TEnumFileThread(int ID, const TFileSearchCriteria& Options, TFi
   if (Options.GetOption(TFileSearchOption::fsLastChangeAfter)) FFileTimeMin = Options.GetLastChangeAfter();
   if (Options.GetOption(TFileSearchOption::fsLastChangeBefore)) FFileTimeMax = Options.GetLastChangeBefore();
   SetFreeOnTerminate(true);
-  SetPriority(TThreadPriority::tpIdle);
+  SetPriority(TThreadPriority::tpLower);
 }
 
 void TEnumFileThread::Execute() {
@@ -36,29 +40,27 @@ void TEnumFileThread::Execute() {
   // entered, but lists nothing.
   for (const String& Root : FDirectories) {
     FRoot = NormalizeRootDirectory(Root);
-    if (FIncludeSubDirectories) {
-      WalkDirectory(FRoot);
-    } else {
-      TDirectoryListing Listing;
-      Listing.Open(SystemFileName(FRoot));
-      DirectoryStep(FRoot, Listing);
-    }
+    WalkDirectory(FRoot);
   }
 }
 
 // Depth first, pre-order: a directory's enter report and its files come
 // before anything of its subdirectories. A directory that cannot be listed
-// is entered and has nothing in it; one that is already being walked higher
-// up (reached again through a link) is not entered at all.
+// is reported as such instead of entered; one walked before in this search
+// is passed over.
 void TEnumFileThread::WalkDirectory(const String& Directory) {
   std::vector<String> Subdirectories;
-  std::pair<dev_t, ino_t> Identity;
+  TIdentity Identity;
   {
+    const std::string Path = SystemFileName(Directory);
+    if (FFollowDirectoryLinks && WalkedBefore(Path)) return;
     TDirectoryListing Listing;
-    if (Listing.Open(SystemFileName(Directory)) && IsBeingWalked(Listing)) return;
-    DirectoryStep(Directory, Listing);
-    Subdirectories = AdmittedSubdirectories(Directory, Listing);
+    if (!Listing.Open(Path)) return ReportDirectoryError(Directory, Listing.Error());
     Identity = {Listing.Device(), Listing.Inode()};
+    if (!FirstVisit(Identity)) return;
+    DirectoryStep(Directory, Listing);
+    if (!FIncludeSubDirectories) return;
+    Subdirectories = AdmittedSubdirectories(Directory, Listing);
   }
   if (Subdirectories.empty()) return;
   FWalking.push_back(Identity);
@@ -69,9 +71,15 @@ void TEnumFileThread::WalkDirectory(const String& Directory) {
   FWalking.pop_back();
 }
 
-bool TEnumFileThread::IsBeingWalked(const TDirectoryListing& Listing) const {
-  return std::find(FWalking.begin(), FWalking.end(), std::make_pair(Listing.Device(), Listing.Inode())) !=
-         FWalking.end();
+// A link to a folder walked before costs a stat, not a listing.
+bool TEnumFileThread::WalkedBefore(const std::string& Path) const {
+  struct stat Info;
+  return stat(Path.empty() ? "." : Path.c_str(), &Info) == 0 && FVisited.count({Info.st_dev, Info.st_ino}) > 0;
+}
+
+bool TEnumFileThread::FirstVisit(TIdentity Identity) {
+  if (FFollowDirectoryLinks) return FVisited.insert(Identity).second;
+  return std::find(FWalking.begin(), FWalking.end(), Identity) == FWalking.end();
 }
 
 // The tests that need no stat (listing rule, attributes, name) run on the
@@ -123,16 +131,20 @@ bool TEnumFileThread::PassesWindows(const TSearchRec& FileInfo) const {
          FileInfo.Size <= FFileSizeMax;
 }
 
-// Directories, also behind links, that are neither System nor (unless asked
-// for) Hidden and that the subdirectory mask admits, in name order.
+// Directories that are neither System nor (unless asked for) Hidden and
+// that the subdirectory mask admits, in name order. A link to a folder is
+// one only when links are followed.
 std::vector<String> TEnumFileThread::AdmittedSubdirectories(const String& Directory, TDirectoryListing& Listing) {
   std::vector<String> Result;
   if (Terminated()) return Result;
   const std::uint32_t Requested = faDirectory | (FIncludeHiddenSubDirectories ? faHidden : 0);
+  const std::uint32_t Refused = FFollowDirectoryLinks ? 0 : faReparsePoint;
   std::vector<std::size_t> Indexes;
-  for (std::size_t Index = 0; Index < Listing.Count(); ++Index)
-    if (Listing.Lists(Index, Requested) && (Listing.Attributes(Index, faDirectory) & faDirectory))
-      Indexes.push_back(Index);
+  for (std::size_t Index = 0; Index < Listing.Count(); ++Index) {
+    if (!Listing.Lists(Index, Requested)) continue;
+    const std::uint32_t Attributes = Listing.Attributes(Index, faDirectory | faReparsePoint);
+    if ((Attributes & faDirectory) && !(Attributes & Refused)) Indexes.push_back(Index);
+  }
   Listing.SortByName(Indexes);
   for (std::size_t Index : Indexes) {
     String Subdirectory = Directory + Listing.Name(Index) + PathDelim;
@@ -148,6 +160,13 @@ bool TEnumFileThread::SubDirectoryMaskMatches(const String& Subdirectory) const 
   if (FSubDirectoryMask.empty() || FSubDirectoryMask == u"*") return true;
   if (FRoot.empty()) return MatchWildcardMask(FSubDirectoryMask, PathDelim + Subdirectory);
   return MatchWildcardMask(FSubDirectoryMask, Subdirectory, static_cast<int>(FRoot.size()));
+}
+
+// In walk order in both modes: the report has run before the walk goes on.
+void TEnumFileThread::ReportDirectoryError(const String& Directory, int Error) {
+  if (!FOnDirectoryError) return;
+  const String Message = SysErrorMessage(Error);
+  Synchronize([this, &Directory, &Message] { FOnDirectoryError(Directory, Message); });
 }
 
 void TEnumFileThread::EnterDirectory() {

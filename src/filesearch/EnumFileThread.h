@@ -2,6 +2,8 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
+#include <set>
 #include <utility>
 #include <vector>
 
@@ -17,20 +19,27 @@ class TFileSearchCriteria;
 using TFileHandler = std::function<void(const String& FileName)>;
 // A file found: its directory's path and its entry, whose Name is bare.
 using TFileHandlerEx = std::function<void(const String& Directory, const TSearchRec& FileInfo)>;
-using TFileSearchTerminationEvent = std::function<void(int ID, bool Aborted)>;
+// The end of a task: Aborted when it was asked to stop; Failure holds the
+// message of the error that ended the walk early, and is empty when the
+// walk came to its end.
+using TFileSearchTerminationEvent = std::function<void(int ID, bool Aborted, const std::optional<String>& Failure)>;
+// A folder that could not be listed (its path, ending in "/") and the
+// system's text for why.
+using TDirectoryErrorEvent = std::function<void(const String& Directory, const String& Message)>;
 
 // How a task hands its reports to the main thread: each report on its own,
 // or a directory's enter report and all its files in one hand-over.
 enum class TFileEnumeratorSyncMode : std::uint8_t { smPerFile, smPerDirectory };
 
-// One search task: a worker thread at idle priority that walks the roots
+// One search task: a worker thread at a lower priority that walks the roots
 // depth first on its own copy of the options and reports, on the main
-// thread, each directory entered and each file found, in name order. It is
-// created suspended and frees itself when it ends.
+// thread, each directory entered, each file found, in name order, and each
+// folder that could not be listed. It is created suspended and frees itself
+// when it ends.
 class TEnumFileThread : public TThread {
 public:
   TEnumFileThread(int ID, const TFileSearchCriteria& Options, TFileEnumeratorSyncMode Mode,
-                  TFileHandler OnEnterDirectory);
+                  TFileHandler OnEnterDirectory, TDirectoryErrorEvent OnDirectoryError);
 
   int ID() const { return FID; }
 
@@ -47,13 +56,18 @@ protected:
   void Execute() override;
 
 private:
+  // A folder by device and inode.
+  using TIdentity = std::pair<dev_t, ino_t>;
+
   void WalkDirectory(const String& Directory);
+  bool WalkedBefore(const std::string& Path) const;
+  bool FirstVisit(TIdentity Identity);
   void DirectoryStep(const String& Directory, TDirectoryListing& Listing);
   std::vector<std::size_t> FileCandidates(TDirectoryListing& Listing) const;
   bool PassesWindows(const TSearchRec& FileInfo) const;
   std::vector<String> AdmittedSubdirectories(const String& Directory, TDirectoryListing& Listing);
   bool SubDirectoryMaskMatches(const String& Subdirectory) const;
-  bool IsBeingWalked(const TDirectoryListing& Listing) const;
+  void ReportDirectoryError(const String& Directory, int Error);
   void EnterDirectory();
   void DeliverFile();
 
@@ -65,6 +79,7 @@ private:
   // The root being walked, for the subdirectory mask.
   String FRoot;
   TFileHandler FOnEnterDirectory;
+  TDirectoryErrorEvent FOnDirectoryError;
   TFileHandlerEx FFileHandlerEx;
   TFileHandler FFileHandler;
   TSearchRec FFileInfo;
@@ -77,9 +92,14 @@ private:
   TFileEnumeratorSyncMode FSynchronizationMode;
   bool FIncludeSubDirectories;
   bool FIncludeHiddenSubDirectories;
+  bool FFollowDirectoryLinks;
   bool FNotifyOnTermination = true;
-  // The directories on the path being walked, by device and inode.
-  std::vector<std::pair<dev_t, ino_t>> FWalking;
+  // The folders on the path being walked: without following links, only a
+  // folder mounted again below itself (a bind mount) can lead back to one.
+  std::vector<TIdentity> FWalking;
+  // Following links, every folder walked in this search, so that links into
+  // the tree from many places cost one visit each, not a walk each.
+  std::set<TIdentity> FVisited;
 };
 
 }  // namespace cantrel

@@ -25,7 +25,7 @@ TFileEnumerator::~TFileEnumerator() {
 }
 
 TEnumFileThread* TFileEnumerator::CreateTask() {
-  auto* Task = new TEnumFileThread(FNextTaskID++, *this, FSynchronizationMode, FOnEnterDirectory);
+  auto* Task = new TEnumFileThread(FNextTaskID++, *this, FSynchronizationMode, FOnEnterDirectory, FOnDirectoryError);
   Task->OnTerminate = [this](TThread& Sender) { TaskTerminated(static_cast<TEnumFileThread&>(Sender)); };
   FTasks.push_back(Task);
   return Task;
@@ -79,7 +79,19 @@ void TFileEnumerator::TaskTerminated(TEnumFileThread& Task) {
   FTasks.erase(std::remove(FTasks.begin(), FTasks.end(), &Task), FTasks.end());
   if (!Task.NotifyOnTermination() || !FOnTerminateTask) return;
   const TFileSearchTerminationEvent Event = FOnTerminateTask;
-  Event(Task.ID(), Task.Terminated());
+  Event(Task.ID(), Task.Terminated(), FailureOf(Task));
+}
+
+// Making the message may fail in turn (memory still short, a catalog error
+// while translating it): the walk is reported as failed all the same.
+std::optional<String> TFileEnumerator::FailureOf(const TEnumFileThread& Task) {
+  const std::exception_ptr Error = Task.FatalException();
+  if (!Error) return std::nullopt;
+  try {
+    return ExceptionMessage(Error);
+  } catch (...) {
+    return String();
+  }
 }
 
 }  // namespace cantrel

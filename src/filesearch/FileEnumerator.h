@@ -45,7 +45,12 @@ public:
   // Reported once per directory entered, with the directory's path.
   const TFileHandler& GetOnEnterDirectory() const { return FOnEnterDirectory; }
   void SetOnEnterDirectory(TFileHandler Value) { FOnEnterDirectory = std::move(Value); }
-  // Reported once at the end of a task, unless it was stopped silently.
+  // Reported, in walk order, for each folder that cannot be listed; such a
+  // folder is not entered and the walk goes on with the next one.
+  const TDirectoryErrorEvent& GetOnDirectoryError() const { return FOnDirectoryError; }
+  void SetOnDirectoryError(TDirectoryErrorEvent Value) { FOnDirectoryError = std::move(Value); }
+  // Reported once at the end of a task, unless it was stopped silently;
+  // with the error's message when the walk failed.
   const TFileSearchTerminationEvent& GetOnTerminateTask() const { return FOnTerminateTask; }
   void SetOnTerminateTask(TFileSearchTerminationEvent Value) { FOnTerminateTask = std::move(Value); }
 
@@ -56,11 +61,13 @@ protected:
 
 private:
   void TaskTerminated(TEnumFileThread& Task);
+  static std::optional<String> FailureOf(const TEnumFileThread& Task);
 
   // Every task listed here is alive: a task leaves the list in its end step,
   // which runs on the main thread before the task frees itself.
   std::vector<TEnumFileThread*> FTasks;
   TFileHandler FOnEnterDirectory;
+  TDirectoryErrorEvent FOnDirectoryError;
   TFileSearchTerminationEvent FOnTerminateTask;
   int FNextTaskID = 0;
   TFileEnumeratorSyncMode FSynchronizationMode = TFileEnumeratorSyncMode::smPerFile;

@@ -49,6 +49,7 @@ void TFileSearchCriteria::Assign(const TPersistent& Source) {
   FLastChangeAfter = Criteria->FLastChangeAfter;
   FOptions = Criteria->FOptions;
   FCaseSensitiveSearch = Criteria->FCaseSensitiveSearch;
+  FFollowDirectoryLinks = Criteria->FFollowDirectoryLinks;
 }
 
 String TFileSearchCriteria::GetFileMask() const {

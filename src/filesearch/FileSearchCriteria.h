@@ -117,6 +117,12 @@ public:
   bool GetCaseSensitiveSearch() const { return FCaseSensitiveSearch; }
   void SetCaseSensitiveSearch(bool Value) { FCaseSensitiveSearch = Value; }
 
+  // Whether the walk goes into symbolic links to folders. It does not by
+  // default, so a search stays inside the folder searched; when it does, no
+  // folder is walked twice in one search.
+  bool GetFollowDirectoryLinks() const { return FFollowDirectoryLinks; }
+  void SetFollowDirectoryLinks(bool Value) { FFollowDirectoryLinks = Value; }
+
 private:
   TStringList FFileMasks;
   TStringList FRootDirectories;
@@ -128,6 +134,7 @@ private:
   TDateTime FLastChangeAfter = DefaultLastChangeAfter;
   TFileSearchOptions FOptions{TFileSearchOption::fsIncludeSubDirectories};
   bool FCaseSensitiveSearch = false;
+  bool FFollowDirectoryLinks = false;
 };
 
 }  // namespace cantrel

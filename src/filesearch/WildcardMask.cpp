@@ -1,7 +1,9 @@
 #include "filesearch/WildcardMask.h"
 
+#include <unicode/uchar.h>
+#include <unicode/utf16.h>
+
 #include "filesearch/FileSearchConsts.h"
-#include "runtime/Locale.h"
 #include "runtime/RuntimeConsts.h"
 #include "runtime/Strings.h"
 
@@ -10,6 +12,21 @@ namespace cantrel {
 namespace {
 
 bool PassesEveryName(StringView Mask) { return Mask.empty() || Mask == u"*" || Mask == u"*.*"; }
+
+// Simple case mapping, one character to one and the same under every
+// locale: "*.IT" finds "c.it" in Turkish too, and "?" still stands for the
+// one character of "ß". Lone surrogates (undecodable bytes) stay as they are.
+String MaskUpperCase(StringView Text) {
+  String Result;
+  Result.reserve(Text.size());
+  const auto Length = static_cast<std::int32_t>(Text.size());
+  for (std::int32_t I = 0; I < Length;) {
+    UChar32 C;
+    U16_NEXT(Text.data(), I, Length, C);
+    AppendCodePoint(Result, static_cast<char32_t>(u_toupper(C)));
+  }
+  return Result;
+}
 
 }  // namespace
 
@@ -72,7 +89,7 @@ TFileNameMasks::TFileNameMasks(const TStrings& Masks, bool CaseSensitive) : FCas
   for (int I = 0; I < Masks.Count() && !FAllNamesMatch; ++I) {
     const String Mask = Masks[I];
     FAllNamesMatch = Mask == u"*" || Mask == u"*.*";
-    FMasks.push_back(CaseSensitive ? Mask : AnsiUpperCase(Mask));
+    FMasks.push_back(CaseSensitive ? Mask : MaskUpperCase(Mask));
   }
   if (FAllNamesMatch) FMasks.clear();
 }
@@ -81,7 +98,7 @@ bool TFileNameMasks::Matches(StringView FileName) const {
   if (FAllNamesMatch) return true;
   String Name(FileName);
   if (Name.find(u'.') == String::npos) Name += u'.';
-  if (!FCaseSensitive) Name = AnsiUpperCase(Name);
+  if (!FCaseSensitive) Name = MaskUpperCase(Name);
   for (const String& Mask : FMasks)
     if (PassesEveryName(Mask) || MatchWildcardMask(Mask, Name)) return true;
   return false;

@@ -21,7 +21,7 @@ bool MatchWildcardMask(StringView Mask, StringView Text, int Start = 1);
 // the masks. "*" and "*.*" pass every name, and so does an empty list. A
 // name without "." is tested with one appended, so "*." selects names
 // without extension. Unless case-sensitive, masks and names are compared in
-// the user's locale upper case.
+// upper case by simple case mapping, the same under every locale.
 class TFileNameMasks {
 public:
   TFileNameMasks() = default;

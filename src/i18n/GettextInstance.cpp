@@ -1,7 +1,6 @@
 #include "i18n/GettextInstance.h"
 
 #include <cerrno>
-#include <cstdlib>
 
 #include "i18n/FileLocator.h"
 #include "i18n/GettextConsts.h"
@@ -83,13 +82,7 @@ TDomain& TGettextInstance::FindOrCreateDomain(const String& Domain) {
 }
 
 void TGettextInstance::UseLanguage(const String& LanguageCode) {
-  String Code = LanguageCode;
-  if (Code.empty()) {
-    const char* Lang = std::getenv("LANG");
-    Code = Lang ? Utf8ToString(Lang) : String();
-    if (Code.empty()) Code = OSLanguageCode();
-    Code = Code.substr(0, Code.find(u'.'));
-  }
+  const String Code = LanguageCode.empty() ? OSLanguageCode() : LanguageCode;
   {
     const std::lock_guard Guard(FLock);
     FCurLang = Code;

@@ -50,8 +50,8 @@ public:
   void SetDesignTimeCodePage(int Value) { FDesignTimeCodePage = Value; }
   const String& DefaultDomainDirectory() const { return FDefaultDomainDirectory; }
 
-  // An empty code takes LANG, else the system's language, cut at the first
-  // "." (de_DE.UTF-8 gives de_DE); a code given is used as it is.
+  // An empty code takes the user's language for messages (OSLanguageCode);
+  // a code given is used as it is.
   void UseLanguage(const String& LanguageCode);
   String GetCurrentLanguage() const;
   void textdomain(const String& Domain);

@@ -4,9 +4,9 @@
 
 namespace cantrel {
 
-// The system's language: language and country of the POSIX locale named by
-// LC_ALL, else LC_MESSAGES ("de_DE.UTF-8" gives "de_DE"), when both are two
-// letters; otherwise "C".
+// The user's language for messages: the environment's locale for messages
+// (LC_ALL, then LC_MESSAGES, then LANG) cut at its first "." ("de_DE.UTF-8"
+// gives "de_DE"); "C" when none is set or it is "POSIX".
 String OSLanguageCode();
 
 }  // namespace cantrel

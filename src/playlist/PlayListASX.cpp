@@ -10,71 +10,45 @@ String ParamLine(StringView Indent, StringView Name, StringView Value) {
   return String(Indent) + u"<Param Name = \"" + String(Name) + u"\" Value = \"" + String(Value) + u"\" />";
 }
 
-struct TAsxEntry {
-  String Title;
-  String FileType;
-  String Location;
-
-  explicit TAsxEntry(const String& Path)
-      : Title(ChangeFileExt(EscapeLocation(Path), u"")),
-        FileType(ExtractFileExt(EscapeLocation(Path))),
-        Location(EscapeLocation(Path)) {
-    if (!FileType.empty()) FileType.erase(0, 1);
-  }
-
-  String TitleLine() const { return u"    <title>" + Title + u"</title>"; }
-  String FileTypeLine() const { return ParamLine(u"    ", u"FileType", FileType); }
-  String SourceLine() const { return ParamLine(u"    ", u"SourceURL", Location); }
-  String RefLine() const { return u"    <ref href = \"" + Location + u"\" />"; }
-};
-
 class TASXWriter final : public TPlayListWriter {
 public:
   void PrepareChild(const TPlayListFile&, TPlayListFile& Child) const override { Child.SetFormat(plASX); }
 
-  void AddHeader(TStrings& Lines, const String& Title) const override {
-    Lines.Add(u"<asx version = \"3.0\" >");
-    Lines.Add(u"  <Title >" + Title + u"</Title>");
-    Lines.Add(ParamLine(u"  ", u"AllowShuffle", u"yes"));
+  void AddHeader(TPlayListLines& Lines, const String& Title) const override {
+    Lines.emplace_back(u"<asx version = \"3.0\" >");
+    Lines.push_back(u"  <Title >" + EscapeXmlTitle(Title) + u"</Title>");
+    Lines.push_back(ParamLine(u"  ", u"AllowShuffle", u"yes"));
     // Without it the format's own player reads the file in the ANSI code page.
-    Lines.Add(ParamLine(u"  ", u"Encoding", u"utf-8"));
+    Lines.push_back(ParamLine(u"  ", u"Encoding", u"utf-8"));
   }
 
-  void AddEntry(TStrings& Lines, const String& Name, int) const override {
-    const TAsxEntry Entry(Name);
-    Lines.Add(u"  <entry>");
-    Lines.Add(Entry.TitleLine());
-    Lines.Add(Entry.FileTypeLine());
-    Lines.Add(Entry.SourceLine());
-    Lines.Add(Entry.RefLine());
-    Lines.Add(u"  </entry>");
+  // Title and type come from the escaped path, the location is a URI
+  // reference; carried entries name the reference before the parameters.
+  const TResStringRec* AddEntry(TPlayListLines& Lines, const String& Path, bool Carried, int) const override {
+    const String Escaped = EscapeLocation(Path);
+    String FileType = ExtractFileExt(Escaped);
+    if (!FileType.empty()) FileType.erase(0, 1);
+    const String Location = RelativeReference(Escaped);
+    const String RefLine = u"    <ref href = \"" + Location + u"\" />";
+    Lines.emplace_back(u"  <entry>");
+    Lines.push_back(u"    <title>" + ChangeFileExt(Escaped, u"") + u"</title>");
+    if (Carried) Lines.push_back(RefLine);
+    Lines.push_back(ParamLine(u"    ", u"FileType", FileType));
+    Lines.push_back(ParamLine(u"    ", u"SourceURL", Location));
+    if (!Carried) Lines.push_back(RefLine);
+    Lines.emplace_back(u"  </entry>");
+    return nullptr;
   }
 
-  // Carried entries name the reference before the parameters.
-  int AddCarried(TStrings& Lines, const TPlayListFile& Child, const String& Prefix, int) const override {
-    std::vector<String> Paths;
-    CollectEntryPaths(Child, Prefix, Paths);
-    for (const String& Path : Paths) {
-      const TAsxEntry Entry(Path);
-      Lines.Add(u"  <entry>");
-      Lines.Add(Entry.TitleLine());
-      Lines.Add(Entry.RefLine());
-      Lines.Add(Entry.FileTypeLine());
-      Lines.Add(Entry.SourceLine());
-      Lines.Add(u"  </entry>");
-    }
-    return static_cast<int>(Paths.size());
-  }
-
-  void AddClosing(TStrings& Lines, int) const override { Lines.Add(u"</asx>"); }
+  void AddClosing(TPlayListLines& Lines, int) const override { Lines.emplace_back(u"</asx>"); }
 
   std::string Encode(const TPlayListFile&, const String& Text) const override { return StringToUtf8(Text); }
 };
 
 }  // namespace
 
-void TPlayListFile::makePlayList_asx(const String& aName, bool Recursion, bool) {
-  WritePlayList(TASXWriter(), aName, Recursion);
+TMakeReport TPlayListFile::makePlayList_asx(const String& aName, bool Recursion, bool, const TMakeOptions& Options) {
+  return Make(TASXWriter(), aName, Recursion, Options);
 }
 
 }  // namespace cantrel

@@ -1,11 +1,14 @@
 #include "playlist/PlayListFile.h"
 
+#include <algorithm>
+
 #include "playlist/PlayListWriter.h"
 #include "playlist/RelativePath.h"
 #include "runtime/AtomicFile.h"
 #include "runtime/Exceptions.h"
 #include "runtime/Locale.h"
 #include "runtime/Paths.h"
+#include "runtime/ResourceStrings.h"
 #include "runtime/RuntimeConsts.h"
 
 namespace cantrel {
@@ -25,10 +28,42 @@ String FolderName(StringView Path) {
 }
 
 // Every line, the last included, ends with CR LF.
-String JoinWithCrLf(const TStrings& Lines) {
+String JoinWithCrLf(const TPlayListLines& Lines) {
   String Text;
-  for (int I = 0; I < Lines.Count(); ++I) Text.append(Lines.Get(I)).append(u"\r\n");
+  for (const String& Line : Lines) Text.append(Line).append(u"\r\n");
   return Text;
+}
+
+// The tidy every playlist gets: a blank second-to-last line goes, then a
+// blank last line.
+void RemoveTrailingEmptyLines(TPlayListLines& Lines) {
+  if (Lines.size() >= 2 && Lines[Lines.size() - 2].empty()) Lines.erase(Lines.end() - 2);
+  if (!Lines.empty() && Lines.back().empty()) Lines.pop_back();
+}
+
+// The prefix that puts Child's entries in Node's playlist: its relative
+// path and "/", or empty for the same folder.
+String RelativePrefix(const TPlayListFile& Node, const TPlayListFile& Child) {
+  const String Relative = GetRelativePath(Node.Path(), Child.Path());
+  return Relative == u"." ? String() : Relative + PathDelim;
+}
+
+// The lines of a written node's M3U playlist below its header ("#EXTM3U"
+// and a blank line), taken from the node's names and those of every folder
+// below, each behind Prefix: the names exactly as found, blank lines where
+// the playlist has them. Other formats take the entries alone.
+void CollectBody(const TPlayListFile& Node, const String& Prefix, TPlayListLines& Body) {
+  TPlayListLines Lines{u"#EXTM3U", u""};
+  const TStringList& Names = Node.Items();
+  for (int I = 0; I < Names.Count(); ++I) Lines.push_back(Prefix + Names.Get(I));
+  if (Names.Count() > 0) Lines.emplace_back();
+  for (int I = 0; I < Node.ChildCount(); ++I) {
+    const TPlayListFile& Child = *Node.Child(I);
+    CollectBody(Child, Prefix + RelativePrefix(Node, Child), Lines);
+    Lines.emplace_back();
+  }
+  RemoveTrailingEmptyLines(Lines);
+  Body.insert(Body.end(), Lines.begin() + std::min<std::ptrdiff_t>(2, std::ssize(Lines)), Lines.end());
 }
 
 template <class T>
@@ -158,66 +193,94 @@ int TPlayListFile::GetCount() const {
   return Result;
 }
 
-void TPlayListFile::makePlayList(const String& aName, bool Recursion, bool UTF8) {
+TMakeReport TPlayListFile::makePlayList(const String& aName, bool Recursion, bool UTF8, const TMakeOptions& Options) {
   switch (FFormat) {
     case plM3U8:
-      return makePlayList_m3u(aName, Recursion, true);
+      return makePlayList_m3u(aName, Recursion, true, Options);
     case plXSPF:
-      return makePlayList_xspf(aName, Recursion, UTF8);
+      return makePlayList_xspf(aName, Recursion, UTF8, Options);
     case plWPL:
-      return makePlayList_wpl(aName, Recursion, UTF8);
+      return makePlayList_wpl(aName, Recursion, UTF8, Options);
     case plPLS:
-      return makePlayList_pls(aName, Recursion, UTF8);
+      return makePlayList_pls(aName, Recursion, UTF8, Options);
     case plASX:
-      return makePlayList_asx(aName, Recursion, true);
+      return makePlayList_asx(aName, Recursion, true, Options);
     default:
-      return makePlayList_m3u(aName, Recursion, false);
+      return makePlayList_m3u(aName, Recursion, false, Options);
   }
 }
 
+// The extension goes on the template before the folder's name is put in,
+// so a folder named "Vol. 2" keeps its last piece.
 String TPlayListFile::makeFileName(const String& aName) const {
-  return ChangeFileExt(ReplaceText(aName, u"%album%", FolderName(FPath)), ExtensionOf(FFormat));
+  return ReplaceText(ChangeFileExt(aName, ExtensionOf(FFormat)), u"%album%", FolderName(FPath));
 }
 
-void TPlayListFile::WritePlayList(const TPlayListWriter& Writer, const String& aName, bool Recursion) {
-  const String FileName = makeFileName(aName);
-  TStringList& Lines = *FListAll;
-  Lines.Clear();
-  Writer.AddHeader(Lines, ChangeFileExt(ExtractFileName(FileName), u""));
+struct TMakeRun {
+  const TPlayListWriter& Writer;
+  const String& aName;
+  bool Recursion;
+  const TMakeOptions& Options;
+  String SearchRoot;
+  TMakeReport Report;
+};
+
+TMakeReport TPlayListFile::Make(const TPlayListWriter& Writer, const String& aName, bool Recursion,
+                                const TMakeOptions& Options) {
+  TMakeRun Run{Writer, aName, Recursion, Options, Options.SearchRoot.empty() ? FPath : Options.SearchRoot, {}};
+  WritePlayList(Run);
+  if (!Run.Report.Failures.empty()) throw EMakeError(std::move(Run.Report));
+  return std::move(Run.Report);
+}
+
+void TPlayListFile::WritePlayList(TMakeRun& Run) {
+  const TPlayListWriter& Writer = Run.Writer;
+  const String FileName = FPath + makeFileName(Run.aName);
+  TPlayListLines Lines;
+  std::vector<TLeftOutName> LeftOut;
   int Entries = 0;
+  auto AddEntry = [&](const String& Path, bool Carried) {
+    if (const TResStringRec* Reason = Writer.AddEntry(Lines, Path, Carried, Entries + 1))
+      LeftOut.push_back({FileName, Path, LoadResString(Reason)});
+    else
+      ++Entries;
+  };
+
+  Writer.AddHeader(Lines, ChangeFileExt(ExtractFileName(FileName), u""));
   if (FLines->Count() > 0) {
-    for (int I = 0; I < FLines->Count(); ++I) Writer.AddEntry(Lines, FLines->Get(I), ++Entries);
-    Lines.Add(u"");
+    for (int I = 0; I < FLines->Count(); ++I) AddEntry(FLines->Get(I), false);
+    Lines.emplace_back();
   }
-  if (Recursion) {
+  if (Run.Recursion) {
     for (const auto& Child : FItems) {
       Writer.PrepareChild(*this, *Child);
-      Child->WritePlayList(Writer, aName, Recursion);
-      Entries += Writer.AddCarried(Lines, *Child, RelativePrefix(*this, *Child), Entries);
-      Lines.Add(u"");
+      Child->WritePlayList(Run);
+      if (Run.Report.Stopped) return;
+      TPlayListLines Carried;
+      CollectBody(*Child, RelativePrefix(*this, *Child), Carried);
+      for (const String& Line : Carried) {
+        if (!Line.empty())
+          AddEntry(Line, true);
+        else if (Writer.CarriesBlankLines())
+          Lines.emplace_back();
+      }
+      Lines.emplace_back();
     }
   }
   Writer.AddClosing(Lines, Entries);
-  RemoveTrailingEmptyLines();
-  WriteFileAtomically(FPath + FileName, Writer.Encode(*this, JoinWithCrLf(Lines)));
-}
+  RemoveTrailingEmptyLines(Lines);
+  FListAll->Clear();
+  for (const String& Line : Lines) FListAll->Add(Line);
 
-void TPlayListFile::RemoveTrailingEmptyLines() {
-  TStringList& Lines = *FListAll;
-  if (Lines.Count() >= 2 && Lines.Get(Lines.Count() - 2).empty()) Lines.Delete(Lines.Count() - 2);
-  if (Lines.Count() >= 1 && Lines.Get(Lines.Count() - 1).empty()) Lines.Delete(Lines.Count() - 1);
-}
-
-String RelativePrefix(const TPlayListFile& Node, const TPlayListFile& Child) {
-  const String Relative = GetRelativePath(Node.Path(), Child.Path());
-  return Relative == u"." ? String() : Relative + PathDelim;
-}
-
-void CollectEntryPaths(const TPlayListFile& Node, const String& Prefix, std::vector<String>& Paths) {
-  for (int I = 0; I < Node.Items().Count(); ++I) Paths.push_back(Prefix + Node.Items().Get(I));
-  for (int I = 0; I < Node.ChildCount(); ++I) {
-    const TPlayListFile& Child = *Node.Child(I);
-    CollectEntryPaths(Child, Prefix + RelativePrefix(Node, Child), Paths);
+  if (Run.Options.StopRequested && Run.Options.StopRequested()) {
+    Run.Report.Stopped = true;
+    return;
+  }
+  try {
+    ReplaceUserFile(FileName, Writer.Encode(*this, JoinWithCrLf(Lines)), Run.SearchRoot);
+    Run.Report.LeftOut.insert(Run.Report.LeftOut.end(), LeftOut.begin(), LeftOut.end());
+  } catch (const EFCreateError& Error) {
+    Run.Report.Failures.push_back({FileName, Error.Message()});
   }
 }
 

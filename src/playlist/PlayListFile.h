@@ -4,6 +4,7 @@
 #include <memory>
 #include <vector>
 
+#include "playlist/MakeReport.h"
 #include "runtime/Object.h"
 #include "runtime/Strings.h"
 
@@ -13,6 +14,7 @@ namespace cantrel {
 enum TPlayListFileFoamat : std::uint8_t { plM3U, plM3U8, plXSPF, plWPL, plPLS, plASX };
 
 class TPlayListWriter;
+struct TMakeRun;
 
 // One folder of the tree that playlists are built from: the names of its
 // media files and one child node per sub-folder. It also writes the
@@ -42,12 +44,25 @@ public:
   void Up();
   TPlayListFile* Last() const;
 
-  void makePlayList(const String& aName, bool Recursion, bool UTF8);
-  void makePlayList_m3u(const String& aName, bool Recursion, bool UTF8);
-  void makePlayList_xspf(const String& aName, bool Recursion, bool UTF8);
-  void makePlayList_wpl(const String& aName, bool Recursion, bool UTF8);
-  void makePlayList_pls(const String& aName, bool Recursion, bool UTF8);
-  void makePlayList_asx(const String& aName, bool Recursion, bool UTF8);
+  // Make: writes this node's playlist in its Format and, with Recursion,
+  // the playlist of every node below, children first; each lists the files
+  // of its folder and of every folder below. aName is the file name
+  // template ("%album%" is the folder's name); UTF8 is the window's
+  // "UTF8BOM" box (M3U8's byte-order mark follows UTF8BOM). Every playlist that can be written is written, each replaced
+  // whole or not at all (ReplaceUserFile); a name the format cannot hold is
+  // left out of that playlist and reported. Answers the report when every
+  // playlist was written or Make stopped (Options.StopRequested). When some
+  // could not be written, raises EMakeError at the end, after all others
+  // were written; it carries the same report, failures included.
+  TMakeReport makePlayList(const String& aName, bool Recursion, bool UTF8, const TMakeOptions& Options = {});
+  // The writers makePlayList chooses from, with the same contract: M3U in
+  // the locale's character set, or M3U8 when UTF8 is true; XSPF; WPL; PLS;
+  // ASX.
+  TMakeReport makePlayList_m3u(const String& aName, bool Recursion, bool UTF8, const TMakeOptions& Options = {});
+  TMakeReport makePlayList_xspf(const String& aName, bool Recursion, bool UTF8, const TMakeOptions& Options = {});
+  TMakeReport makePlayList_wpl(const String& aName, bool Recursion, bool UTF8, const TMakeOptions& Options = {});
+  TMakeReport makePlayList_pls(const String& aName, bool Recursion, bool UTF8, const TMakeOptions& Options = {});
+  TMakeReport makePlayList_asx(const String& aName, bool Recursion, bool UTF8, const TMakeOptions& Options = {});
 
   TPlayListFile* Parent() const { return GetParent(); }
   int Count() const { return GetCount(); }
@@ -85,8 +100,8 @@ private:
   String makeFileName(const String& aName) const;
   TPlayListFile* InsertChild(std::size_t Index, std::unique_ptr<TPlayListFile> Child, bool Appending);
   bool IsSelfOrAncestor(const TPlayListFile* Node) const;
-  void WritePlayList(const TPlayListWriter& Writer, const String& aName, bool Recursion);
-  void RemoveTrailingEmptyLines();
+  TMakeReport Make(const TPlayListWriter& Writer, const String& aName, bool Recursion, const TMakeOptions& Options);
+  void WritePlayList(TMakeRun& Run);
 
   bool FUTF8 = false;
   bool FUTF8BOM = false;

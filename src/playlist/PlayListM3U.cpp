@@ -1,3 +1,5 @@
+#include "playlist/PlayListConsts.h"
+#include "playlist/PlayListText.h"
 #include "playlist/PlayListWriter.h"
 #include "runtime/CodePage.h"
 
@@ -8,15 +10,15 @@ namespace {
 constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 
 // Players take a line that starts with "#" for a comment and drop leading
-// blanks, so such a name is written behind "./" to still name its file.
-String EntryLine(const String& Name) {
-  if (!Name.empty() && (Name.front() == u'#' || Name.front() <= 32)) return u"./" + Name;
-  return Name;
+// blanks, so such a path is written behind "./" to still name its file.
+String EntryLine(const String& Path) {
+  if (Path.front() == u'#' || Path.front() <= 32) return u"./" + Path;
+  return Path;
 }
 
 class TM3UWriter final : public TPlayListWriter {
 public:
-  explicit TM3UWriter(bool UTF8) : FUTF8(UTF8) {}
+  explicit TM3UWriter(bool UTF8) : FUTF8(UTF8), FEncoder(UTF8 ? "UTF-8" : LocaleCharset()) {}
 
   void PrepareChild(const TPlayListFile& Node, TPlayListFile& Child) const override {
     Child.SetFormat(FUTF8 ? plM3U8 : plM3U);
@@ -24,44 +26,41 @@ public:
     Child.SetUTF8BOM(Node.UTF8BOM());
   }
 
-  void AddHeader(TStrings& Lines, const String&) const override {
-    Lines.Add(u"#EXTM3U");
-    Lines.Add(u"");
+  void AddHeader(TPlayListLines& Lines, const String&) const override {
+    Lines.emplace_back(u"#EXTM3U");
+    Lines.emplace_back();
   }
 
-  void AddEntry(TStrings& Lines, const String& Name, int) const override { Lines.Add(EntryLine(Name)); }
-
-  // The child's lines after its header, stripped, behind the prefix.
-  int AddCarried(TStrings& Lines, const TPlayListFile& Child, const String& Prefix, int) const override {
-    const TStringList& ChildLines = Child.ListAll();
-    int Carried = 0;
-    for (int I = 2; I < ChildLines.Count(); ++I) {
-      const String Line = Trim(ChildLines.Get(I));
-      if (Line.empty()) {
-        Lines.Add(u"");
-      } else {
-        Lines.Add(Prefix + Line);
-        ++Carried;
-      }
-    }
-    return Carried;
+  const TResStringRec* AddEntry(TPlayListLines& Lines, const String& Path, bool, int) const override {
+    if (HasLineBreak(Path)) return &SLineBreakInName;
+    String Line = EntryLine(Path);
+    std::string Bytes;
+    if (!FEncoder.Encode(Line, Bytes)) return &SNotInLocaleCharset;
+    Lines.push_back(std::move(Line));
+    return nullptr;
   }
 
-  void AddClosing(TStrings&, int) const override {}
+  bool CarriesBlankLines() const override { return true; }
+
+  void AddClosing(TPlayListLines&, int) const override {}
 
   std::string Encode(const TPlayListFile& Node, const String& Text) const override {
-    if (!FUTF8) return StringToCodePage(Text, AnsiCodePage());
-    return std::string(Node.UTF8BOM() ? Utf8Bom : "") + StringToUtf8(Text);
+    std::string Bytes(FUTF8 && Node.UTF8BOM() ? Utf8Bom : "");
+    FEncoder.Encode(Text, Bytes);
+    return Bytes;
   }
 
 private:
   bool FUTF8;
+  // Plain M3U is read in the user's locale, as every other text file.
+  TCharsetEncoder FEncoder;
 };
 
 }  // namespace
 
-void TPlayListFile::makePlayList_m3u(const String& aName, bool Recursion, bool UTF8) {
-  WritePlayList(TM3UWriter(UTF8), aName, Recursion);
+TMakeReport TPlayListFile::makePlayList_m3u(const String& aName, bool Recursion, bool UTF8,
+                                            const TMakeOptions& Options) {
+  return Make(TM3UWriter(UTF8), aName, Recursion, Options);
 }
 
 }  // namespace cantrel

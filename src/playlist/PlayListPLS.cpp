@@ -1,3 +1,5 @@
+#include "playlist/PlayListConsts.h"
+#include "playlist/PlayListText.h"
 #include "playlist/PlayListWriter.h"
 #include "runtime/Paths.h"
 
@@ -5,30 +7,23 @@ namespace cantrel {
 
 namespace {
 
-void AddPlsEntry(TStrings& Lines, const String& Path, int Number) {
-  const String Index = IntToStr(Number);
-  Lines.Add(u"File" + Index + u"=" + Path);
-  Lines.Add(u"Title" + Index + u"=" + ChangeFileExt(ExtractFileName(Path), u""));
-}
-
 class TPLSWriter final : public TPlayListWriter {
 public:
   void PrepareChild(const TPlayListFile&, TPlayListFile& Child) const override { Child.SetFormat(plPLS); }
 
-  void AddHeader(TStrings& Lines, const String&) const override { Lines.Add(u"[playlist]"); }
+  void AddHeader(TPlayListLines& Lines, const String&) const override { Lines.emplace_back(u"[playlist]"); }
 
-  void AddEntry(TStrings& Lines, const String& Name, int Number) const override { AddPlsEntry(Lines, Name, Number); }
-
-  int AddCarried(TStrings& Lines, const TPlayListFile& Child, const String& Prefix, int Number) const override {
-    std::vector<String> Paths;
-    CollectEntryPaths(Child, Prefix, Paths);
-    for (const String& Path : Paths) AddPlsEntry(Lines, Path, ++Number);
-    return static_cast<int>(Paths.size());
+  const TResStringRec* AddEntry(TPlayListLines& Lines, const String& Path, bool, int Number) const override {
+    if (HasLineBreak(Path)) return &SLineBreakInName;
+    const String Index = IntToStr(Number);
+    Lines.push_back(u"File" + Index + u"=" + Path);
+    Lines.push_back(u"Title" + Index + u"=" + ChangeFileExt(ExtractFileName(Path), u""));
+    return nullptr;
   }
 
-  void AddClosing(TStrings& Lines, int EntryCount) const override {
-    Lines.Add(u"NumberOfEntries=" + IntToStr(EntryCount));
-    Lines.Add(u"Version=2");
+  void AddClosing(TPlayListLines& Lines, int EntryCount) const override {
+    Lines.push_back(u"NumberOfEntries=" + IntToStr(EntryCount));
+    Lines.emplace_back(u"Version=2");
   }
 
   // Common readers refuse a byte-order mark here.
@@ -37,8 +32,8 @@ public:
 
 }  // namespace
 
-void TPlayListFile::makePlayList_pls(const String& aName, bool Recursion, bool) {
-  WritePlayList(TPLSWriter(), aName, Recursion);
+TMakeReport TPlayListFile::makePlayList_pls(const String& aName, bool Recursion, bool, const TMakeOptions& Options) {
+  return Make(TPLSWriter(), aName, Recursion, Options);
 }
 
 }  // namespace cantrel

@@ -5,12 +5,28 @@
 namespace cantrel {
 
 // Escapes a relative path for a URI reference (XSPF and ASX locations):
-// "%" first, then blank, "&", "#", "?", "<", ">", the double quote, "\" and
-// control characters become their %XX form, so every file name survives. A
-// byte kept from an undecodable file name becomes that byte's %XX.
+// "%", blank, "&", "#", "?", "<", ">", the double quote, "\", control
+// characters and characters XML cannot carry become the %XX form of their
+// UTF-8 bytes, and a byte kept from an undecodable file name becomes that
+// byte's %XX, so every file name survives.
 String EscapeLocation(StringView Path);
+// Path as a relative reference: behind "./" when its first segment holds
+// ":", which would read as a URI scheme ("file:x.mp3").
+String RelativeReference(StringView Path);
 
-// Escapes text for XML content and attribute values.
+// Escapes text for XML content and attribute values; tab, CR and LF become
+// character references, which attribute values would otherwise turn into
+// blanks.
 String EscapeXml(StringView Text);
+// Whether every character of Text can stand in an XML 1.0 document: no
+// control character but tab, CR and LF, no U+FFFE or U+FFFF, no byte kept
+// from an undecodable file name.
+bool IsXmlText(StringView Text);
+// Escaped text for a title shown to the user, with "?" for each character
+// XML cannot carry.
+String EscapeXmlTitle(StringView Text);
+
+// Whether Text holds a CR or LF, which ends a line in line-based formats.
+bool HasLineBreak(StringView Text);
 
 }  // namespace cantrel

@@ -1,3 +1,4 @@
+#include "playlist/PlayListConsts.h"
 #include "playlist/PlayListText.h"
 #include "playlist/PlayListWriter.h"
 
@@ -5,36 +6,33 @@ namespace cantrel {
 
 namespace {
 
-String MediaLine(const String& Path) { return u"      <media src=\"" + EscapeXml(Path) + u"\"/>"; }
-
 class TWPLWriter final : public TPlayListWriter {
 public:
   void PrepareChild(const TPlayListFile&, TPlayListFile& Child) const override { Child.SetFormat(plWPL); }
 
-  void AddHeader(TStrings& Lines, const String& Title) const override {
-    Lines.Add(u"<?wpl version=\"1.0\"?>");
-    Lines.Add(u"<smil>");
-    Lines.Add(u"  <head>");
-    Lines.Add(u"    <meta name=\"Generator\" content=\"Cantrel\"/>");
-    Lines.Add(u"    <title>" + EscapeXml(Title) + u"</title>");
-    Lines.Add(u"  </head>");
-    Lines.Add(u"  <body>");
-    Lines.Add(u"    <seq>");
+  void AddHeader(TPlayListLines& Lines, const String& Title) const override {
+    Lines.emplace_back(u"<?wpl version=\"1.0\"?>");
+    Lines.emplace_back(u"<smil>");
+    Lines.emplace_back(u"  <head>");
+    Lines.emplace_back(u"    <meta name=\"Generator\" content=\"Cantrel\"/>");
+    Lines.push_back(u"    <title>" + EscapeXmlTitle(Title) + u"</title>");
+    Lines.emplace_back(u"  </head>");
+    Lines.emplace_back(u"  <body>");
+    Lines.emplace_back(u"    <seq>");
   }
 
-  void AddEntry(TStrings& Lines, const String& Name, int) const override { Lines.Add(MediaLine(Name)); }
-
-  int AddCarried(TStrings& Lines, const TPlayListFile& Child, const String& Prefix, int) const override {
-    std::vector<String> Paths;
-    CollectEntryPaths(Child, Prefix, Paths);
-    for (const String& Path : Paths) Lines.Add(MediaLine(Path));
-    return static_cast<int>(Paths.size());
+  // The source is a path read literally, so a name XML cannot carry has no
+  // form here.
+  const TResStringRec* AddEntry(TPlayListLines& Lines, const String& Path, bool, int) const override {
+    if (!IsXmlText(Path)) return &SNotRepresentableInXml;
+    Lines.push_back(u"      <media src=\"" + EscapeXml(RelativeReference(Path)) + u"\"/>");
+    return nullptr;
   }
 
-  void AddClosing(TStrings& Lines, int) const override {
-    Lines.Add(u"    </seq>");
-    Lines.Add(u"  </body>");
-    Lines.Add(u"</smil>");
+  void AddClosing(TPlayListLines& Lines, int) const override {
+    Lines.emplace_back(u"    </seq>");
+    Lines.emplace_back(u"  </body>");
+    Lines.emplace_back(u"</smil>");
   }
 
   std::string Encode(const TPlayListFile&, const String& Text) const override { return StringToUtf8(Text); }
@@ -42,8 +40,8 @@ public:
 
 }  // namespace
 
-void TPlayListFile::makePlayList_wpl(const String& aName, bool Recursion, bool) {
-  WritePlayList(TWPLWriter(), aName, Recursion);
+TMakeReport TPlayListFile::makePlayList_wpl(const String& aName, bool Recursion, bool, const TMakeOptions& Options) {
+  return Make(TWPLWriter(), aName, Recursion, Options);
 }
 
 }  // namespace cantrel

@@ -1,14 +1,19 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "playlist/PlayListFile.h"
+#include "runtime/ResourceStrings.h"
 
 namespace cantrel {
 
+// A playlist's lines while it is built; an empty string is a blank line.
+using TPlayListLines = std::vector<String>;
+
 // What one output format adds to the writing every format shares: the
-// header and closing lines, the lines of one entry, how a written child's
-// entries are carried into its parent, and the bytes of the file.
+// header and closing lines, the lines of one entry, and the bytes of the
+// file.
 class TPlayListWriter {
 public:
   virtual ~TPlayListWriter() = default;
@@ -16,22 +21,17 @@ public:
   // Sets the format (and its options) of a child before it is written.
   virtual void PrepareChild(const TPlayListFile& Node, TPlayListFile& Child) const = 0;
   // Title is the playlist's file name without extension.
-  virtual void AddHeader(TStrings& Lines, const String& Title) const = 0;
-  // Number counts the entries of this playlist from 1.
-  virtual void AddEntry(TStrings& Lines, const String& Name, int Number) const = 0;
-  // Adds the entries of a child that has just been written, each behind
-  // Prefix (its relative path and "/", or empty); answers how many.
-  virtual int AddCarried(TStrings& Lines, const TPlayListFile& Child, const String& Prefix, int Number) const = 0;
-  virtual void AddClosing(TStrings& Lines, int EntryCount) const = 0;
+  virtual void AddHeader(TPlayListLines& Lines, const String& Title) const = 0;
+  // Adds the lines of one entry: Path is the file's path relative to the
+  // playlist's folder, Number its place from 1, Carried tells a file of a
+  // folder below. Answers why the format cannot hold the name, adding
+  // nothing, or nullptr.
+  virtual const TResStringRec* AddEntry(TPlayListLines& Lines, const String& Path, bool Carried,
+                                        int Number) const = 0;
+  // Whether the blank lines of a folder below come along with its entries.
+  virtual bool CarriesBlankLines() const { return false; }
+  virtual void AddClosing(TPlayListLines& Lines, int EntryCount) const = 0;
   virtual std::string Encode(const TPlayListFile& Node, const String& Text) const = 0;
 };
-
-// The relative paths of a written node's entries in its playlist's order:
-// its own names, then those of every folder below, each behind Prefix.
-void CollectEntryPaths(const TPlayListFile& Node, const String& Prefix, std::vector<String>& Paths);
-
-// The prefix that puts Child's entries in Node's playlist: its relative
-// path and "/", or empty for the same folder.
-String RelativePrefix(const TPlayListFile& Node, const TPlayListFile& Child);
 
 }  // namespace cantrel

@@ -5,55 +5,25 @@ namespace cantrel {
 
 namespace {
 
-constexpr StringView Declaration = u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>";
-constexpr StringView PlaylistStart = u"<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">";
-constexpr StringView TrackListStart = u"  <trackList>";
-constexpr StringView TrackListEnd = u"  </trackList>";
-constexpr StringView PlaylistEnd = u"</playlist>";
-constexpr int HeaderLines = 3;
-constexpr int ClosingLines = 2;
-
-String TrackLine(StringView Location) { return u"    <track><location>" + String(Location) + u"</location></track>"; }
-
-// The location text of one of a child's track lines.
-String LocationOf(String Line) {
-  constexpr StringView Start = u"<location>";
-  if (const auto Pos = Line.find(Start); Pos != String::npos) Line.erase(0, Pos + Start.size());
-  if (const auto Pos = Line.find(u"</"); Pos != String::npos) Line.erase(Pos);
-  return Line;
-}
-
 class TXSPFWriter final : public TPlayListWriter {
 public:
   void PrepareChild(const TPlayListFile&, TPlayListFile& Child) const override { Child.SetFormat(plXSPF); }
 
-  void AddHeader(TStrings& Lines, const String&) const override {
-    Lines.Add(String(Declaration));
-    Lines.Add(String(PlaylistStart));
-    Lines.Add(String(TrackListStart));
+  void AddHeader(TPlayListLines& Lines, const String&) const override {
+    Lines.emplace_back(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    Lines.emplace_back(u"<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">");
+    Lines.emplace_back(u"  <trackList>");
   }
 
-  void AddEntry(TStrings& Lines, const String& Name, int) const override {
-    Lines.Add(TrackLine(EscapeLocation(Name)));
+  // A location keeps every name: what XML or a URI cannot carry is escaped.
+  const TResStringRec* AddEntry(TPlayListLines& Lines, const String& Path, bool, int) const override {
+    Lines.push_back(u"    <track><location>" + RelativeReference(EscapeLocation(Path)) + u"</location></track>");
+    return nullptr;
   }
 
-  // The child's track lines, empty ones skipped, behind the escaped prefix.
-  int AddCarried(TStrings& Lines, const TPlayListFile& Child, const String& Prefix, int) const override {
-    const TStringList& ChildLines = Child.ListAll();
-    const String EscapedPrefix = EscapeLocation(Prefix);
-    int Carried = 0;
-    for (int I = HeaderLines; I < ChildLines.Count() - ClosingLines; ++I) {
-      const String Line = Trim(ChildLines.Get(I));
-      if (Line.empty()) continue;
-      Lines.Add(TrackLine(EscapedPrefix + LocationOf(Line)));
-      ++Carried;
-    }
-    return Carried;
-  }
-
-  void AddClosing(TStrings& Lines, int) const override {
-    Lines.Add(String(TrackListEnd));
-    Lines.Add(String(PlaylistEnd));
+  void AddClosing(TPlayListLines& Lines, int) const override {
+    Lines.emplace_back(u"  </trackList>");
+    Lines.emplace_back(u"</playlist>");
   }
 
   std::string Encode(const TPlayListFile&, const String& Text) const override {
@@ -63,8 +33,8 @@ public:
 
 }  // namespace
 
-void TPlayListFile::makePlayList_xspf(const String& aName, bool Recursion, bool) {
-  WritePlayList(TXSPFWriter(), aName, Recursion);
+TMakeReport TPlayListFile::makePlayList_xspf(const String& aName, bool Recursion, bool, const TMakeOptions& Options) {
+  return Make(TXSPFWriter(), aName, Recursion, Options);
 }
 
 }  // namespace cantrel

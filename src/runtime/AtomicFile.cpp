@@ -4,8 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <memory>
+#include <random>
 #include <string>
 
 #include "runtime/Exceptions.h"
@@ -36,6 +39,10 @@ public:
 private:
   int FHandle;
 };
+
+[[noreturn]] void RaiseCreateError(const String& FileName, const String& Reason) {
+  throw EFCreateError(&SFCreateErrorEx, {FileName, Reason});
+}
 
 bool ReadWhole(int Handle, std::string& Bytes, std::size_t Limit) {
   char Buffer[65536];
@@ -68,20 +75,86 @@ int WriteAll(int Handle, std::string_view Bytes) {
   return 0;
 }
 
-// Creates a fresh file beside Path; the kernel applies the umask to 0666.
+std::string FolderOf(const std::string& Path) { return Path.substr(0, Path.rfind('/') + 1); }
+
+std::string RealPath(const std::string& Path) {
+  const std::unique_ptr<char, decltype(&std::free)> Resolved(realpath(Path.empty() ? "." : Path.c_str(), nullptr),
+                                                              &std::free);
+  return Resolved ? std::string(Resolved.get()) : std::string();
+}
+
+// Follows a chain of symbolic links to the file they name, which need not
+// exist; its folder is given without links. Empty when that folder cannot
+// be resolved.
+std::string LinkTarget(const std::string& Path, int& ErrorCode) {
+  std::string Current = Path;
+  for (int Hop = 0;; ++Hop) {
+    if (Hop == 40) {
+      ErrorCode = ELOOP;
+      return {};
+    }
+    char Buffer[PATH_MAX];
+    const ssize_t Length = readlink(Current.c_str(), Buffer, sizeof Buffer);
+    if (Length < 0) break;
+    const std::string Next(Buffer, static_cast<std::size_t>(Length));
+    Current = Next.starts_with('/') ? Next : FolderOf(Current) + Next;
+  }
+  if (std::string Whole = RealPath(Current); !Whole.empty()) return Whole;
+  const std::string Folder = RealPath(FolderOf(Current));
+  if (Folder.empty()) {
+    ErrorCode = errno;
+    return {};
+  }
+  return (Folder == "/" ? Folder : Folder + "/") + Current.substr(FolderOf(Current).size());
+}
+
+bool LiesInside(const std::string& Path, const std::string& Folder) {
+  return !Folder.empty() && (Folder == "/" || Path.starts_with(Folder + "/"));
+}
+
+// A new file beside Path with a short name that cannot collide with the
+// longest name the folder may hold; the kernel applies the umask to 0666.
 int CreateTemporary(const std::string& Path, std::string& Temporary) {
-  static std::atomic<unsigned> Counter{0};
-  const auto Folder = Path.substr(0, Path.rfind('/') + 1);
-  const auto Name = Path.substr(Folder.size());
+  static constexpr std::string_view Letters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+  thread_local std::mt19937 Random{std::random_device{}()};
+  std::uniform_int_distribution<std::size_t> Pick(0, Letters.size() - 1);
   for (int Attempt = 0;; ++Attempt) {
-    Temporary = Folder + "." + Name + "." + std::to_string(getpid()) + "." + std::to_string(Counter++) + ".tmp";
+    Temporary = FolderOf(Path) + ".cantrel-";
+    for (int I = 0; I < 6; ++I) Temporary += Letters[Pick(Random)];
     const int Handle = open(Temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
     if (Handle >= 0 || errno != EEXIST || Attempt == 100) return Handle;
   }
 }
 
-[[noreturn]] void RaiseCreateError(const String& FileName, int ErrorCode) {
-  throw EFCreateError(&SFCreateErrorEx, {FileName, SysErrorMessage(ErrorCode)});
+// Writes Bytes into the existing file itself, for a folder where no new file
+// may be made.
+int OverwriteInPlace(const std::string& Path, std::string_view Bytes) {
+  TFileDescriptor File(open(Path.c_str(), O_WRONLY | O_CLOEXEC));
+  if (File.Handle() < 0) return errno;
+  int ErrorCode = WriteAll(File.Handle(), Bytes);
+  if (ErrorCode == 0 && ftruncate(File.Handle(), static_cast<off_t>(Bytes.size())) != 0) ErrorCode = errno;
+  const int CloseError = File.Close();
+  return ErrorCode != 0 ? ErrorCode : CloseError;
+}
+
+// Writes Bytes to a temporary file beside Path, with the present file's
+// mode, and renames it over Path; answers the errno of a failure or 0.
+int Replace(const std::string& Path, std::string_view Bytes, const struct stat* Present, bool InPlaceFallback) {
+  std::string Temporary;
+  TFileDescriptor File(CreateTemporary(Path, Temporary));
+  if (File.Handle() < 0) {
+    const int ErrorCode = errno;
+    const bool FolderRefuses = ErrorCode == EACCES || ErrorCode == EPERM;
+    if (InPlaceFallback && FolderRefuses && Present && S_ISREG(Present->st_mode))
+      return OverwriteInPlace(Path, Bytes);
+    return ErrorCode;
+  }
+  int ErrorCode = WriteAll(File.Handle(), Bytes);
+  if (ErrorCode == 0 && Present && fchmod(File.Handle(), Present->st_mode & 07777) != 0) ErrorCode = errno;
+  if (const int CloseError = File.Close(); ErrorCode == 0) ErrorCode = CloseError;
+  if (ErrorCode == 0 && rename(Temporary.c_str(), Path.c_str()) != 0) ErrorCode = errno;
+  if (ErrorCode != 0) unlink(Temporary.c_str());
+  return ErrorCode;
 }
 
 }  // namespace
@@ -91,19 +164,26 @@ void WriteFileAtomically(const String& FileName, std::string_view Bytes) {
   struct stat Present {};
   const bool Exists = stat(Path.c_str(), &Present) == 0;
   if (Exists && HoldsExactly(Path, Bytes, Present)) return;
+  if (const int ErrorCode = Replace(Path, Bytes, Exists ? &Present : nullptr, false); ErrorCode != 0)
+    RaiseCreateError(FileName, SysErrorMessage(ErrorCode));
+}
 
-  std::string Temporary;
-  TFileDescriptor File(CreateTemporary(Path, Temporary));
-  if (File.Handle() < 0) RaiseCreateError(FileName, errno);
-
-  int ErrorCode = WriteAll(File.Handle(), Bytes);
-  if (ErrorCode == 0 && Exists && fchmod(File.Handle(), Present.st_mode & 07777) != 0) ErrorCode = errno;
-  if (const int CloseError = File.Close(); ErrorCode == 0) ErrorCode = CloseError;
-  if (ErrorCode == 0 && rename(Temporary.c_str(), Path.c_str()) != 0) ErrorCode = errno;
-  if (ErrorCode != 0) {
-    unlink(Temporary.c_str());
-    RaiseCreateError(FileName, ErrorCode);
+void ReplaceUserFile(const String& FileName, std::string_view Bytes, const String& Folder) {
+  std::string Path = SystemFileName(FileName);
+  struct stat Present {};
+  if (lstat(Path.c_str(), &Present) == 0 && S_ISLNK(Present.st_mode)) {
+    int ErrorCode = 0;
+    Path = LinkTarget(Path, ErrorCode);
+    if (Path.empty()) RaiseCreateError(FileName, SysErrorMessage(ErrorCode));
+    if (!LiesInside(Path, RealPath(SystemFileName(Folder))))
+      RaiseCreateError(FileName, Format(LoadResString(&SLinkLeadsOutside), {Folder}));
   }
+  const bool Exists = stat(Path.c_str(), &Present) == 0;
+  if (Exists && HoldsExactly(Path, Bytes, Present)) return;
+  if (Exists && S_ISREG(Present.st_mode) && (Present.st_mode & 0222) == 0)
+    RaiseCreateError(FileName, LoadResString(&SFileWriteProtected));
+  if (const int ErrorCode = Replace(Path, Bytes, Exists ? &Present : nullptr, true); ErrorCode != 0)
+    RaiseCreateError(FileName, SysErrorMessage(ErrorCode));
 }
 
 }  // namespace cantrel

@@ -1,7 +1,9 @@
 #include "runtime/CodePage.h"
 
+#include <langinfo.h>
 #include <unicode/ucnv.h>
 
+#include <cstring>
 #include <memory>
 
 #include "runtime/Locale.h"
@@ -28,15 +30,30 @@ TConverter OpenConverter(int CodePage) {
   return Converter;
 }
 
-bool IsKeptByte(char16_t C) { return C >= 0xDC80 && C <= 0xDCFF; }
-
-void AppendConverted(std::string& Out, UConverter* Converter, StringView Run) {
-  if (Run.empty()) return;
-  std::string Buffer(static_cast<std::size_t>(UCNV_GET_MAX_BYTES_FOR_STRING(Run.size(), ucnv_getMaxCharSize(Converter))), '\0');
-  UErrorCode Status = U_ZERO_ERROR;
-  const int32_t Length = ucnv_fromUChars(Converter, Buffer.data(), static_cast<int32_t>(Buffer.size()),
-                                         Run.data(), static_cast<int32_t>(Run.size()), &Status);
-  if (U_SUCCESS(Status)) Out.append(Buffer.data(), static_cast<std::size_t>(Length));
+// Converts run by run between the bytes kept from undecodable file names,
+// which go out as they came in; false when the converter refuses a run.
+bool ConvertKeepingBytes(UConverter* Converter, StringView Text, std::string& Out) {
+  std::size_t Start = 0;
+  auto Flush = [&](std::size_t End) {
+    if (End == Start) return true;
+    const StringView Run = Text.substr(Start, End - Start);
+    std::string Buffer(static_cast<std::size_t>(UCNV_GET_MAX_BYTES_FOR_STRING(Run.size(), ucnv_getMaxCharSize(Converter))), '\0');
+    UErrorCode Status = U_ZERO_ERROR;
+    ucnv_resetFromUnicode(Converter);
+    const int32_t Length = ucnv_fromUChars(Converter, Buffer.data(), static_cast<int32_t>(Buffer.size()),
+                                           Run.data(), static_cast<int32_t>(Run.size()), &Status);
+    if (U_FAILURE(Status)) return false;
+    Out.append(Buffer.data(), static_cast<std::size_t>(Length));
+    return true;
+  };
+  char32_t CodePoint;
+  for (std::size_t Pos = 0, Length; Pos < Text.size(); Pos += Length) {
+    if (ReadTextUnit(Text, Pos, CodePoint, Length) != TTextUnit::tuKeptByte) continue;
+    if (!Flush(Pos)) return false;
+    Out += static_cast<char>(CodePoint);
+    Start = Pos + Length;
+  }
+  return Flush(Text.size());
 }
 
 }  // namespace
@@ -77,14 +94,7 @@ std::string StringToCodePage(StringView Text, int CodePage) {
   const TConverter Converter = OpenConverter(CodePage);
   std::string Result;
   Result.reserve(Text.size());
-  std::size_t Start = 0;
-  for (std::size_t I = 0; I < Text.size(); ++I) {
-    if (!IsKeptByte(Text[I])) continue;
-    AppendConverted(Result, Converter.get(), Text.substr(Start, I - Start));
-    Result += static_cast<char>(Text[I] - 0xDC80 + 0x80);
-    Start = I + 1;
-  }
-  AppendConverted(Result, Converter.get(), Text.substr(Start));
+  ConvertKeepingBytes(Converter.get(), Text, Result);
   return Result;
 }
 
@@ -110,6 +120,40 @@ bool TryCodePageToString(std::string_view Bytes, int CodePage, String& Text) {
   if (U_FAILURE(Status)) return false;
   Result.resize(static_cast<std::size_t>(Length));
   Text = std::move(Result);
+  return true;
+}
+
+std::string LocaleCharset() {
+  const char* Name = nl_langinfo(CODESET);
+  // The C and POSIX locales name plain ASCII; like Python and GLib, read
+  // them as UTF-8, which holds every name and agrees with ASCII.
+  if (!Name || !*Name || std::strcmp(Name, "ANSI_X3.4-1968") == 0) return "UTF-8";
+  return Name;
+}
+
+TCharsetEncoder::TCharsetEncoder(const std::string& Charset) {
+  UErrorCode Status = U_ZERO_ERROR;
+  UConverter* Converter = ucnv_open(Charset.c_str(), &Status);
+  if (U_FAILURE(Status) || ucnv_getType(Converter) == UCNV_UTF8) {
+    ucnv_close(Converter);
+    return;
+  }
+  FConverter.reset(Converter);
+  ucnv_setFromUCallBack(Converter, UCNV_FROM_U_CALLBACK_STOP, nullptr, nullptr, nullptr, &Status);
+}
+
+TCharsetEncoder::~TCharsetEncoder() = default;
+
+void TCharsetEncoder::TCloser::operator()(UConverter* Converter) const { ucnv_close(Converter); }
+
+bool TCharsetEncoder::Encode(StringView Text, std::string& Bytes) const {
+  if (!FConverter) {
+    Bytes += StringToUtf8(Text);
+    return true;
+  }
+  std::string Converted;
+  if (!ConvertKeepingBytes(FConverter.get(), Text, Converted)) return false;
+  Bytes += Converted;
   return true;
 }
 

@@ -43,7 +43,7 @@ double WallMSecs(const timespec& Time) {
 }
 
 icu::Locale UserIcuLocale() {
-  const std::string Name = UserLocaleName();
+  const std::string Name = UserLocaleName(TLocaleCategory::lcTime);
   return Name == "C" ? icu::Locale::getRoot() : icu::Locale(Name.c_str());
 }
 

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "runtime/Locale.h"
 #include "runtime/Paths.h"
@@ -47,21 +48,33 @@ bool TDirectoryListing::Open(const std::string& Directory) {
   FEntries.clear();
   FDirectory = Directory;
   FHandle = opendir(Directory.empty() ? "." : Directory.c_str());
-  if (!FHandle) return false;
+  if (!FHandle) return Failed(errno);
+  // Looking up "." needs the search permission that every entry's stat
+  // needs too; without it the names could be read but not one entry.
   struct stat Info;
-  if (fstat(dirfd(FHandle), &Info) != 0) {
-    Close();
-    return false;
-  }
+  if (fstatat(dirfd(FHandle), ".", &Info, 0) != 0) return Failed(errno);
   FDevice = Info.st_dev;
   FInode = Info.st_ino;
-  while (const dirent* Entry = readdir(FHandle)) {
+  for (;;) {
+    errno = 0;
+    const dirent* Entry = readdir(FHandle);
+    if (!Entry) break;
     if (IsDotOrDotDot(Entry->d_name)) continue;
     FEntries.push_back(TEntry{FromSystemFileName(Entry->d_name), Entry->d_type});
     TEntry& Added = FEntries.back();
     Added.Attr = TypeBitsOfEntryType(Added.Type) | (Added.Name[0] == u'.' ? faHidden : 0);
   }
+  // Half a listing is no listing.
+  if (errno != 0) return Failed(errno);
+  FError = 0;
   return true;
+}
+
+bool TDirectoryListing::Failed(int Error) {
+  Close();
+  FEntries.clear();
+  FError = Error;
+  return false;
 }
 
 void TDirectoryListing::Close() {

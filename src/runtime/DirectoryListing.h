@@ -54,9 +54,12 @@ public:
   TDirectoryListing& operator=(const TDirectoryListing&) = delete;
 
   // Reads every entry of Directory but "." and ".."; the empty path is the
-  // current directory. A directory that cannot be listed has no entries and
-  // answers false.
+  // current directory. A directory that cannot be listed (also one whose
+  // entries cannot be looked at: no search permission) has no entries and
+  // answers false, with the reason in Error.
   bool Open(const std::string& Directory);
+  // The errno value of the last Open that failed; 0 after one that worked.
+  int Error() const { return FError; }
   // Gives the directory handle back; entries stay readable.
   void Close();
 
@@ -90,6 +93,7 @@ private:
     timespec Time{};
   };
 
+  bool Failed(int Error);
   std::uint32_t UnknownBits(const TEntry& Entry) const;
   void Stat(TEntry& Entry);
   int StatAt(const TEntry& Entry, struct stat& Info, int Flags) const;
@@ -98,6 +102,7 @@ private:
   DIR* FHandle = nullptr;
   dev_t FDevice = 0;
   ino_t FInode = 0;
+  int FError = 0;
   std::vector<TEntry> FEntries;
 };
 

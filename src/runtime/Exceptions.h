@@ -48,4 +48,8 @@ CANTREL_EXCEPTION(EIniFileException, Exception);
 // The system's text for an errno value.
 String SysErrorMessage(int ErrorCode);
 
+// The message of a caught error: an Exception's own, "Out of memory" for
+// std::bad_alloc, what() of any other std::exception. Error must be set.
+String ExceptionMessage(const std::exception_ptr& Error);
+
 }  // namespace cantrel

@@ -3,7 +3,6 @@
 #include <unicode/coll.h>
 #include <unicode/dcfmtsym.h>
 #include <unicode/locid.h>
-#include <unicode/unistr.h>
 
 #include <atomic>
 #include <cstdlib>
@@ -19,20 +18,24 @@ std::string PinnedName;
 // Bumped whenever the pinned name changes, so per-thread caches rebuild.
 std::atomic<unsigned> LocaleGeneration{1};
 
-std::string LocaleFromEnvironment() {
-  for (const char* Variable : {"LANG", "LC_ALL", "LC_MESSAGES"}) {
-    const char* Value = std::getenv(Variable);
-    if (!Value || !*Value) continue;
-    std::string Name(Value);
-    Name = Name.substr(0, Name.find_first_of(".@"));
-    if (Name.empty() || Name == "C" || Name == "POSIX") return "C";
-    return Name;
+const char* VariableOf(TLocaleCategory Category) {
+  switch (Category) {
+    case TLocaleCategory::lcCollate:
+      return "LC_COLLATE";
+    case TLocaleCategory::lcMessages:
+      return "LC_MESSAGES";
+    case TLocaleCategory::lcNumeric:
+      return "LC_NUMERIC";
+    case TLocaleCategory::lcTime:
+      return "LC_TIME";
+    default:
+      return "LC_CTYPE";
   }
-  return "C";
 }
 
-icu::UnicodeString ToIcu(StringView Text) {
-  return icu::UnicodeString(false, Text.data(), static_cast<int32_t>(Text.size()));
+icu::Locale IcuLocaleOf(TLocaleCategory Category) {
+  const std::string Name = UserLocaleName(Category);
+  return Name == "C" ? icu::Locale::getRoot() : icu::Locale(Name.c_str());
 }
 
 std::unique_ptr<icu::Collator> MakeCollator(const icu::Locale& Locale) {
@@ -49,38 +52,41 @@ std::unique_ptr<icu::Collator> MakeCollator(const icu::Locale& Locale) {
 }
 
 // ICU collators may not be shared between threads, and building them is
-// costly: each thread keeps its own, rebuilt when the locale changes.
-struct TLocaleCache {
+// costly: each thread keeps its own, rebuilt when the pinned locale changes.
+struct TCollatorCache {
   unsigned Generation = 0;
-  icu::Locale Locale;
   std::unique_ptr<icu::Collator> Collator;
 };
 
-TLocaleCache& ThreadLocale() {
-  thread_local TLocaleCache Cache;
+icu::Collator& UserCollator() {
+  thread_local TCollatorCache Cache;
   const unsigned Generation = LocaleGeneration.load();
   if (Cache.Generation != Generation) {
-    const std::string Name = UserLocaleName();
-    Cache.Locale = Name == "C" ? icu::Locale::getRoot() : icu::Locale(Name.c_str());
-    Cache.Collator = MakeCollator(Cache.Locale);
+    Cache.Collator = MakeCollator(IcuLocaleOf(TLocaleCategory::lcCollate));
     Cache.Generation = Generation;
   }
-  return Cache;
+  return *Cache.Collator;
 }
-
-const icu::Locale& IcuLocale() { return ThreadLocale().Locale; }
-
-icu::Collator& UserCollator() { return *ThreadLocale().Collator; }
 
 }  // namespace
 
-std::string UserLocaleName() {
+std::string LocaleOfCategory(TLocaleCategory Category) {
+  for (const char* Variable : {"LC_ALL", VariableOf(Category), "LANG"}) {
+    const char* Value = std::getenv(Variable);
+    if (Value && *Value) return Value;
+  }
+  return {};
+}
+
+std::string UserLocaleName(TLocaleCategory Category) {
   {
     std::lock_guard Guard(PinnedLock);
     if (!PinnedName.empty()) return PinnedName;
   }
-  static const std::string FromEnvironment = LocaleFromEnvironment();
-  return FromEnvironment;
+  std::string Name = LocaleOfCategory(Category);
+  Name = Name.substr(0, Name.find_first_of(".@"));
+  if (Name.empty() || Name == "POSIX") return "C";
+  return Name;
 }
 
 void SetUserLocaleName(const std::string& Name) {
@@ -103,15 +109,9 @@ int AnsiCompareText(StringView A, StringView B) {
   return Exact < 0 ? -1 : (Exact > 0 ? 1 : 0);
 }
 
-String AnsiUpperCase(StringView Text) {
-  icu::UnicodeString Upper = ToIcu(Text);
-  Upper.toUpper(IcuLocale());
-  return String(Upper.getBuffer(), static_cast<std::size_t>(Upper.length()));
-}
-
 String DecimalSeparator() {
   UErrorCode Status = U_ZERO_ERROR;
-  const icu::DecimalFormatSymbols Symbols(IcuLocale(), Status);
+  const icu::DecimalFormatSymbols Symbols(IcuLocaleOf(TLocaleCategory::lcNumeric), Status);
   if (U_FAILURE(Status)) return u".";
   const icu::UnicodeString& Separator =
       Symbols.getConstSymbol(icu::DecimalFormatSymbols::kDecimalSeparatorSymbol);

@@ -1,28 +1,37 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "runtime/String.h"
 
 namespace cantrel {
 
-// The user's locale, chosen from the environment: LANG, else LC_ALL, else
-// LC_MESSAGES. "de_DE.UTF-8@euro" gives "de_DE"; an unset or "C"/"POSIX"
-// environment gives "C".
-std::string UserLocaleName();
-// Tests and callers that know better may pin the locale; an empty name goes
-// back to the environment.
+// The parts of the user's locale that the environment sets one by one.
+enum class TLocaleCategory : std::uint8_t { lcCType, lcCollate, lcMessages, lcNumeric, lcTime };
+
+// The environment's locale for one category, as every Linux program reads
+// it: the first of LC_ALL, the category's own variable (LC_MESSAGES and so
+// on) and LANG that is set and not empty, as it stands ("de_DE.UTF-8");
+// empty when none is. The one place that reads these variables.
+std::string LocaleOfCategory(TLocaleCategory Category);
+
+// The user's locale for one category without character set and modifier
+// ("de_DE.UTF-8@euro" gives "de_DE"); "C" when none is set or it is "C" or
+// "POSIX". A pinned name wins over the environment.
+std::string UserLocaleName(TLocaleCategory Category = TLocaleCategory::lcCType);
+// Tests and callers that know better may pin the locale of every category;
+// an empty name goes back to the environment.
 void SetUserLocaleName(const std::string& Name);
 
-// Compares by the user's locale ignoring case, digits as numbers ("2" before
-// "10"), punctuation counted; names equal under it compare by code units.
+// Compares by the user's collation locale ignoring case, digits as numbers
+// ("2" before "10"), punctuation counted; names equal under it compare by
+// code units.
 int AnsiCompareText(StringView A, StringView B);
 // The same comparison without the exact tie-break: 0 for "Song" and "song".
 int AnsiCompareTextLoose(StringView A, StringView B);
 
-String AnsiUpperCase(StringView Text);
-
-// The decimal separator of the user's locale.
+// The decimal separator of the user's numeric locale.
 String DecimalSeparator();
 
 }  // namespace cantrel

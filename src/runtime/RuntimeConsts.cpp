@@ -16,12 +16,16 @@ enum : int {
   IdWriteError,
   IdArgumentOutOfRange,
   IdInvalidDateTime,
+  IdLinkLeadsOutside,
+  IdFileWriteProtected,
 };
 
 enum : int {
   IdCheckSynchronizeError = 65250,
   IdThreadStartTwice,
   IdThreadWaitForSelfFree,
+  IdOutOfMemory,
+  IdUnknownError,
 };
 
 enum : int {
@@ -40,9 +44,13 @@ constexpr TResourceEntry RuntimeTable[] = {
     {IdWriteError, u"Unable to write to %s"},
     {IdArgumentOutOfRange, u"Argument out of range"},
     {IdInvalidDateTime, u"'%s' is not a valid date and time"},
+    {IdLinkLeadsOutside, u"It is a symbolic link that leads outside \"%s\""},
+    {IdFileWriteProtected, u"It is write-protected"},
     {IdCheckSynchronizeError, u"CheckSynchronize called from a thread that is not the main thread"},
     {IdThreadStartTwice, u"Cannot start a thread that was already started"},
     {IdThreadWaitForSelfFree, u"Cannot wait for a thread that frees itself"},
+    {IdOutOfMemory, u"Out of memory"},
+    {IdUnknownError, u"Unknown error"},
     {IdDuplicateName, u"A component named %s already exists"},
 };
 
@@ -61,9 +69,13 @@ const TResStringRec SReadError{&RuntimeResources, IdReadError};
 const TResStringRec SWriteError{&RuntimeResources, IdWriteError};
 const TResStringRec SArgumentOutOfRange{&RuntimeResources, IdArgumentOutOfRange};
 const TResStringRec SInvalidDateTime{&RuntimeResources, IdInvalidDateTime};
+const TResStringRec SLinkLeadsOutside{&RuntimeResources, IdLinkLeadsOutside};
+const TResStringRec SFileWriteProtected{&RuntimeResources, IdFileWriteProtected};
 const TResStringRec SCheckSynchronizeError{&RuntimeResources, IdCheckSynchronizeError};
 const TResStringRec SThreadStartTwice{&RuntimeResources, IdThreadStartTwice};
 const TResStringRec SThreadWaitForSelfFree{&RuntimeResources, IdThreadWaitForSelfFree};
+const TResStringRec SOutOfMemory{&RuntimeResources, IdOutOfMemory};
+const TResStringRec SUnknownError{&RuntimeResources, IdUnknownError};
 const TResStringRec SDuplicateName{&RuntimeResources, IdDuplicateName};
 
 }  // namespace cantrel

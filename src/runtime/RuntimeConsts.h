@@ -18,9 +18,13 @@ extern const TResStringRec SReadError;            // "Stream read error"
 extern const TResStringRec SWriteError;           // "Unable to write to %s"
 extern const TResStringRec SArgumentOutOfRange;   // "Argument out of range"
 extern const TResStringRec SInvalidDateTime;      // "'%s' is not a valid date and time"
+extern const TResStringRec SLinkLeadsOutside;     // "It is a symbolic link that leads outside "%s""
+extern const TResStringRec SFileWriteProtected;   // "It is write-protected"
 extern const TResStringRec SCheckSynchronizeError;  // "CheckSynchronize called from a thread that is not the main thread"
 extern const TResStringRec SThreadStartTwice;       // "Cannot start a thread that was already started"
 extern const TResStringRec SThreadWaitForSelfFree;  // "Cannot wait for a thread that frees itself"
+extern const TResStringRec SOutOfMemory;            // "Out of memory"
+extern const TResStringRec SUnknownError;           // "Unknown error"
 extern const TResStringRec SDuplicateName;        // "A component named %s already exists"
 
 }  // namespace cantrel

@@ -12,24 +12,6 @@ namespace {
 // range U+DC80..U+DCFF that no decoded text can produce.
 constexpr char16_t EscapeBase = 0xDC00;
 
-void AppendUtf8(std::string& Out, char32_t CodePoint) {
-  if (CodePoint < 0x80) {
-    Out += static_cast<char>(CodePoint);
-  } else if (CodePoint < 0x800) {
-    Out += static_cast<char>(0xC0 | (CodePoint >> 6));
-    Out += static_cast<char>(0x80 | (CodePoint & 0x3F));
-  } else if (CodePoint < 0x10000) {
-    Out += static_cast<char>(0xE0 | (CodePoint >> 12));
-    Out += static_cast<char>(0x80 | ((CodePoint >> 6) & 0x3F));
-    Out += static_cast<char>(0x80 | (CodePoint & 0x3F));
-  } else {
-    Out += static_cast<char>(0xF0 | (CodePoint >> 18));
-    Out += static_cast<char>(0x80 | ((CodePoint >> 12) & 0x3F));
-    Out += static_cast<char>(0x80 | ((CodePoint >> 6) & 0x3F));
-    Out += static_cast<char>(0x80 | (CodePoint & 0x3F));
-  }
-}
-
 bool IsBlank(char16_t C) { return C <= 32; }
 
 char32_t Fold(char16_t C) { return u_foldCase(C, U_FOLD_CASE_DEFAULT); }
@@ -76,6 +58,41 @@ void AppendCodePoint(String& Text, char32_t CodePoint) {
   Text += static_cast<char16_t>(0xDC00 + (CodePoint & 0x3FF));
 }
 
+void AppendUtf8(std::string& Out, char32_t CodePoint) {
+  if (CodePoint < 0x80) {
+    Out += static_cast<char>(CodePoint);
+  } else if (CodePoint < 0x800) {
+    Out += static_cast<char>(0xC0 | (CodePoint >> 6));
+    Out += static_cast<char>(0x80 | (CodePoint & 0x3F));
+  } else if (CodePoint < 0x10000) {
+    Out += static_cast<char>(0xE0 | (CodePoint >> 12));
+    Out += static_cast<char>(0x80 | ((CodePoint >> 6) & 0x3F));
+    Out += static_cast<char>(0x80 | (CodePoint & 0x3F));
+  } else {
+    Out += static_cast<char>(0xF0 | (CodePoint >> 18));
+    Out += static_cast<char>(0x80 | ((CodePoint >> 12) & 0x3F));
+    Out += static_cast<char>(0x80 | ((CodePoint >> 6) & 0x3F));
+    Out += static_cast<char>(0x80 | (CodePoint & 0x3F));
+  }
+}
+
+TTextUnit ReadTextUnit(StringView Text, std::size_t Pos, char32_t& CodePoint, std::size_t& Length) {
+  const char16_t C = Text[Pos];
+  Length = 1;
+  CodePoint = C;
+  if (C >= 0xD800 && C <= 0xDBFF && Pos + 1 < Text.size() && Text[Pos + 1] >= 0xDC00 && Text[Pos + 1] <= 0xDFFF) {
+    CodePoint = 0x10000 + ((char32_t(C) - 0xD800) << 10) + (Text[Pos + 1] - 0xDC00);
+    Length = 2;
+    return TTextUnit::tuCharacter;
+  }
+  if (C >= EscapeBase + 0x80 && C <= EscapeBase + 0xFF) {
+    CodePoint = C - EscapeBase;
+    return TTextUnit::tuKeptByte;
+  }
+  if (C >= 0xD800 && C <= 0xDFFF) return TTextUnit::tuLoneSurrogate;
+  return TTextUnit::tuCharacter;
+}
+
 String Utf8ToString(std::string_view Utf8) {
   String Result;
   Result.reserve(Utf8.size());
@@ -96,18 +113,12 @@ String Utf8ToString(std::string_view Utf8) {
 std::string StringToUtf8(StringView Text) {
   std::string Result;
   Result.reserve(Text.size());
-  for (std::size_t I = 0; I < Text.size(); ++I) {
-    const char16_t C = Text[I];
-    if (C >= 0xD800 && C <= 0xDBFF && I + 1 < Text.size() && Text[I + 1] >= 0xDC00 &&
-        Text[I + 1] <= 0xDFFF) {
-      AppendUtf8(Result, 0x10000 + ((char32_t(C) - 0xD800) << 10) + (Text[I + 1] - 0xDC00));
-      ++I;
-    } else if (C >= EscapeBase + 0x80 && C <= EscapeBase + 0xFF) {
-      Result += static_cast<char>(C - EscapeBase);
-    } else if (C >= 0xD800 && C <= 0xDFFF) {
-      AppendUtf8(Result, 0xFFFD);
-    } else {
-      AppendUtf8(Result, C);
+  char32_t CodePoint;
+  for (std::size_t Pos = 0, Length; Pos < Text.size(); Pos += Length) {
+    switch (ReadTextUnit(Text, Pos, CodePoint, Length)) {
+      case TTextUnit::tuCharacter: AppendUtf8(Result, CodePoint); break;
+      case TTextUnit::tuKeptByte: Result += static_cast<char>(CodePoint); break;
+      case TTextUnit::tuLoneSurrogate: AppendUtf8(Result, 0xFFFD); break;
     }
   }
   return Result;

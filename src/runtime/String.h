@@ -23,6 +23,17 @@ enum class TUtf8Sequence : std::uint8_t { usValid, usInvalid, usTruncated };
 TUtf8Sequence ReadUtf8Sequence(std::string_view Utf8, std::size_t Pos, char32_t& CodePoint, std::size_t& Length);
 // Appends a code point, as a surrogate pair above U+FFFF.
 void AppendCodePoint(String& Text, char32_t CodePoint);
+// Appends a code point's UTF-8 bytes.
+void AppendUtf8(std::string& Utf8, char32_t CodePoint);
+
+// What one place of a decoded file name holds. U+DC80..U+DCFF on its own is
+// a byte kept from an undecodable name; the same unit as the second half of
+// a surrogate pair belongs to a character (U+1F480..U+1F4FF, for example).
+enum class TTextUnit : std::uint8_t { tuCharacter, tuKeptByte, tuLoneSurrogate };
+// Reads the unit at Pos: a character (CodePoint, Length 1 or 2 for a pair),
+// a kept byte (CodePoint is the byte) or a lone surrogate (Length 1). Every
+// converter of file-name text reads it through here.
+TTextUnit ReadTextUnit(StringView Text, std::size_t Pos, char32_t& CodePoint, std::size_t& Length);
 
 // Plain ASCII text, for literals and numbers.
 String AsciiToString(std::string_view Ascii);

@@ -1,9 +1,10 @@
 #include "runtime/Thread.h"
 
-#include <pthread.h>
-#include <sched.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <condition_variable>
 #include <deque>
@@ -115,6 +116,22 @@ struct TSyncQueue {
   }
 };
 
+namespace {
+
+// On Linux the nice value belongs to each thread, and a new thread starts
+// with its creator's. Raising it needs no privilege; where that fails the
+// thread simply runs at its creator's priority.
+void LowerOwnPriority() {
+  constexpr int Steps = 10;
+  constexpr int Lowest = 19;
+  errno = 0;
+  const int Current = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
+  if (Current == -1 && errno != 0) return;
+  setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), std::min(Current + Steps, Lowest));
+}
+
+}  // namespace
+
 TThread::TThread() = default;
 
 TThread::~TThread() {
@@ -144,10 +161,7 @@ void TThread::WaitFor() {
 }
 
 void TThread::Run() {
-  if (FPriority == TThreadPriority::tpIdle) {
-    const sched_param Param{};
-    pthread_setschedparam(pthread_self(), SCHED_IDLE, &Param);
-  }
+  if (FPriority == TThreadPriority::tpLower) LowerOwnPriority();
   try {
     Execute();
   } catch (...) {

@@ -11,7 +11,10 @@ namespace cantrel {
 
 CANTREL_EXCEPTION(EThread, Exception);
 
-enum class TThreadPriority : std::uint8_t { tpIdle, tpNormal };
+// tpLower: a normal time-sharing thread ten nice steps below its creator, so
+// the window stays quick while the thread still gets its share of a busy
+// machine (never SCHED_IDLE, which starves it as long as anything else runs).
+enum class TThreadPriority : std::uint8_t { tpLower, tpNormal };
 
 // A worker thread. It is created suspended and runs Execute once started.
 // The main thread is the one that runs main(); it alone runs the calls that
@@ -38,8 +41,7 @@ public:
   // has run; it is set before Start and never waited for.
   bool FreeOnTerminate() const { return FFreeOnTerminate; }
   void SetFreeOnTerminate(bool Value) { FFreeOnTerminate = Value; }
-  // Applied when the thread starts; tpIdle runs only when nothing else would
-  // (SCHED_IDLE).
+  // Applied when the thread starts.
   TThreadPriority Priority() const { return FPriority; }
   void SetPriority(TThreadPriority Value) { FPriority = Value; }
 

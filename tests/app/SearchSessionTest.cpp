@@ -95,5 +95,6 @@ TEST_F(SearchSessionTest, StatusTextsAndFilterMasks) {
             u"*.aiff;*.aifc;*.mp3;*.mp2;*.ogg;*.flac;*.it;*.xm;*.s3m;*.mod;*.spx;*.wma;*.wav");
   EXPECT_EQ(MasksOfFilter(u"Ogg Vorbis Files (*.ogg)"), u"*.ogg");
   EXPECT_EQ(MasksOfFilter(u"*.mp3;*.flac"), u"*.mp3;*.flac");
+  EXPECT_EQ(MasksOfFilter(u"Lieder ( *.mp3 ;\t*.flac;; *.ogg )"), u"*.mp3;*.flac;;*.ogg");
   EXPECT_EQ(MasksOfFilter(DefaultVideoFilterText).substr(0, 12), u"*.3gp;*.avi;");
 }

@@ -19,7 +19,7 @@ struct TWalk {
 
   void Run(const TFindOptions& Options) {
     Enumerator.SetOnEnterDirectory([this](const String& Directory) { Session.EnterDirectory(Directory); });
-    Enumerator.SetOnTerminateTask([this](int, bool) { Done = true; });
+    Enumerator.SetOnTerminateTask([this](int, bool, const std::optional<String>&) { Done = true; });
     Session.Find(Enumerator, Options, [this, Options](const String& Directory, const TSearchRec& FileInfo) {
       Lines.push_back(Session.FileFound(Directory, FileInfo, Options.Folder));
     });
@@ -51,5 +51,12 @@ TEST(SearchSessionWalkTest, FindBuildsTheTreeFromARealWalk) {
   EXPECT_EQ(Flat.Lines, std::vector<String>{u"r1.mp3"});
   EXPECT_EQ(Flat.Root.ChildCount(), 0);
   EXPECT_EQ(Flat.Session.DirectoriesText(), u"1 directories");
+
+  // Masks written with blanks after the ";", as in a translation.
+  TWalk Spaced;
+  Options.FilterText = u"Lieder (*.mp3; *.flac)";
+  Options.Recursion = true;
+  Spaced.Run(Options);
+  EXPECT_EQ(Spaced.Lines, (std::vector<String>{u"r1.mp3", u"A/a1.MP3", u"B/b1.flac"}));
   SetUserLocaleName("");
 }

@@ -9,12 +9,16 @@
 #include <chrono>
 #include <filesystem>
 #include <functional>
+#include <cstdlib>
 #include <memory>
+#include <new>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "TempDir.h"
+#include "Unprivileged.h"
 #include "filesearch/FileEnumerator.h"
 #include "runtime/Locale.h"
 #include "runtime/Paths.h"
@@ -42,8 +46,12 @@ protected:
     SetUserLocaleName("en_US");
     Enumerator = std::make_unique<TTestEnumerator>();
     Enumerator->SetOnEnterDirectory([this](const String& Directory) { Record("enter " + Relative(Directory)); });
-    Enumerator->SetOnTerminateTask([this](int ID, bool Aborted) {
-      Record("end " + std::to_string(ID) + (Aborted ? " aborted" : ""));
+    Enumerator->SetOnDirectoryError([this](const String& Directory, const String& Message) {
+      Record("error " + Relative(Directory) + ": " + StringToUtf8(Message));
+    });
+    Enumerator->SetOnTerminateTask([this](int ID, bool Aborted, const std::optional<String>& Failure) {
+      Record("end " + std::to_string(ID) + (Aborted ? " aborted" : "") +
+             (Failure ? " failed: " + StringToUtf8(*Failure) : ""));
       ++Ended;
     });
     Enumerator->SetRootDirectory(Root());
@@ -55,8 +63,12 @@ protected:
     SetUserLocaleName("");
   }
 
-  String Root(const char* Name = "R") const { return Dir.Folder() + Utf8ToString(Name); }
-  std::string Relative(const String& Path) const { return StringToUtf8(Path.substr(Dir.Folder().size())); }
+  String Root(const char* Name = "R") const { return Base + Utf8ToString(Name); }
+  std::string Relative(const String& Path) const { return StringToUtf8(Path.substr(Base.size())); }
+  std::string Link(const char* Target, const std::string& Name) const {
+    EXPECT_EQ(symlink(Target, (Dir.Path() + Name).c_str()), 0) << Name;
+    return Name;
+  }
 
   void Record(std::string Event) {
     EXPECT_TRUE(TThread::IsMainThread());
@@ -79,6 +91,8 @@ protected:
   }
 
   TTempDir Dir;
+  // The folder that reported paths are shown relative to.
+  String Base = Dir.Folder();
   std::unique_ptr<TTestEnumerator> Enumerator;
   TEvents Events;
   int Ended = 0;
@@ -141,8 +155,8 @@ TEST_F(FileEnumeratorTest, HiddenSystemAndLinkedEntries) {
   ASSERT_EQ(symlink("a.mp3", (R + "link.mp3").c_str()), 0);
   ASSERT_EQ(symlink("X", (R + "ldir").c_str()), 0);
 
-  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/a.mp3", "file R/link.mp3", "enter R/ldir/", "file R/ldir/x.mp3",
-                               "enter R/X/", "file R/X/x.mp3", "end 0"}));
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/a.mp3", "file R/link.mp3", "enter R/X/", "file R/X/x.mp3",
+                               "end 0"}));
 
   Enumerator->SetIncludeSubDirectories(false);
   Enumerator->SetIncludeHiddenSubDirectories(true);
@@ -154,8 +168,7 @@ TEST_F(FileEnumeratorTest, HiddenSystemAndLinkedEntries) {
   Enumerator->SetIncludeSubDirectories(true);
   Enumerator->GetAttributeMask().SetHidden(TAttributeInterest::aiRequired);
   Enumerator->GetAttributeMask().SetSystem(TAttributeInterest::aiRejected);
-  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/.h.mp3", "enter R/.hdir/", "enter R/ldir/", "enter R/X/",
-                               "end 2"}));
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/.h.mp3", "enter R/.hdir/", "enter R/X/", "end 2"}));
 
   Enumerator->GetAttributeMask().SetHidden(TAttributeInterest::aiRejected);
   Enumerator->GetAttributeMask().SetReparsePoint(TAttributeInterest::aiRequired);
@@ -232,24 +245,32 @@ TEST_F(FileEnumeratorTest, StopAllTasksWithAndWithoutEndReport) {
   EXPECT_EQ(Events, TEvents{"enter R/"});
 }
 
-TEST_F(FileEnumeratorTest, AnErrorOfAHandlerEndsTheTask) {
+TEST_F(FileEnumeratorTest, AnErrorInTheWalkEndsTheTaskAsFailed) {
   Dir.MakeFile("R/a.mp3");
   Dir.MakeFile("R/b.mp3");
   Dir.MakeFile("R/X/x.mp3");
-  Events.clear();
-  Enumerator->ForEach([this](const String&, const TSearchRec& FileInfo) {
-    Record("file " + StringToUtf8(FileInfo.Name));
-    throw EListError(String(u"handler failed"));
-  });
-  ASSERT_TRUE(PumpUntil([&] { return Enumerator->GetRunningTasks() == 0; }));
-  EXPECT_EQ(Events, (TEvents{"enter R/", "file a.mp3", "end 0"}));
+  for (const auto Mode : {TFileEnumeratorSyncMode::smPerFile, TFileEnumeratorSyncMode::smPerDirectory}) {
+    Enumerator->SetSynchronizationMode(Mode);
+    Events.clear();
+    const int Before = Ended;
+    Enumerator->ForEach([this](const String&, const TSearchRec& FileInfo) {
+      Record("file " + StringToUtf8(FileInfo.Name));
+      throw EListError(String(u"handler failed"));
+    });
+    ASSERT_TRUE(PumpUntil([&] { return Ended > Before && Enumerator->GetRunningTasks() == 0; }));
+    EXPECT_EQ(Events, (TEvents{"enter R/", "file a.mp3", "end " + std::to_string(Before) + " failed: handler failed"}));
 
-  Enumerator->SetSynchronizationMode(TFileEnumeratorSyncMode::smPerDirectory);
-  Enumerator->SetOnEnterDirectory([this](const String& Directory) {
-    Record("enter " + Relative(Directory));
-    throw EListError(String(u"enter failed"));
-  });
-  EXPECT_EQ(Search(), (TEvents{"enter R/", "end 1"}));
+    // Out of memory in a report, as when a status text cannot be made.
+    Enumerator->SetOnEnterDirectory([this](const String& Directory) {
+      Record("enter " + Relative(Directory));
+      if (Relative(Directory) == "R/X/") throw std::bad_alloc();
+    });
+    EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/a.mp3", "file R/b.mp3", "enter R/X/",
+                                 "end " + std::to_string(Before + 1) + " failed: Out of memory"}));
+    Enumerator->SetOnEnterDirectory([this](const String& Directory) { Record("enter " + Relative(Directory)); });
+  }
+  // A walk that comes to its end carries no failure.
+  EXPECT_EQ(Search().back(), "end 4");
 }
 
 TEST_F(FileEnumeratorTest, TwoRootsAndAStopDuringTheFirst) {
@@ -271,21 +292,57 @@ TEST_F(FileEnumeratorTest, TwoRootsAndAStopDuringTheFirst) {
   EXPECT_EQ(Search(), (TEvents{"enter R1/", "enter R2/", "end 1 aborted"}));
 }
 
-TEST_F(FileEnumeratorTest, MissingRootIsEnteredAndEndsNormally) {
+TEST_F(FileEnumeratorTest, AMissingRootIsReportedAndTheSearchEndsNormally) {
   Enumerator->SetRootDirectory(Root("missing"));
-  EXPECT_EQ(Search(), (TEvents{"enter missing/", "end 0"}));
+  EXPECT_EQ(Search(), (TEvents{"error missing/: No such file or directory", "end 0"}));
   Enumerator->SetIncludeSubDirectories(false);
-  EXPECT_EQ(Search(), (TEvents{"enter missing/", "end 1"}));
+  EXPECT_EQ(Search(), (TEvents{"error missing/: No such file or directory", "end 1"}));
 }
 
-TEST_F(FileEnumeratorTest, LinksBackUpTheTreeAreNotWalkedAgain) {
+TEST_F(FileEnumeratorTest, FolderLinksAreWalkedOnlyWhenFollowedAndThenOnce) {
   Dir.MakeFile("R/a.mp3");
   Dir.MakeFile("R/sub/b.mp3");
-  ASSERT_EQ(symlink("..", (Dir.Path() + "R/sub/loop").c_str()), 0);
-  ASSERT_EQ(symlink(".", (Dir.Path() + "R/sub/self").c_str()), 0);
-  ASSERT_EQ(symlink("sub", (Dir.Path() + "R/other").c_str()), 0);
-  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/a.mp3", "enter R/other/", "file R/other/b.mp3", "enter R/sub/",
-                               "file R/sub/b.mp3", "end 0"}));
+  Dir.MakeFile("Elsewhere/e.mp3");
+  Link("../Elsewhere", "R/out");
+  Link("sub", "R/other");
+  Link("..", "R/sub/up");
+  Link("../Elsewhere/e.mp3", "R/song.mp3");
+  // Links to files are files; links to folders stay out of the walk.
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/a.mp3", "file R/song.mp3", "enter R/sub/", "file R/sub/b.mp3",
+                               "end 0"}));
+
+  // Followed, each folder once, under the first path that reaches it.
+  Enumerator->SetFollowDirectoryLinks(true);
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/a.mp3", "file R/song.mp3", "enter R/other/",
+                               "file R/other/b.mp3", "enter R/out/", "file R/out/e.mp3", "end 1"}));
+
+  // The folder given is walked even when it is a link itself.
+  Enumerator->SetFollowDirectoryLinks(false);
+  Enumerator->SetRootDirectory(Root(Link("R", "Music").c_str()));
+  EXPECT_EQ(Search(), (TEvents{"enter Music/", "file Music/a.mp3", "file Music/song.mp3", "enter Music/sub/",
+                               "file Music/sub/b.mp3", "end 2"}));
+}
+
+TEST_F(FileEnumeratorTest, LinksAllOverATreeKeepTheWalkLinear) {
+  // Twenty levels, each reached through its folder and two links to it:
+  // walked path by path that would be 3^20 folders.
+  std::string Level = "R";
+  for (int Depth = 0; Depth < 20; ++Depth) {
+    Dir.MakeDir(Level + "/d");
+    Link("d", Level + "/e");
+    Link("./d", Level + "/f");
+    Level += "/d";
+  }
+  Dir.MakeFile(Level + "/deep.mp3");
+  for (const bool Follow : {false, true}) {
+    Enumerator->SetFollowDirectoryLinks(Follow);
+    const TEvents Walk = Search();
+    const auto Entered = std::count_if(Walk.begin(), Walk.end(), [](const std::string& Event) {
+      return Event.rfind("enter ", 0) == 0;
+    });
+    EXPECT_EQ(Entered, 21);
+    EXPECT_EQ(std::count(Walk.begin(), Walk.end(), "file " + Level + "/deep.mp3"), 1);
+  }
 }
 
 TEST_F(FileEnumeratorTest, NamesThatAreNotUtf8AreKeptByteForByte) {
@@ -303,10 +360,8 @@ TEST_F(FileEnumeratorTest, NamesThatAreNotUtf8AreKeptByteForByte) {
             std::string("R/\xff\xfe.mp3") + "R/d\xe9/x\x80y.mp3");
 }
 
-TEST_F(FileEnumeratorTest, EntriesRemovedDuringTheWalkAreSkippedQuietly) {
+TEST_F(FileEnumeratorTest, AFolderRemovedDuringTheWalkIsReportedAndTheWalkGoesOn) {
   Dir.MakeFile("R/a.mp3");
-  Dir.MakeFile("R/c.mp3");
-  Dir.MakeFile("R/gone/g.mp3");
   Dir.MakeFile("R/later/z.mp3");
   Enumerator->SetOnEnterDirectory([this](const String& Directory) {
     Record("enter " + Relative(Directory));
@@ -314,8 +369,59 @@ TEST_F(FileEnumeratorTest, EntriesRemovedDuringTheWalkAreSkippedQuietly) {
     std::filesystem::remove_all(Dir.Path() + "R/gone");
     std::filesystem::remove(Dir.Path() + "R/c.mp3");
   });
-  EXPECT_EQ(Search(), (TEvents{"enter R/", "file R/a.mp3", "enter R/gone/", "enter R/later/", "file R/later/z.mp3",
-                               "end 0"}));
+  for (const auto Mode : {TFileEnumeratorSyncMode::smPerFile, TFileEnumeratorSyncMode::smPerDirectory}) {
+    Dir.MakeFile("R/c.mp3");
+    Dir.MakeFile("R/gone/g.mp3");
+    Enumerator->SetSynchronizationMode(Mode);
+    TEvents Walk = Search();
+    Walk.pop_back();
+    // One hand-over per folder: its files were looked at before it was entered.
+    TEvents Expected{"enter R/", "file R/a.mp3"};
+    if (Mode == TFileEnumeratorSyncMode::smPerDirectory) Expected.push_back("file R/c.mp3");
+    for (const char* Event : {"error R/gone/: No such file or directory", "enter R/later/", "file R/later/z.mp3"})
+      Expected.push_back(Event);
+    EXPECT_EQ(Walk, Expected);
+  }
+}
+
+// Runs in an unprivileged child (below), where permission bits hold.
+TEST_F(FileEnumeratorTest, DISABLED_ReadsAsAnUnprivilegedUser) {
+  const char* Tree = std::getenv("CANTREL_UNREADABLE_TREE");
+  ASSERT_NE(Tree, nullptr);
+  Base = Utf8ToString(Tree);
+  Enumerator->SetRootDirectory(Root());
+  const TEvents Expected{"enter R/",
+                         "file R/a.mp3",
+                         "error R/locked/: Permission denied",
+                         "error R/names-only/: Permission denied",
+                         "enter R/z/",
+                         "file R/z/z.mp3"};
+  for (const auto Mode : {TFileEnumeratorSyncMode::smPerFile, TFileEnumeratorSyncMode::smPerDirectory}) {
+    Enumerator->SetSynchronizationMode(Mode);
+    TEvents Walk = Search();
+    Walk.pop_back();
+    EXPECT_EQ(Walk, Expected);
+  }
+  // The root itself.
+  Enumerator->SetRootDirectory(Root("R/locked"));
+  EXPECT_EQ(Search(), (TEvents{"error R/locked/: Permission denied", "end 2"}));
+}
+
+TEST_F(FileEnumeratorTest, UnreadableFoldersAreReportedInWalkOrder) {
+  Dir.MakeFile("R/a.mp3");
+  Dir.MakeFile("R/locked/l.mp3");
+  Dir.MakeFile("R/names-only/n.mp3");
+  Dir.MakeFile("R/z/z.mp3");
+  ASSERT_EQ(chmod(Dir.Path().c_str(), 0755), 0);
+  ASSERT_EQ(chmod((Dir.Path() + "R/locked").c_str(), 0), 0);
+  // Its names can be read, but not one of its entries looked at.
+  ASSERT_EQ(chmod((Dir.Path() + "R/names-only").c_str(), 0644), 0);
+  const test::TChildResult Child = test::RunUnprivileged(
+      SystemFileName(ModuleFileName()),
+      {"--gtest_also_run_disabled_tests", "--gtest_filter=FileEnumeratorTest.DISABLED_ReadsAsAnUnprivilegedUser"},
+      {{"CANTREL_UNREADABLE_TREE", Dir.Path()}});
+  EXPECT_EQ(Child.Status, 0) << Child.Output;
+  EXPECT_NE(Child.Output.find("[  PASSED  ] 1 test."), std::string::npos) << Child.Output;
 }
 
 TEST_F(FileEnumeratorTest, FillListUsesTheOptionsOfItsStart) {
@@ -364,7 +470,7 @@ TEST_F(FileEnumeratorTest, AHandlerMayFreeTheEnumerator) {
       Record("enter " + Relative(Directory));
       Enumerator.reset();
     });
-    Enumerator->SetOnTerminateTask([this](int, bool) { Record("end"); });
+    Enumerator->SetOnTerminateTask([this](int, bool, const std::optional<String>&) { Record("end"); });
     Enumerator->ForEach([this, Alive](const String&, const TSearchRec&) { Record("file"); });
     Alive.reset();
     ASSERT_TRUE(PumpUntil([&] { return Watch.expired(); }));
@@ -375,7 +481,7 @@ TEST_F(FileEnumeratorTest, AHandlerMayFreeTheEnumerator) {
   // The end report may free it too.
   Enumerator = std::make_unique<TTestEnumerator>();
   Enumerator->SetRootDirectory(Root());
-  Enumerator->SetOnTerminateTask([this](int ID, bool) {
+  Enumerator->SetOnTerminateTask([this](int ID, bool, const std::optional<String>&) {
     Record("end " + std::to_string(ID));
     Enumerator.reset();
   });

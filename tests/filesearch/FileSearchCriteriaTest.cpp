@@ -74,8 +74,12 @@ TEST(FileSearchCriteriaTest, RootsOptionsAndLimits) {
   Criteria.SetLastChangeAfter(40000.5);
   EXPECT_EQ(Criteria.GetOptions().Bits(), 0x24);
 
+  EXPECT_FALSE(Criteria.GetFollowDirectoryLinks());
+  Criteria.SetFollowDirectoryLinks(true);
+
   TFileSearchCriteria Copy;
   Copy.Assign(Criteria);
+  EXPECT_TRUE(Copy.GetFollowDirectoryLinks());
   EXPECT_EQ(Copy.GetRootDirectory(), u"/music");
   EXPECT_EQ(Copy.GetFileSizeMin(), 102400);
   EXPECT_DOUBLE_EQ(Copy.GetLastChangeAfter(), 40000.5);

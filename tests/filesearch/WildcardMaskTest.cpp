@@ -79,17 +79,25 @@ TEST_F(NameTest, ExtensionlessNamesAndCatchAllMasks) {
   EXPECT_TRUE(WithBlank.Matches(u"notes.txt"));
 }
 
-TEST_F(NameTest, CaseFollowsTheOptionAndTheLocale) {
-  const TStringList Audio = Masks({u"*.aiff", u"*.aifc", u"*.mp3"});
+TEST_F(NameTest, CaseIsSimpleCaseMappingTheSameInEveryLocale) {
+  const TStringList Audio = Masks({u"*.aiff", u"*.aifc", u"*.mp3", u"*.it"});
   EXPECT_TRUE(TFileNameMasks(Audio, false).Matches(u"Song.MP3"));
   EXPECT_FALSE(TFileNameMasks(Audio, false).Matches(u"Song.mp4"));
   EXPECT_FALSE(TFileNameMasks(Audio, true).Matches(u"Song.MP3"));
   EXPECT_TRUE(TFileNameMasks(Audio, true).Matches(u"Song.mp3"));
 
-  EXPECT_TRUE(TFileNameMasks(Masks({u"*STRASSE*"}), false).Matches(u"Hauptstraße.mp3"));
-  EXPECT_TRUE(TFileNameMasks(Masks({u"*.INI"}), false).Matches(u"setup.ini"));
-  SetUserLocaleName("tr_TR");
-  // Turkish upper-cases i to İ, so the dotless I of the mask no longer fits.
-  EXPECT_FALSE(TFileNameMasks(Masks({u"*.INI"}), false).Matches(u"setup.ini"));
-  EXPECT_TRUE(TFileNameMasks(Masks({u"*.ini"}), false).Matches(u"SETUP.İNİ"));
+  for (const char* Locale : {"en_US", "tr_TR", "az_AZ", "lt_LT"}) {
+    const test::TPinnedLocale Pinned(Locale);
+    // Turkish upper-cases "i" to "İ" by its own rule; masks do not.
+    EXPECT_TRUE(TFileNameMasks(Audio, false).Matches(u"a.AIFF")) << Locale;
+    EXPECT_TRUE(TFileNameMasks(Audio, false).Matches(u"c.IT")) << Locale;
+    EXPECT_TRUE(TFileNameMasks(Masks({u"*.INI"}), false).Matches(u"setup.ini")) << Locale;
+    // One character for one: "ß" stays one character, so "?" stands for it.
+    EXPECT_TRUE(TFileNameMasks(Masks({u"?.mp3"}), false).Matches(u"ß.mp3")) << Locale;
+    EXPECT_TRUE(TFileNameMasks(Masks({u"stra?e.*"}), false).Matches(u"STRAßE.ogg")) << Locale;
+    EXPECT_FALSE(TFileNameMasks(Masks({u"*STRASSE*"}), false).Matches(u"Hauptstraße.mp3")) << Locale;
+    // Beyond the first plane, and undecodable bytes kept as they are.
+    EXPECT_TRUE(TFileNameMasks(Masks({u"\U00010428*"}), false).Matches(u"\U00010400.mp3")) << Locale;
+    EXPECT_TRUE(TFileNameMasks(Masks({u"?\xDCFF.mp3"}), false).Matches(String(u"a\xDCFF.MP3"))) << Locale;
+  }
 }

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <optional>
+#include <string>
+
 #include "I18nTestSupport.h"
 #include "TempDir.h"
 #include "i18n/FileLocator.h"
@@ -53,8 +56,9 @@ String ExecutableFolder() { return ExtractFilePath(ModuleFileName()); }
 
 }  // namespace
 
-TEST(GettextLayerTest, LanguageComesFromLangCutAtTheFirstDot) {
-  const TScopedEnvironment Environment{{"LANG", "de_AT.UTF-8@euro"}};
+TEST(GettextLayerTest, LanguageComesFromTheEnvironmentCutAtTheFirstDot) {
+  const TScopedEnvironment Environment{{"LC_ALL", std::nullopt}, {"LC_MESSAGES", std::nullopt},
+                                       {"LANG", "de_AT.UTF-8@euro"}};
   const TGettextLayer Layer;
   TGettextInstance& Engine = *DefaultGettextInstance();
   EXPECT_EQ(Engine.GetCurrentLanguage(), u"de_AT");
@@ -74,21 +78,37 @@ TEST(GettextLayerTest, LanguageComesFromLangCutAtTheFirstDot) {
   EXPECT_THROW(TGettextLayer(), EGettextProgrammingError);
 }
 
-TEST(GettextLayerTest, WithoutLangTheSystemLocaleDecides) {
+TEST(GettextLayerTest, LcAllThenLcMessagesThenLangChooseTheLanguage) {
   const struct {
-    std::optional<std::string> All, Messages;
+    std::optional<std::string> All, Messages, Lang;
     const char16_t* Expected;
   } Cases[] = {
-      {"pt_BR.UTF-8", "de_DE", u"pt_BR"}, {std::nullopt, "sv_FI", u"sv_FI"}, {"", "nb_NO.ISO-8859-1", u"nb_NO"},
-      {"C", "de_DE", u"C"},               {"ast_ES", std::nullopt, u"C"},   {"de", std::nullopt, u"C"},
-      {std::nullopt, std::nullopt, u"C"}, {"sr_RS@latin", std::nullopt, u"sr_RS"},
+      {"de_DE.UTF-8", std::nullopt, "en_US.UTF-8", u"de_DE"},
+      {std::nullopt, "en_US.UTF-8", "de_DE.UTF-8", u"en_US"},
+      {"", "sv_FI", "de_DE", u"sv_FI"},
+      {"C", "de_DE", "de_DE", u"C"},
+      {std::nullopt, "", "pt_BR.ISO-8859-1", u"pt_BR"},
+      {"ast_ES", std::nullopt, std::nullopt, u"ast_ES"},
+      {"POSIX", std::nullopt, std::nullopt, u"C"},
+      {std::nullopt, std::nullopt, std::nullopt, u"C"},
   };
   for (const auto& Case : Cases) {
-    const TScopedEnvironment Environment{{"LANG", ""}, {"LC_ALL", Case.All}, {"LC_MESSAGES", Case.Messages}};
+    const TScopedEnvironment Environment{{"LC_ALL", Case.All}, {"LC_MESSAGES", Case.Messages}, {"LANG", Case.Lang}};
     EXPECT_EQ(OSLanguageCode(), Case.Expected);
     const TGettextLayer Layer;
     EXPECT_EQ(DefaultGettextInstance()->GetCurrentLanguage(), Case.Expected);
   }
+  // What the user sees: German over an English LANG, English over a German one.
+  const TScopedEnvironment German{{"LC_ALL", "de_DE.UTF-8"}, {"LC_MESSAGES", std::nullopt}, {"LANG", "en_US.UTF-8"}};
+  {
+    const TGettextLayer Layer;
+    DefaultGettextInstance()->bindtextdomain(u"fixture", FixtureCatalogs());
+    EXPECT_EQ(dgettext(u"fixture", u"Find"), u"Suchen");
+  }
+  const TScopedEnvironment English{{"LC_ALL", std::nullopt}, {"LC_MESSAGES", "en_US.UTF-8"}, {"LANG", "de_DE.UTF-8"}};
+  const TGettextLayer Layer;
+  DefaultGettextInstance()->bindtextdomain(u"fixture", FixtureCatalogs());
+  EXPECT_EQ(dgettext(u"fixture", u"Find"), u"Find");
 }
 
 TEST(GettextLayerTest, WithoutALayerTextsComeBackUnchanged) {

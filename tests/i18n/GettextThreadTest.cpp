@@ -20,7 +20,7 @@ constexpr int Rounds = 200;
 }  // namespace
 
 TEST(GettextThreadTest, WorkersLookUpWhileTheMainThreadRebindsAndAddsDomains) {
-  const TScopedEnvironment Environment{{"LANG", "de_DE.UTF-8"}};
+  const TScopedEnvironment Environment{{"LC_ALL", "de_DE.UTF-8"}};
   const TGettextLayer Layer;
   TGettextInstance& Engine = *DefaultGettextInstance();
   Engine.bindtextdomain(u"default", FixtureCatalogs());

@@ -1,10 +1,9 @@
 #pragma once
 
-#include <optional>
-#include <string>
-#include <utility>
+#include <string_view>
 #include <vector>
 
+#include "ScopedEnvironment.h"
 #include "runtime/MessageBox.h"
 #include "runtime/String.h"
 
@@ -15,18 +14,6 @@ namespace cantrel::test {
 String FixtureCatalogs(bool BigEndian = false);
 // The catalog of the domain "fixture" in one language.
 String FixtureCatalog(std::string_view Language, bool BigEndian = false);
-
-// Sets environment variables for its lifetime; nullopt unsets one.
-class TScopedEnvironment {
-public:
-  TScopedEnvironment(std::initializer_list<std::pair<const char*, std::optional<std::string>>> Variables);
-  ~TScopedEnvironment();
-  TScopedEnvironment(const TScopedEnvironment&) = delete;
-  TScopedEnvironment& operator=(const TScopedEnvironment&) = delete;
-
-private:
-  std::vector<std::pair<std::string, std::optional<std::string>>> FSaved;
-};
 
 // Records message boxes instead of showing them, for its lifetime.
 class TMessageBoxRecorder {

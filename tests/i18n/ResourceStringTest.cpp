@@ -48,7 +48,7 @@ protected:
     Engine.UseLanguage(u"de_CH");
   }
 
-  const TScopedEnvironment Environment{{"LANG", "C"}};
+  const TScopedEnvironment Environment{{"LC_ALL", "C"}};
   const TGettextLayer Layer;
   TGettextInstance& Engine = *DefaultGettextInstance();
 };

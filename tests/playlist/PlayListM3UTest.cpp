@@ -61,27 +61,47 @@ TEST_F(PlayListM3UTest, ByteOrderMarkOnlyForM3U8WhenAsked) {
   Root.SetFormat(plM3U);
   Root.SetUTF8BOM(true);
   Root.makePlayList(u"list", true, true);
-  EXPECT_EQ(Read("list.m3u"), CrLfLines({"#EXTM3U", "", "\xE4.mp3", "", "Sub/\xF6.mp3"}));
+  EXPECT_EQ(Read("list.m3u"), CrLfLines({"#EXTM3U", "", "\xC3\xA4.mp3", "", "Sub/\xC3\xB6.mp3"}));
 }
 
-TEST_F(PlayListM3UTest, AnsiCodePageSubstitutesAndKeepsNamesUnescaped) {
-  FillFolder(Root, Dir, "", {"A & B 東.mp3", "Łódź.mp3"});
-  Root.makePlayList(u"cp.m3u", false, false);
-  EXPECT_EQ(Read("cp.m3u"), CrLfLines({"#EXTM3U", "", "A & B ?.mp3", "?\xF3" "d?.mp3"}));
+TEST_F(PlayListM3UTest, PlainM3UIsWrittenInTheLocaleCharacterSet) {
+  FillFolder(Root, Dir, "", {"A & B 東.mp3", "Björk.mp3", "Mix 💿.mp3"});
+  // No locale at all reads as UTF-8, as it does for Python and GLib.
+  for (const char* Name : {"C", "POSIX", "C.UTF-8"}) {
+    const TProcessLocale Pinned(Name);
+    ASSERT_TRUE(Pinned.Active()) << Name;
+    const TMakeReport Report = Root.makePlayList(u"cp.m3u", false, false);
+    EXPECT_EQ(Read("cp.m3u"), CrLfLines({"#EXTM3U", "", "A & B \xE6\x9D\xB1.mp3", "Bj\xC3\xB6rk.mp3",
+                                         "Mix \xF0\x9F\x92\xBF.mp3"}))
+        << Name;
+    EXPECT_TRUE(Report.LeftOut.empty());
+  }
 
-  SetUserLocaleName("pl_PL");
-  Root.makePlayList(u"cp.m3u", false, false);
-  EXPECT_EQ(Read("cp.m3u"), CrLfLines({"#EXTM3U", "", "A & B ?.mp3", "\xA3\xF3" "d\x9F.mp3"}));
+  TTempDir Locales;
+  ASSERT_TRUE(MakeLegacyLocale(Locales.Path())) << "localedef and the locales sources are needed";
+  const TProcessLocale Legacy("de_DE.ISO-8859-1", Locales.Path());
+  ASSERT_TRUE(Legacy.Active());
+  const TMakeReport Report = Root.makePlayList(u"cp.m3u", false, false);
+  EXPECT_EQ(Read("cp.m3u"), CrLfLines({"#EXTM3U", "", "Bj\xF6rk.mp3"})) << "never a \"?\" for a missing letter";
+  ASSERT_EQ(Report.LeftOut.size(), 2u);
+  EXPECT_EQ(Report.LeftOut[0].PlayList, Dir.Folder() + u"cp.m3u");
+  EXPECT_EQ(Report.LeftOut[0].Entry, u"A & B 東.mp3");
+  EXPECT_EQ(Report.LeftOut[1].Entry, u"Mix 💿.mp3");
+  EXPECT_EQ(Report.LeftOut[1].Reason, u"not representable in the locale's character set");
 }
 
-TEST_F(PlayListM3UTest, NamesThatPlayersWouldSkipStayReachable) {
+TEST_F(PlayListM3UTest, NamesThatPlayersWouldSkipStayReachableAtEveryLevel) {
   FillFolder(Root, Dir, "", {"#1 Intro.mp3"});
-  TPlayListFile& Rock = AddFolder(Root, Dir, "Rock", {" lead.mp3", "#5 Intro.mp3", "c.mp3"});
+  TPlayListFile& Rock = AddFolder(Root, Dir, "Rock", {" lead.mp3", "#5 Intro.mp3", "c.mp3", "end.mp3 "});
+  AddFolder(Root, Dir, "#1 Hits", {"a.mp3"});
+  AddFolder(Root, Dir, " Lead", {"b.mp3"});
   Root.SetFormat(plM3U8);
   Root.makePlayList(u"p.m3u", true, false);
-  EXPECT_EQ(Read("Rock/p.m3u8"), CrLfLines({"#EXTM3U", "", "./ lead.mp3", "./#5 Intro.mp3", "c.mp3"}));
-  EXPECT_EQ(Read("p.m3u8"), CrLfLines({"#EXTM3U", "", "./#1 Intro.mp3", "", "Rock/./ lead.mp3",
-                                      "Rock/./#5 Intro.mp3", "Rock/c.mp3"}));
+  EXPECT_EQ(Read("Rock/p.m3u8"), CrLfLines({"#EXTM3U", "", "./ lead.mp3", "./#5 Intro.mp3", "c.mp3", "end.mp3 "}));
+  // Carried names come from the tree, not from the child's text: the blank
+  // at the end of a name stays.
+  EXPECT_EQ(Read("p.m3u8"), CrLfLines({"#EXTM3U", "", "./#1 Intro.mp3", "", "Rock/ lead.mp3", "Rock/#5 Intro.mp3",
+                                      "Rock/c.mp3", "Rock/end.mp3 ", "", "./#1 Hits/a.mp3", "", "./ Lead/b.mp3"}));
   EXPECT_EQ(Rock.Format(), plM3U8);
   EXPECT_TRUE(Rock.UTF8());
 }

@@ -4,6 +4,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <type_traits>
+
 #include "TreeBuilder.h"
 #include "runtime/Exceptions.h"
 #include "runtime/Locale.h"
@@ -18,19 +20,26 @@ class PlayListOutputTest : public TPlayListTest {};
 }  // namespace
 
 TEST_F(PlayListOutputTest, TemplateNamesTheFileAndFormatForcesTheExtension) {
+  std::string Long;  // 250 bytes: 83 CJK characters and one letter
+  for (int I = 0; I < 83; ++I) Long += "\xE9\x9F\xB3";
+  Long += "x";
   const struct {
-    std::string_view Folder;
+    std::string Folder;
     TPlayListFileFoamat Format;
-    const char16_t* Template;
+    String Template;
     std::string Expected;
   } Cases[] = {
       {"Jazz", plXSPF, u"%ALBUM%.m3u", "Jazz/Jazz.xspf"},
-      {"Best.Of", plM3U, u"%album%", "Best.Of/Best.m3u"},
+      // The extension is forced on the template, so the folder's name keeps
+      // what looks like an extension.
+      {"Best.Of", plM3U, u"%album%", "Best.Of/Best.Of.m3u"},
+      {"Greatest Hits Vol. 2", plM3U, u"%album%", "Greatest Hits Vol. 2/Greatest Hits Vol. 2.m3u"},
       {"L", plM3U8, u"list", "L/list.m3u8"},
       {"A", plASX, u"a.b.c", "A/a.b.asx"},
       {"W", plWPL, u"playall.m3u", "W/playall.wpl"},
       {"P", plPLS, u"%album%-%Album%.m3u", "P/P-P.pls"},
       {"X", static_cast<TPlayListFileFoamat>(9), u"odd.xspf", "X/odd.m3u"},
+      {Long, plM3U, u"%album%", Long + "/" + Long + ".m3u"},
   };
   for (const auto& Case : Cases) {
     TPlayListFile Node;
@@ -65,23 +74,30 @@ TEST_F(PlayListOutputTest, EverySubFolderGetsTheSameFormat) {
   EXPECT_FALSE(Exists("Sub/playall.m3u"));
 }
 
-TEST_F(PlayListOutputTest, AFailureStopsTheRunAndKeepsWhatWasWritten) {
+TEST_F(PlayListOutputTest, FailuresAreReportedTogetherAfterEveryOtherPlaylist) {
+  static_assert(std::is_base_of_v<EFCreateError, EMakeError>, "the window shows it as a file it cannot create");
   FillFolder(Root, Dir, "", {"a.mp3"});
   AddFolder(Root, Dir, "A", {"x.mp3"});
   TPlayListFile& Missing = AddFolder(Root, Dir, "B", {"y.mp3"});
   AddFolder(Root, Dir, "C", {"z.mp3"});
-  Dir.MakeFile("playall.m3u", "old root playlist");
+  Dir.MakeDir("C/playall.m3u");
   Missing.SetPath(Dir.Folder() + u"gone/");
   try {
     Root.makePlayList(u"playall.m3u", true, false);
     FAIL();
-  } catch (const EFCreateError& Error) {
-    EXPECT_EQ(Error.Message(),
-              u"Cannot create file \"" + Dir.Folder() + u"gone/playall.m3u\". No such file or directory");
+  } catch (const EMakeError& Error) {
+    const String Gone = u"Cannot create file \"" + Dir.Folder() + u"gone/playall.m3u\". No such file or directory";
+    EXPECT_EQ(Error.Message(), Gone);
+    ASSERT_EQ(Error.Report().Failures.size(), 2u);
+    EXPECT_EQ(Error.Report().Failures[0].PlayList, Dir.Folder() + u"gone/playall.m3u");
+    EXPECT_EQ(Error.Report().Failures[0].Message, Gone);
+    EXPECT_EQ(Error.Report().Failures[1].Message,
+              u"Cannot create file \"" + Dir.Folder() + u"C/playall.m3u\". Is a directory");
   }
   EXPECT_TRUE(Exists("A/playall.m3u"));
-  EXPECT_FALSE(Exists("C/playall.m3u"));
-  EXPECT_EQ(ReadFileBytes(Dir.Path() + "playall.m3u"), "old root playlist");
+  EXPECT_EQ(Read("playall.m3u"),
+            CrLfLines({"#EXTM3U", "", "a.mp3", "", "A/x.mp3", "", "gone/y.mp3", "", "C/z.mp3"}))
+      << "parents still list the files of a folder whose playlist failed";
 }
 
 TEST_F(PlayListOutputTest, ReplacesOldPlaylistsAndLeavesEqualOnesAlone) {

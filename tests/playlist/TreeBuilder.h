@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "PinnedLocale.h"
+#include "ProcessLocale.h"
 #include "TempDir.h"
 #include "playlist/PlayListFile.h"
 
@@ -30,13 +31,15 @@ inline TPlayListFile& AddFolder(TPlayListFile& Parent, const TTempDir& Dir, std:
   return FillFolder(*Parent.AddChild(), Dir, Relative, Files);
 }
 
-// A tree root in a fresh folder, with names ordered as in English.
+// A tree root in a fresh folder, with names ordered as in English and a
+// UTF-8 locale for plain M3U.
 class TPlayListTest : public ::testing::Test {
 protected:
   std::string Read(const std::string& Relative) const { return ReadFileBytes(Dir.Path() + Relative); }
   bool Exists(const std::string& Relative) const { return FileExistsAt(Dir.Path() + Relative); }
 
   TPinnedLocale Locale{"en_US"};
+  TProcessLocale Charset{"C.UTF-8"};
   TTempDir Dir;
   TPlayListFile Root;
 };

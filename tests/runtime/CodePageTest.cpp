@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "ProcessLocale.h"
 #include "runtime/CodePage.h"
 #include "runtime/Locale.h"
 
@@ -28,8 +29,28 @@ TEST(CodePageTest, MissingCharactersBecomeQuestionMarks) {
 }
 
 TEST(CodePageTest, KeptFileNameBytesPassThrough) {
-  // A Latin-1 file name that was not valid UTF-8 keeps its bytes.
+  // A Latin-1 file name that was not valid UTF-8 keeps its bytes; a
+  // character whose second half looks like one does not.
   EXPECT_EQ(StringToCodePage(u"Caf\xdce9.mp3", 1252), "Caf\xe9.mp3");
+  EXPECT_EQ(StringToCodePage(u"Mix 💿", 1252), "Mix ?");
+}
+
+TEST(CodePageTest, TheLocaleCharacterSetRefusesWhatItLacks) {
+  for (const char* Name : {"C", "C.UTF-8"}) {
+    const test::TProcessLocale Pinned(Name);
+    EXPECT_EQ(LocaleCharset(), "UTF-8") << Name;
+  }
+  std::string Bytes = "x";
+  const TCharsetEncoder Latin1("ISO-8859-1");
+  EXPECT_TRUE(Latin1.Encode(u"Bj\x00f6rk caf\xdce9", Bytes));
+  EXPECT_EQ(Bytes, "xBj\xf6rk caf\xe9");
+  EXPECT_FALSE(Latin1.Encode(u"日本", Bytes));
+  EXPECT_FALSE(Latin1.Encode(u"💿", Bytes));
+  EXPECT_EQ(Bytes, "xBj\xf6rk caf\xe9") << "nothing is appended on refusal";
+
+  const TCharsetEncoder Utf8("UTF-8");
+  EXPECT_TRUE(Utf8.Encode(u"日本 💿 \xdce9", Bytes));
+  EXPECT_EQ(Bytes, "xBj\xf6rk caf\xe9\xe6\x97\xa5\xe6\x9c\xac \xf0\x9f\x92\xbf \xe9");
 }
 
 TEST(CodePageTest, StrictConversionRefusesWhatTheCodePageLacks) {

@@ -1,11 +1,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <optional>
+#include <string>
 #include <vector>
 
+#include "ScopedEnvironment.h"
 #include "runtime/Locale.h"
 
 using namespace cantrel;
+using cantrel::test::TScopedEnvironment;
 
 class LocaleTest : public ::testing::Test {
 protected:
@@ -23,11 +27,27 @@ TEST_F(LocaleTest, OrderIgnoresCaseComparesDigitsAsNumbersThenExact) {
   EXPECT_NE(AnsiCompareTextLoose(u"a-b.mp3", u"ab.mp3"), 0);
 }
 
-TEST_F(LocaleTest, UpperCaseFollowsTheLocale) {
-  SetUserLocaleName("en_US");
-  EXPECT_EQ(AnsiUpperCase(u"song.mp3 äß"), u"SONG.MP3 ÄSS");
-  SetUserLocaleName("tr_TR");
-  EXPECT_EQ(AnsiUpperCase(u"i"), u"İ");
+TEST_F(LocaleTest, EachCategoryTakesLcAllThenItsOwnVariableThenLang) {
+  const TScopedEnvironment Environment{
+      {"LC_ALL", std::nullopt}, {"LC_COLLATE", "sv_SE.UTF-8"}, {"LC_MESSAGES", ""}, {"LANG", "de_DE.UTF-8@euro"}};
+  EXPECT_EQ(LocaleOfCategory(TLocaleCategory::lcCollate), "sv_SE.UTF-8");
+  EXPECT_EQ(LocaleOfCategory(TLocaleCategory::lcMessages), "de_DE.UTF-8@euro");
+  EXPECT_EQ(UserLocaleName(TLocaleCategory::lcMessages), "de_DE");
+  // Collation follows its own category: Swedish sorts "ä" after "z".
+  SetUserLocaleName("");
+  EXPECT_GT(AnsiCompareText(u"ä", u"z"), 0);
+  {
+    const TScopedEnvironment All{{"LC_ALL", "de_DE.UTF-8"}};
+    EXPECT_EQ(LocaleOfCategory(TLocaleCategory::lcCollate), "de_DE.UTF-8");
+    EXPECT_EQ(UserLocaleName(TLocaleCategory::lcTime), "de_DE");
+    SetUserLocaleName("");
+    EXPECT_LT(AnsiCompareText(u"ä", u"z"), 0);
+  }
+  const TScopedEnvironment Nothing{{"LC_COLLATE", std::nullopt}, {"LANG", std::nullopt}};
+  EXPECT_EQ(LocaleOfCategory(TLocaleCategory::lcCollate), "");
+  EXPECT_EQ(UserLocaleName(TLocaleCategory::lcCollate), "C");
+  const TScopedEnvironment Posix{{"LANG", "POSIX"}};
+  EXPECT_EQ(UserLocaleName(TLocaleCategory::lcNumeric), "C");
 }
 
 TEST_F(LocaleTest, PinnedNameWinsOverTheEnvironment) {

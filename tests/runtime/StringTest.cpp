@@ -48,3 +48,17 @@ TEST(StringTest, CompareTextOrdersByFoldedCodeUnits) {
   EXPECT_NE(CompareText(u"Item1", u"Item01"), 0);
   EXPECT_EQ(CompareText(u"ÄÖ", u"äö"), 0);
 }
+
+TEST(StringTest, AKeptByteIsNeverTheSecondHalfOfAPair) {
+  // U+1F4BF is D83D DCBF: its second half lies where kept bytes do.
+  const String Text = u"a\xD83D\xDCBF\xDCBF\xD83D";
+  char32_t CodePoint;
+  std::size_t Length;
+  EXPECT_EQ(ReadTextUnit(Text, 1, CodePoint, Length), TTextUnit::tuCharacter);
+  EXPECT_EQ(CodePoint, U'\U0001F4BF');
+  EXPECT_EQ(Length, 2u);
+  EXPECT_EQ(ReadTextUnit(Text, 3, CodePoint, Length), TTextUnit::tuKeptByte);
+  EXPECT_EQ(CodePoint, 0xBFu);
+  EXPECT_EQ(ReadTextUnit(Text, 4, CodePoint, Length), TTextUnit::tuLoneSurrogate);
+  EXPECT_EQ(StringToUtf8(Text), "a\xF0\x9F\x92\xBF\xBF\xEF\xBF\xBD");
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include "runtime/Exceptions.h"
+#include "runtime/String.h"
+
+namespace cantrel {
+
+// A name left out of one playlist because its format cannot hold it.
+struct TLeftOutName {
+  // The playlist's full path.
+  String PlayList;
+  // The entry as it would have been written: the file's path relative to
+  // the playlist's folder, before any escaping of the format.
+  String Entry;
+  // Why, as a translated text such as "line break in the name".
+  String Reason;
+};
+
+// A playlist that could not be written.
+struct TPlayListFailure {
+  String PlayList;
+  // "Cannot create file "%s". %s", translated, with the reason.
+  String Message;
+};
+
+// What one Make did beside the playlists it wrote.
+struct TMakeReport {
+  // In the order the playlists were written: children before parents.
+  std::vector<TPlayListFailure> Failures;
+  // Names left out of the playlists that were written.
+  std::vector<TLeftOutName> LeftOut;
+  // Make stopped because StopRequested asked it to.
+  bool Stopped = false;
+};
+
+struct TMakeOptions {
+  // The folder searched. A playlist that is a symbolic link to a file inside
+  // it is written through the link; one that leads outside is not written.
+  // Empty means the folder of the node Make is called on.
+  String SearchRoot;
+  // Asked before each playlist is written; true stops Make there, before
+  // that playlist, with every playlist written so far complete. It is safe
+  // to read a flag that a signal handler sets.
+  std::function<bool()> StopRequested;
+};
+
+// Raised at the end of a Make in which some playlists could not be written,
+// after every other playlist was. Its message is the first failure's; the
+// report holds all of them, the names left out and whether Make stopped.
+class EMakeError : public EFCreateError {
+public:
+  explicit EMakeError(TMakeReport Report);
+
+  const TMakeReport& Report() const { return FReport; }
+
+private:
+  TMakeReport FReport;
+};
+
+}  // namespace cantrel

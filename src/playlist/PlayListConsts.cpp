@@ -1,0 +1,31 @@
+#include "playlist/PlayListConsts.h"
+
+#include <iterator>
+
+namespace cantrel {
+
+namespace {
+
+enum : int {
+  IdLineBreakInName = 63000,
+  IdNotRepresentableInXml,
+  IdNotInLocaleCharset,
+};
+
+constexpr TResourceEntry PlayListTable[] = {
+    {IdLineBreakInName, u"line break in the name"},
+    {IdNotRepresentableInXml, u"not representable in XML"},
+    {IdNotInLocaleCharset, u"not representable in the locale's character set"},
+};
+
+const bool Registered = (RegisterResourceModule(PlayListResources), true);
+
+}  // namespace
+
+const TResourceModule PlayListResources{PlayListTable, std::size(PlayListTable)};
+
+const TResStringRec SLineBreakInName{&PlayListResources, IdLineBreakInName};
+const TResStringRec SNotRepresentableInXml{&PlayListResources, IdNotRepresentableInXml};
+const TResStringRec SNotInLocaleCharset{&PlayListResources, IdNotInLocaleCharset};
+
+}  // namespace cantrel
