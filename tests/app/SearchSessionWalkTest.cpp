@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "TempDir.h"
 #include "Waiting.h"
 #include "app/SearchSession.h"
@@ -19,7 +21,12 @@ struct TWalk {
 
   void Run(const TFindOptions& Options) {
     Enumerator.SetOnEnterDirectory([this](const String& Directory) { Session.EnterDirectory(Directory); });
-    Enumerator.SetOnTerminateTask([this](int, bool, const std::optional<String>&) { Done = true; });
+    Enumerator.SetOnDirectoryError(
+        [this](const String& Directory, const String& Message) { Session.DirectoryError(Directory, Message); });
+    Enumerator.SetOnTerminateTask([this](int, bool Aborted, const std::optional<String>& Failure) {
+      Session.Terminated(Aborted, Failure);
+      Done = true;
+    });
     Session.Find(Enumerator, Options, [this, Options](const String& Directory, const TSearchRec& FileInfo) {
       Lines.push_back(Session.FileFound(Directory, FileInfo, Options.Folder));
     });
@@ -58,5 +65,38 @@ TEST(SearchSessionWalkTest, FindBuildsTheTreeFromARealWalk) {
   Options.Recursion = true;
   Spaced.Run(Options);
   EXPECT_EQ(Spaced.Lines, (std::vector<String>{u"r1.mp3", u"A/a1.MP3", u"B/b1.flac"}));
+  SetUserLocaleName("");
+}
+
+TEST(SearchSessionWalkTest, MakeWritesWhatASearchFoundAndNothingAfterAFailure) {
+  SetUserLocaleName("en_US");
+  TTempDir Dir;
+  for (const char* File : {"r1.mp3", "A/a1.mp3", "A/name\nbreak.mp3"}) Dir.MakeFile(File);
+  Dir.MakeDir("A/list.m3u");
+  TWalk Walk;
+  TFindOptions Options;
+  Options.FilterText = u"*.mp3";
+  Options.Folder = Dir.Folder();
+  Walk.Run(Options);
+
+  TMakeRequest Request;
+  Request.NameTemplate = u"list.m3u";
+  Request.StopRequested = [] { return true; };
+  EXPECT_TRUE(Walk.Session.Make(Request).Stopped);
+  EXPECT_FALSE(FileExistsAt(Dir.Path() + "list.m3u"));
+
+  // A's playlist is in the way of a folder: the root's is written all the same.
+  Request.StopRequested = nullptr;
+  const TMakeReport Made = Walk.Session.Make(Request);
+  ASSERT_EQ(Made.Failures.size(), 1u);
+  EXPECT_EQ(Made.Failures[0].PlayList, Dir.Folder() + u"A/list.m3u");
+  ASSERT_EQ(Made.LeftOut.size(), 1u);
+  EXPECT_EQ(Made.LeftOut[0].Entry, u"A/name\nbreak.mp3");
+  EXPECT_EQ(ReadFileBytes(Dir.Path() + "list.m3u"), CrLfLines({"#EXTM3U", "", "r1.mp3", "", "A/a1.mp3"}));
+
+  Walk.Session.Terminated(false, u"Out of memory");
+  std::filesystem::remove(Dir.Path() + "list.m3u");
+  EXPECT_THROW(Walk.Session.Make(Request), ESearchFailedError);
+  EXPECT_FALSE(FileExistsAt(Dir.Path() + "list.m3u"));
   SetUserLocaleName("");
 }
