@@ -15,11 +15,16 @@ namespace {
 enum : int { OptBom = 256, OptNoRecursion };
 
 const option LongOptions[] = {
-    {"filter", required_argument, nullptr, 'f'}, {"name", required_argument, nullptr, 'n'},
-    {"format", required_argument, nullptr, 't'},  {"bom", no_argument, nullptr, OptBom},
+    {"filter", required_argument, nullptr, 'f'},
+    {"name", required_argument, nullptr, 'n'},
+    {"format", required_argument, nullptr, 't'},
+    {"bom", no_argument, nullptr, OptBom},
     {"no-recursion", no_argument, nullptr, OptNoRecursion},
-    {"list", no_argument, nullptr, 'l'},          {"null", no_argument, nullptr, '0'},
-    {"quiet", no_argument, nullptr, 'q'},         {"help", no_argument, nullptr, 'h'},
+    {"follow", no_argument, nullptr, 'L'},
+    {"list", no_argument, nullptr, 'l'},
+    {"null", no_argument, nullptr, '0'},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"help", no_argument, nullptr, 'h'},
     {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
 };
@@ -56,13 +61,14 @@ TCliOptions ParseCommandLine(int Argc, char** Argv) {
   TCliOptions Options;
   opterr = 0;
   optind = 1;
-  for (int Option; (Option = getopt_long(Argc, Argv, ":f:n:t:l0qhV", LongOptions, nullptr)) != -1;) {
+  for (int Option; (Option = getopt_long(Argc, Argv, ":f:n:t:Ll0qhV", LongOptions, nullptr)) != -1;) {
     switch (Option) {
       case 'f': Options.Filter = Utf8ToString(optarg); break;
       case 'n': Options.NameTemplate = PlayListName(Utf8ToString(optarg)); break;
       case 't': Options.Format = ParseFormat(Utf8ToString(optarg)); break;
       case OptBom: Options.ByteOrderMark = true; break;
       case OptNoRecursion: Options.Recursion = false; break;
+      case 'L': Options.FollowLinks = true; break;
       case 'l': Options.ListOnly = true; break;
       case '0': Options.NullSeparated = true; break;
       case 'q': Options.Quiet = true; break;
@@ -92,6 +98,7 @@ String UsageText() {
       u"  -t, --format FORMAT   m3u, m3u8, xspf, wpl, pls or asx (default m3u)\n"
       u"      --bom             start M3U8 playlists with a byte-order mark\n"
       u"      --no-recursion    search and write FOLDER only, not the folders below it\n"
+      u"  -L, --follow          walk into links to folders too (each folder once)\n"
       u"  -l, --list            only list the files found, relative to FOLDER; write nothing\n"
       u"  -0, --null            end each line of --list with a NUL instead of a line feed\n"
       u"  -q, --quiet           show neither progress nor the summary\n"
@@ -107,7 +114,8 @@ String UsageText() {
                     u"Exit status (when several apply, the first of this list):\n"
                     u"  2    bad usage, or FOLDER does not exist or cannot be read\n"
                     u"  130  interrupted (143 when terminated)\n"
-                    u"  1    a playlist could not be written, or the output could not be written\n"
+                    u"  1    a playlist could not be written, the search failed, or the output could not be written\n"
+                    u"  3    done, but some folders could not be read or some names were left out\n"
                     u"  0    done\n");
 }
 

@@ -11,6 +11,8 @@ struct TCliOptions {
   TPlayListFileFoamat Format = plM3U;
   bool ByteOrderMark = false;
   bool Recursion = true;
+  // Links to folders are walked into.
+  bool FollowLinks = false;
   bool ListOnly = false;
   // --list lines end in NUL rather than a line feed.
   bool NullSeparated = false;

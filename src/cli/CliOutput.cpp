@@ -13,9 +13,6 @@ namespace {
 int OutputError = 0;
 bool Written = false;
 
-bool IsHighSurrogate(char16_t C) { return C >= 0xD800 && C <= 0xDBFF; }
-bool IsLowSurrogate(char16_t C) { return C >= 0xDC00 && C <= 0xDFFF; }
-
 void KeepOutputError() {
   if (OutputError == 0) OutputError = errno != 0 ? errno : EIO;
 }
@@ -25,21 +22,16 @@ void KeepOutputError() {
 String TerminalSafe(StringView Text) {
   String Result;
   Result.reserve(Text.size());
-  for (std::size_t I = 0; I < Text.size(); ++I) {
-    const char16_t C = Text[I];
-    if (IsHighSurrogate(C) && I + 1 < Text.size() && IsLowSurrogate(Text[I + 1])) {
-      Result.append(Text.substr(I++, 2));
-      continue;
-    }
-    const bool Control = C < 0x20 || (C >= 0x7F && C <= 0x9F);
-    Result += Control || IsHighSurrogate(C) || IsLowSurrogate(C) ? u'?' : C;
+  for (std::size_t Pos = 0, Length = 0; Pos < Text.size(); Pos += Length) {
+    char32_t CodePoint;
+    const bool Character = ReadTextUnit(Text, Pos, CodePoint, Length) == TTextUnit::tuCharacter;
+    const bool Control = CodePoint < 0x20 || (CodePoint >= 0x7F && CodePoint <= 0x9F);
+    if (Character && !Control)
+      Result.append(Text.substr(Pos, Length));
+    else
+      Result += u'?';
   }
   return Result;
-}
-
-String ErrorMessage(const std::exception& Error) {
-  if (const auto* Ours = dynamic_cast<const Exception*>(&Error)) return Ours->Message();
-  return Utf8ToString(Error.what());
 }
 
 void WriteErr(StringView Text) {

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <exception>
 #include <string_view>
 
 #include "runtime/String.h"
@@ -11,9 +10,6 @@ namespace cantrel {
 // name that are not UTF-8 become "?", so a folder name can neither move
 // the cursor nor send escape sequences, and a report stays one line.
 String TerminalSafe(StringView Text);
-
-// The message of an error of ours, or the standard library's text.
-String ErrorMessage(const std::exception& Error);
 
 // Writes one line "cantrel-cli: Text" to standard error.
 void Report(StringView Text);

@@ -70,8 +70,9 @@ String VideoFormatOfSettings() {
     Settings.Read();
   } catch (const std::bad_alloc&) {
     throw;
-  } catch (const std::exception& Error) {
-    Report(Format(gettext(u"the settings file \"%s\" cannot be read: %s"), {Settings.FileName(), ErrorMessage(Error)}));
+  } catch (const std::exception&) {
+    Report(Format(gettext(u"the settings file \"%s\" cannot be read: %s"),
+                  {Settings.FileName(), ExceptionMessage(std::current_exception())}));
   }
   return Settings.VideoFormat();
 }
@@ -99,12 +100,13 @@ TCliRun::TCliRun(const TCliOptions& Options)
   // One hand-over per folder: the command line has no window to keep alive.
   FFileEnumerator.SetSynchronizationMode(TFileEnumeratorSyncMode::smPerDirectory);
   FFileEnumerator.SetOnEnterDirectory([this](const String& Directory) { EnterDirectory(Directory); });
-  FFileEnumerator.SetOnDirectoryError([](const String& Directory, const String& Message) {
-    WriteErr(u"cantrel-cli: cannot read folder \"" + Directory + u"\": " + Message + u"\n");
+  FFileEnumerator.SetOnDirectoryError([this](const String& Directory, const String& Message) {
+    FSession.DirectoryError(Directory, Message);
+    Report(Format(gettext(u"cannot read folder \"%s\": %s"), {Directory, Message}));
   });
-  FFileEnumerator.SetOnTerminateTask([this](int, bool Aborted, const std::optional<String>&) {
+  FFileEnumerator.SetOnTerminateTask([this](int, bool Aborted, const std::optional<String>& Failure) {
+    FSession.Terminated(Aborted, Failure);
     FDone = true;
-    FAborted = Aborted;
   });
 }
 
@@ -112,14 +114,20 @@ int TCliRun::Execute() {
   InstallStopHandlers();
   Find();
   if (StopSignal != 0) return esInterruptedBase + StopSignal;
+  if (const std::optional<String>& Failure = FSession.Failure()) {
+    // What the tree holds is not the folder: nothing is written from it.
+    Report(Format(gettext(u"the search failed: %s"), {*Failure}));
+    return esFailed;
+  }
+  const int Status = FSession.UnreadableFolders().empty() ? esDone : esIncomplete;
   // A list that could not be written is reported with the output's close.
-  if (FOptions.ListOnly || OutputFailed()) return esDone;
+  if (FOptions.ListOnly || OutputFailed()) return Status;
   if (FFiles == 0) {
     // A mistyped filter must not empty every playlist of a library.
     Report(gettext(u"no file found, so no playlist was written"));
-    return esDone;
+    return Status;
   }
-  return Make();
+  return WorseStatus(Make(), Status);
 }
 
 // A filter number 0 to 9 is an item of the window's filter box; anything
@@ -136,6 +144,7 @@ void TCliRun::Find() {
   Options.FilterText = FFilterText;
   Options.Folder = FFolder;
   Options.Recursion = FOptions.Recursion;
+  Options.FollowLinks = FOptions.FollowLinks;
   const int TaskID = FSession.Find(FFileEnumerator, Options, [this](const String& Directory, const TSearchRec& FileInfo) {
     FileFound(Directory, FileInfo);
   });
@@ -148,7 +157,7 @@ void TCliRun::Find() {
     }
   }
   FlushOutput();
-  ShowSummary(FAborted);
+  ShowSummary();
 }
 
 void TCliRun::EnterDirectory(const String& Directory) {
@@ -175,23 +184,29 @@ void TCliRun::ShowProgress(const String& Directory) {
                                                   TSearchSession::ProcessingText(Directory))));
 }
 
-void TCliRun::ShowSummary(bool Aborted) {
+void TCliRun::ShowSummary() {
   if (FShowProgress) WriteErr(u"\r\x1b[K");
   if (FOptions.Quiet) return;
-  WriteErr(TSearchSession::FilesText(FFiles) + u"\n" + FSession.DirectoriesText() + u"\n" + FSession.EndText(Aborted) +
-           u"\n");
+  WriteErr(TSearchSession::FilesText(FFiles) + u"\n" + FSession.DirectoriesText() + u"\n" +
+           TerminalSafe(FSession.EndText()) + u"\n");
 }
 
+// Every playlist that can be written is; then every name left out and every
+// playlist that could not be written is reported, the failures last.
 int TCliRun::Make() {
-  FPlayListFiles.SetFormat(FOptions.Format);
-  FPlayListFiles.SetUTF8BOM(FOptions.ByteOrderMark);
-  try {
-    FPlayListFiles.makePlayList(FOptions.NameTemplate, FOptions.Recursion, FOptions.ByteOrderMark);
-  } catch (const Exception& Error) {
-    Report(Error.Message());
-    return esFailed;
-  }
-  return esDone;
+  TMakeRequest Request;
+  Request.NameTemplate = FOptions.NameTemplate;
+  Request.Format = FOptions.Format;
+  Request.Recursion = FOptions.Recursion;
+  Request.UTF8BOM = FOptions.ByteOrderMark;
+  Request.StopRequested = [] { return StopSignal != 0; };
+  const TMakeReport Made = FSession.Make(Request);
+  for (const TLeftOutName& Name : Made.LeftOut)
+    Report(Format(gettext(u"left out of \"%s\": \"%s\" (%s)"), {Name.PlayList, Name.Entry, Name.Reason}));
+  for (const TPlayListFailure& Failure : Made.Failures) Report(Failure.Message);
+  if (StopSignal != 0) return esInterruptedBase + StopSignal;
+  if (!Made.Failures.empty()) return esFailed;
+  return Made.LeftOut.empty() ? esDone : esIncomplete;
 }
 
 }  // namespace cantrel

@@ -28,7 +28,7 @@ private:
   void EnterDirectory(const String& Directory);
   void FileFound(const String& Directory, const TSearchRec& FileInfo);
   void ShowProgress(const String& Directory);
-  void ShowSummary(bool Aborted);
+  void ShowSummary();
   int Make();
 
   const TCliOptions& FOptions;
@@ -41,7 +41,6 @@ private:
   TSearchSession FSession;
   int FFiles = 0;
   bool FDone = false;
-  bool FAborted = false;
   std::chrono::steady_clock::time_point FLastProgress;
 };
 

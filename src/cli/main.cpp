@@ -1,3 +1,4 @@
+#include <clocale>
 #include <cstdio>
 #include <new>
 #include <optional>
@@ -44,6 +45,8 @@ int Run(int Argc, char** Argv) {
 }  // namespace
 
 int main(int Argc, char** Argv) {
+  // Plain M3U is written in the locale's character set.
+  std::setlocale(LC_ALL, "");
   try {
     // Without a window, messages meant for a box are reports on stderr.
     SetMessageBoxHook([](const String& Text, const String& Caption, TMessageBoxIcon) {
@@ -63,8 +66,8 @@ int main(int Argc, char** Argv) {
     // Nothing that needs memory: no translation, no formatting.
     std::fputs("cantrel-cli: out of memory\n", stderr);
     return esFailed;
-  } catch (const std::exception& Error) {
-    Report(ErrorMessage(Error));
+  } catch (const std::exception&) {
+    Report(ExceptionMessage(std::current_exception()));
     return esFailed;
   }
 }

@@ -47,8 +47,9 @@ TEST_F(CliEnvironmentTest, SettingsFileBesideTheProgramOrInTheUsersConfiguration
   Home.MakeFile("home/.config/cantrel/cantrel.ini", "[Filter]\nVideoFormat=Home (*.home)\n");
   const std::string Config = "XDG_CONFIG_HOME=" + Home.Path() + "config", HomeVariable = "HOME=" + Home.Path() + "home";
 
-  // The folder of the program is writable for root only.
   EXPECT_EQ(Video({Config, HomeVariable}).Out, "a.beside\n");
+  // Installed: the folder of the program is not the user's to write.
+  chmod((Home.Path() + "bin").c_str(), 0555);
   EXPECT_EQ(Video({Config, HomeVariable}, true).Out, "b.config\n");
   EXPECT_EQ(Video({"XDG_CONFIG_HOME", HomeVariable}, true).Out, "c.home\n");
   EXPECT_EQ(Video({"XDG_CONFIG_HOME=relative/config", HomeVariable}, true).Out, "c.home\n");

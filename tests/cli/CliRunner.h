@@ -1,5 +1,7 @@
 #pragma once
 
+#include <sys/types.h>
+
 #include <string>
 #include <vector>
 
@@ -15,7 +17,8 @@ struct TCliCall {
   std::string Program = CANTREL_CLI_PATH;
   // Standard output goes here when set (such as /dev/full), else to a file.
   std::string Output{};
-  // Runs as user and group 65534, to whom permission bits apply.
+  // Runs as user and group 65534, to whom permission bits apply (when the
+  // tests run as root).
   bool Unprivileged = false;
   // "NAME=value" sets a variable, "NAME" removes it.
   std::vector<std::string> Environment{};
@@ -26,6 +29,23 @@ struct TCliResult {
   int Status = -1;
   std::string Out;
   std::string Err;
+};
+
+// A run started and not yet waited for, for a test that acts on it meanwhile.
+class TCliProcess {
+public:
+  TCliProcess(const TTempDir& Scratch, TCliCall Call);
+  TCliProcess(const TCliProcess&) = delete;
+  TCliProcess& operator=(const TCliProcess&) = delete;
+
+  pid_t Pid() const { return FChild; }
+  TCliResult Wait();
+
+private:
+  std::string FOutPath;
+  std::string FErrPath;
+  bool FKeepOutput;
+  pid_t FChild = -1;
 };
 
 TCliResult RunCli(const TTempDir& Scratch, TCliCall Call);

@@ -1,7 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <locale.h>
+#include <string.h>
 #include <sys/stat.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <vector>
 
 #include "CliRunner.h"
@@ -45,6 +49,15 @@ TEST_F(CliTest, ListPrintsWhatTheWindowListsAndWritesNothing) {
   const TCliResult Null = RunCli(Scratch, {"-lq0", "--no-recursion", Music.Path()});
   EXPECT_EQ(Null.Out, std::string("a.mp3\0b.OGG\0", 12));
   EXPECT_EQ(RunCli(Scratch, {"-q", "--list", "--null", "-f", "4", Music.Path()}).Out, std::string("Rock/c.flac\0", 12));
+
+  // A link to a folder elsewhere is walked into only when asked.
+  TTempDir Elsewhere;
+  Elsewhere.MakeFile("x.mp3");
+  std::filesystem::create_directory_symlink(Elsewhere.Path(), Music.Path() + "Link");
+  EXPECT_EQ(RunCli(Scratch, {"-lq", "-f", "2", Music.Path()}).Out, "a.mp3\nJazz & Blues/e.mp3\n");
+  EXPECT_EQ(RunCli(Scratch, {"-lqL", "-f", "2", Music.Path()}).Out, "a.mp3\nJazz & Blues/e.mp3\nLink/x.mp3\n");
+  EXPECT_EQ(RunCli(Scratch, {"-lq", "--follow", "-f", "2", Music.Path()}).Out,
+            "a.mp3\nJazz & Blues/e.mp3\nLink/x.mp3\n");
 }
 
 TEST_F(CliTest, EveryFormatIntoEveryFolder) {
@@ -96,7 +109,7 @@ TEST_F(CliTest, UsageErrorsAreOneLineWithAHint) {
       {{"-n", "../up.m3u", Music.Path()}, "the playlist name \"../up.m3u\" is not a file name"},
       {{"--name=.", Music.Path()}, "the playlist name \".\" is not a file name"},
       {{"-n", "..", Music.Path()}, "the playlist name \"..\" is not a file name"},
-      {{"-f", ";;", Music.Path()}, "the filter \";;\" holds no mask"},
+      {{"-f", " ; ;", Music.Path()}, "the filter \" ; ;\" holds no mask"},
       {{"-f", "Nothing ()", Music.Path()}, "the filter \"Nothing ()\" holds no mask"},
   };
   for (const auto& Case : Bad) {
@@ -165,6 +178,11 @@ TEST_F(CliTest, SpeaksTheUsersLanguage) {
                      "\u201Ecantrel-cli --help\u201C gibt weitere Informationen.\n");
   Music.MakeDir("y.m3u");
   const TCliResult Unwritable = RunCli(Scratch, {"-q", "--no-recursion", "-n", "y.m3u", Music.Path()}, "de_DE.UTF-8");
+  // The system's own text follows the C library's German, where it is installed.
+  const locale_t German = newlocale(LC_ALL_MASK, "de_DE.UTF-8", nullptr);
+  const std::string SystemText = German ? strerror_l(EISDIR, German) : "Is a directory";
+  if (German) freelocale(German);
   EXPECT_EQ(Unwritable.Err,
-            "cantrel-cli: Datei \u201E" + Music.Path() + "y.m3u\u201C kann nicht erstellt werden. Is a directory\n");
+            "cantrel-cli: Datei \u201E" + Music.Path() + "y.m3u\u201C kann nicht erstellt werden. " + SystemText + "\n");
+
 }
