@@ -102,6 +102,8 @@ TCliRun::TCliRun(const TCliOptions& Options)
   FFileEnumerator.SetOnEnterDirectory([this](const String& Directory) { EnterDirectory(Directory); });
   FFileEnumerator.SetOnDirectoryError([this](const String& Directory, const String& Message) {
     FSession.DirectoryError(Directory, Message);
+    // The report takes the progress line's place; the next progress comes below it.
+    if (FShowProgress) WriteErr(u"\r\x1b[K");
     Report(Format(gettext(u"cannot read folder \"%s\": %s"), {Directory, Message}));
   });
   FFileEnumerator.SetOnTerminateTask([this](int, bool Aborted, const std::optional<String>& Failure) {
