@@ -5,6 +5,10 @@
 // such as locale/de/LC_MESSAGES/cantrel.mo), and the table's offset written
 // behind the catalog marker in the executable's data. The program then
 // finds these catalogs inside itself before looking on disk.
+//
+// Exit status: 0 done, 2 bad arguments (a NAME not of the form
+// locale/<lang>/LC_MESSAGES/<domain>.mo, a CATALOG that is not a GNU MO
+// file), 1 any other failure.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -12,6 +16,7 @@
 #include <iterator>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "i18n/EmbeddedCatalogs.h"
@@ -20,6 +25,12 @@
 using namespace cantrel;
 
 namespace {
+
+// Arguments the tool refuses; they end it with status 2.
+class EUsage : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
 
 struct TCatalog {
   std::string Name;
@@ -62,17 +73,37 @@ std::size_t FindTableOffsetField(const std::string& Executable) {
   return Field;
 }
 
+// Whether Name is a path the program asks for: locale/<lang>/LC_MESSAGES/<domain>.mo.
+bool IsCatalogPath(std::string_view Name) {
+  std::vector<std::string_view> Parts;
+  for (std::size_t Slash; (Slash = Name.find('/')) != std::string_view::npos; Name.remove_prefix(Slash + 1))
+    Parts.push_back(Name.substr(0, Slash));
+  Parts.push_back(Name);
+  const auto IsFolderName = [](std::string_view Part) { return !Part.empty() && Part != "." && Part != ".."; };
+  return Parts.size() == 4 && Parts[0] == "locale" && IsFolderName(Parts[1]) && Parts[2] == "LC_MESSAGES" &&
+         Parts[3].size() > 3 && Parts[3].ends_with(".mo");
+}
+
+// Whether Bytes begin with the MO magic number, in either byte order.
+bool HasMoMagic(std::string_view Bytes) {
+  return Bytes.starts_with("\x95\x04\x12\xde") || Bytes.starts_with("\xde\x12\x04\x95");
+}
+
 TCatalog ReadCatalog(const std::string& Argument, const std::vector<TCatalog>& Earlier) {
   const std::size_t Equals = Argument.find('=');
-  if (Equals == std::string::npos || Equals == 0) throw std::runtime_error("expected NAME=CATALOG: " + Argument);
-  TCatalog Catalog{Argument.substr(0, Equals), ReadWholeFile(Argument.substr(Equals + 1))};
+  if (Equals == std::string::npos || Equals == 0) throw EUsage("expected NAME=CATALOG: " + Argument);
+  const std::string FileName = Argument.substr(Equals + 1);
+  TCatalog Catalog{Argument.substr(0, Equals), {}};
   // The program trims names and compares them without regard to case.
   const String Name = Utf8ToString(Catalog.Name);
   if (Trim(Name) != Name || Name.find(u'\0') != String::npos)
-    throw std::runtime_error("a name may not begin or end with blanks: " + Catalog.Name);
+    throw EUsage("a name may not begin or end with blanks: " + Catalog.Name);
+  if (!IsCatalogPath(Catalog.Name))
+    throw EUsage("a name must have the form locale/<lang>/LC_MESSAGES/<domain>.mo: " + Catalog.Name);
   for (const TCatalog& Other : Earlier)
-    if (SameText(Utf8ToString(Other.Name), Name)) throw std::runtime_error("name given twice: " + Catalog.Name);
-  if (Catalog.Bytes.empty()) throw std::runtime_error("empty catalog: " + Argument.substr(Equals + 1));
+    if (SameText(Utf8ToString(Other.Name), Name)) throw EUsage("name given twice: " + Catalog.Name);
+  Catalog.Bytes = ReadWholeFile(FileName);
+  if (!HasMoMagic(Catalog.Bytes)) throw EUsage("not a GNU MO catalog (no MO magic number): " + FileName);
   return Catalog;
 }
 
@@ -122,7 +153,7 @@ int main(int Argc, char** Argv) {
     WriteExecutable(Argv[1], Argv[2], Executable);
   } catch (const std::exception& Error) {
     std::fprintf(stderr, "cantrel-embed-catalogs: %s\n", Error.what());
-    return 1;
+    return dynamic_cast<const EUsage*>(&Error) ? 2 : 1;
   }
   return 0;
 }

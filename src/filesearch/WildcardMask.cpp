@@ -3,6 +3,9 @@
 #include <unicode/uchar.h>
 #include <unicode/utf16.h>
 
+#include <algorithm>
+#include <cstdint>
+
 #include "filesearch/FileSearchConsts.h"
 #include "runtime/RuntimeConsts.h"
 #include "runtime/Strings.h"
@@ -28,59 +31,134 @@ String MaskUpperCase(StringView Text) {
   return Result;
 }
 
+constexpr std::size_t None = StringView::npos;
+
+// Whether Piece, where "?" takes any one character, matches Text at Place.
+bool MatchesAt(StringView Piece, StringView Text, std::size_t Place) {
+  if (Place > Text.size() || Piece.size() > Text.size() - Place) return false;
+  for (std::size_t I = 0; I < Piece.size(); ++I)
+    if (Piece[I] != u'?' && Piece[I] != Text[Place + I]) return false;
+  return true;
+}
+
+// The places where the matcher tries the piece that follows a star (and
+// the question marks right after it): the first place of the piece's first
+// character at least Skip characters on, then, after each failed attempt,
+// the same from just behind the place tried.
+class TAttempts {
+public:
+  TAttempts(StringView Text, char16_t First, std::size_t Skip, std::size_t From)
+      : FText(Text), FFirst(First), FSkip(Skip), FFrom(From) {}
+
+  // The next place, None when there is no more.
+  std::size_t Next() {
+    if (FFrom > FText.size() || FSkip > FText.size() - FFrom) return None;
+    const std::size_t Place = FText.find(FFirst, FFrom + FSkip);
+    FFrom = Place + 1;
+    return Place;
+  }
+
+private:
+  StringView FText;
+  char16_t FFirst;
+  std::size_t FSkip;
+  std::size_t FFrom;
+};
+
+// The first attempt at which Piece matches. One pass over Text from From
+// finds every place where Piece matches, one bit per character of the
+// piece, so the work grows with Text.size() times Piece.size() / 64, not
+// with their product as retrying each attempt would.
+std::size_t FirstMatchingAttempt(StringView Piece, StringView Text, std::size_t From, TAttempts& Attempts) {
+  const std::size_t Words = (Piece.size() + 63) / 64;
+  const auto Bit = [](std::size_t I) { return std::uint64_t{1} << (I % 64); };
+  std::vector<char16_t> Chars;
+  for (char16_t C : Piece)
+    if (C != u'?') Chars.push_back(C);
+  std::sort(Chars.begin(), Chars.end());
+  Chars.erase(std::unique(Chars.begin(), Chars.end()), Chars.end());
+  // Row I holds the positions of the piece that accept Chars[I]; the last
+  // row those that accept any character.
+  std::vector<std::uint64_t> Accepts((Chars.size() + 1) * Words);
+  const auto Row = [&](std::size_t I) { return Accepts.begin() + static_cast<std::ptrdiff_t>(I * Words); };
+  const auto AnyRow = Row(Chars.size());
+  for (std::size_t I = 0; I < Piece.size(); ++I)
+    if (Piece[I] == u'?') AnyRow[static_cast<std::ptrdiff_t>(I / 64)] |= Bit(I);
+  for (std::size_t I = 0; I < Chars.size(); ++I) std::copy(AnyRow, AnyRow + static_cast<std::ptrdiff_t>(Words), Row(I));
+  for (std::size_t I = 0; I < Piece.size(); ++I)
+    if (Piece[I] != u'?') {
+      const auto Char = std::lower_bound(Chars.begin(), Chars.end(), Piece[I]) - Chars.begin();
+      Row(static_cast<std::size_t>(Char))[static_cast<std::ptrdiff_t>(I / 64)] |= Bit(I);
+    }
+
+  // Bit I of Matched: the piece's first I + 1 characters end at T.
+  std::vector<std::uint64_t> Matched(Words);
+  const std::size_t Last = Piece.size() - 1;
+  std::size_t Attempt = Attempts.Next();
+  for (std::size_t T = From; Attempt != None && T < Text.size(); ++T) {
+    const auto Char = std::lower_bound(Chars.begin(), Chars.end(), Text[T]);
+    const auto Accepted = Char != Chars.end() && *Char == Text[T] ? Row(static_cast<std::size_t>(Char - Chars.begin())) : AnyRow;
+    std::uint64_t Carry = 1;
+    for (std::size_t W = 0; W < Words; ++W) {
+      const std::uint64_t Out = Matched[W] >> 63;
+      Matched[W] = (Matched[W] << 1 | Carry) & Accepted[static_cast<std::ptrdiff_t>(W)];
+      Carry = Out;
+    }
+    if (!(Matched[Last / 64] & Bit(Last))) continue;
+    const std::size_t Place = T - Last;
+    while (Attempt != None && Attempt < Place) Attempt = Attempts.Next();
+    if (Attempt == Place) return Place;
+  }
+  return None;
+}
+
 }  // namespace
 
+// The matcher goes through the mask piece by piece, a piece being what
+// lies between two stars. The text must follow the part before the first
+// star directly. After a star the matcher tries the rest at one place after
+// another (TAttempts) and keeps the first place where the piece up to the
+// next star matches: it never returns to an earlier piece. The piece after
+// the last star must end with the text.
 bool MatchWildcardMask(StringView Mask, StringView Text, int Start) {
   if (Mask.empty()) throw EStringError(&SSearchStringBlank, {});
   if (Mask == u"*") return true;
   if (Text.empty()) return false;
   if (Start < 1 || static_cast<std::size_t>(Start) > Text.size()) throw EStringError(&SArgumentOutOfRange, {});
 
-  constexpr std::size_t Unset = StringView::npos;
-  std::size_t M = 0;
+  std::size_t Star = Mask.find(u'*');
   std::size_t T = static_cast<std::size_t>(Start) - 1;
-  // Where to go on after a failed attempt: the mask just after the last
-  // star, and the text just after the character that attempt began with.
-  std::size_t RestartMask = Unset;
-  std::size_t RestartText = Unset;
-  const auto CanRestart = [&] { return RestartMask != Unset && RestartText != Unset; };
-
+  const StringView Head = Mask.substr(0, Star);
+  if (!MatchesAt(Head, Text, T)) return false;
+  T += Head.size();
+  if (Star == None) return T == Text.size();
   for (;;) {
-    // Direct matching, character by character.
-    bool Searching = false;
-    while (!Searching) {
-      if (M == Mask.size()) {
-        if (T == Text.size()) return true;
-        if (!CanRestart()) return false;
-        M = RestartMask, T = RestartText, Searching = true;
-      } else if (Mask[M] == u'*') {
-        RestartMask = ++M, Searching = true;
-      } else if (T == Text.size()) {
-        return false;
-      } else if (Mask[M] == u'?' || Text[T] == Mask[M]) {
-        ++M, ++T;
-      } else if (CanRestart()) {
-        M = RestartMask, T = RestartText, Searching = true;
-      } else {
-        return false;
-      }
+    // Question marks between stars take one character each; those after
+    // the last star of a run are taken again before every attempt.
+    std::size_t M = Star + 1;
+    std::size_t Skip = 0;
+    for (; M < Mask.size() && (Mask[M] == u'?' || Mask[M] == u'*'); ++M) {
+      if (Mask[M] == u'*')
+        T += Skip, Skip = 0;
+      else
+        ++Skip;
     }
-    // After a star: find where the rest of the mask may begin.
-    while (Searching) {
-      if (M == Mask.size()) return true;
-      if (Mask[M] == u'*') {
-        RestartMask = ++M;
-      } else if (Mask[M] == u'?') {
-        if (T == Text.size()) return false;
-        ++M, ++T;
-      } else {
-        const std::size_t Found = Text.find(Mask[M], T);
-        if (Found == StringView::npos) return false;
-        T = RestartText = Found + 1;
-        ++M;
-        Searching = false;
-      }
+    if (T > Text.size() || Skip > Text.size() - T) return false;
+    if (M == Mask.size()) return true;
+    const std::size_t NextStar = Mask.find(u'*', M);
+    const StringView Piece = Mask.substr(M, NextStar == None ? None : NextStar - M);
+    TAttempts Attempts(Text, Piece.front(), Skip, T);
+    if (NextStar == None) {
+      if (Piece.size() > Text.size()) return false;
+      const std::size_t Place = Text.size() - Piece.size();
+      std::size_t Attempt = Attempts.Next();
+      while (Attempt != None && Attempt < Place) Attempt = Attempts.Next();
+      return Attempt == Place && MatchesAt(Piece, Text, Place);
     }
+    const std::size_t Place = FirstMatchingAttempt(Piece, Text, T, Attempts);
+    if (Place == None) return false;
+    T = Place + Piece.size();
+    Star = NextStar;
   }
 }
 

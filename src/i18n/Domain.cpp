@@ -4,11 +4,7 @@
 #include <filesystem>
 
 #include "i18n/FileLocator.h"
-#include "i18n/GettextConsts.h"
-#include "i18n/ResourceLookupGuard.h"
-#include "runtime/Format.h"
 #include "runtime/Locale.h"
-#include "runtime/MessageBox.h"
 #include "runtime/Paths.h"
 #include "runtime/Strings.h"
 
@@ -58,12 +54,13 @@ void AddLanguage(TStrings& List, const String& Language) {
 
 }  // namespace
 
-TDomain::TDomain(TFileLocator& Locator, TDebugLogger DebugLogger, String Domain, StringView Directory,
-                 String LangCode)
+TDomain::TDomain(TFileLocator& Locator, TDebugLogger DebugLogger, TRefusalListener OnRefused, String Domain,
+                 StringView Directory, String LangCode)
     : FDirectory(IncludeTrailingPathDelimiter(Directory)),
       FDebugLogger(std::move(DebugLogger)),
       FDomain(std::move(Domain)),
       FCurLang(std::move(LangCode)),
+      FOnRefused(std::move(OnRefused)),
       FLocator(Locator) {}
 
 TDomain::~TDomain() { CloseCatalog(); }
@@ -95,9 +92,6 @@ bool TDomain::CatalogExists(const String& FileName) const {
 }
 
 void TDomain::OpenCatalog() {
-  // Errors and messages met here are resource strings; they must not come
-  // back to this catalog.
-  const TResourceLookupGuard Guard;
   String FileName = FSpecificFilename;
   if (FileName.empty()) {
     FileName = CatalogPath(FCurLang);
@@ -113,11 +107,9 @@ void TDomain::OpenCatalog() {
   bool Found;
   if (DeclaresUtf8(HeaderField(FMoFile->gettext("", Found), "Content-Type"))) return;
   CloseCatalog();
-  // Disabled before the message is shown, so nothing shown meanwhile can
-  // open this catalog again.
   FEnabled = false;
   Log("refused, not declared UTF-8: " + StringToUtf8(FileName));
-  ShowMessageBox(Format(LoadResString(&SNoUtf8Charset), {FCurLang, FileName}), LoadResString(&SLocalizationProblem));
+  if (FOnRefused) FOnRefused(FCurLang, FileName);
 }
 
 void TDomain::Log(const std::string& Line) const {

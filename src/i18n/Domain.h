@@ -13,12 +13,16 @@ class TStrings;
 
 // Receives the lines of the debug log.
 using TDebugLogger = std::function<void(const std::string& Line)>;
+// Hears that a catalog was refused for not being declared UTF-8: the
+// language code and the catalog's path.
+using TRefusalListener = std::function<void(const String& LangCode, const String& FileName)>;
 
 // One text domain: which catalog it reads, for which language, and whether
 // that catalog is open, known missing or refused.
 class TDomain : public TObject {
 public:
-  TDomain(TFileLocator& Locator, TDebugLogger DebugLogger, String Domain, StringView Directory, String LangCode);
+  TDomain(TFileLocator& Locator, TDebugLogger DebugLogger, TRefusalListener OnRefused, String Domain,
+          StringView Directory, String LangCode);
   ~TDomain() override;
   TDomain(const TDomain&) = delete;
   TDomain& operator=(const TDomain&) = delete;
@@ -38,8 +42,18 @@ public:
   void GetListOfLanguages(TStrings& List) const;
   // A field of the catalog header, trimmed; empty when absent.
   String GetTranslationProperty(StringView PropertyName);
-  // The translation of a UTF-8 key, or the key with Found false.
+  // The translation of a UTF-8 key, or the key with Found false. A catalog
+  // refused for its character set disables the domain and is reported to
+  // the listener, which tells the user.
   std::string gettext(std::string_view Key, bool& Found);
+
+  // Set while a lookup in this domain runs on the thread that holds the
+  // engine's lock. A text looked up meanwhile in the same domain (the
+  // message of an error met while opening or decoding its catalog) comes
+  // back untranslated, so a broken catalog cannot recurse through itself;
+  // other domains still translate it.
+  bool Busy() const { return FBusy; }
+  void SetBusy(bool Value) { FBusy = Value; }
 
 private:
   String CatalogPath(StringView Language) const;
@@ -57,6 +71,8 @@ private:
   String FSpecificFilename;
   String FCurLang;
   bool FOpenHasFailedBefore = false;
+  bool FBusy = false;
+  TRefusalListener FOnRefused;
   TFileLocator& FLocator;
 };
 

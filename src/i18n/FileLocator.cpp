@@ -110,9 +110,19 @@ TMoFile* TFileLocator::GetMoFile(const String& FileName) {
     Size = Embedded->Size();
   }
   const String Key = Physical + u'\0' + IntToStr(static_cast<std::int64_t>(Offset));
+  {
+    const TWriteLock Lock(FMoFilesCS);
+    if (const auto It = FMoFiles.find(Key); It != FMoFiles.end()) {
+      ++It->second->FUsers;
+      return It->second.get();
+    }
+  }
+  // Loaded without the lock: the error of a broken catalog is a text that
+  // may be looked up in other catalogs. Of two threads loading the same
+  // catalog at once, the first to add it wins and the other copy goes.
+  auto Loaded = std::make_unique<TMoFile>(Physical, Offset, Size);
   const TWriteLock Lock(FMoFilesCS);
-  auto It = FMoFiles.find(Key);
-  if (It == FMoFiles.end()) It = FMoFiles.emplace(Key, std::make_unique<TMoFile>(Physical, Offset, Size)).first;
+  const auto It = FMoFiles.try_emplace(Key, std::move(Loaded)).first;
   ++It->second->FUsers;
   return It->second.get();
 }

@@ -4,7 +4,6 @@
 
 #include "i18n/GettextConsts.h"
 #include "i18n/GettextErrors.h"
-#include "i18n/ResourceLookupGuard.h"
 #include "runtime/Paths.h"
 
 namespace cantrel {
@@ -96,10 +95,9 @@ void AddResourceStringDomain(const String& Domain) {
 }
 
 String LookupResourceString(const String& Text) {
-  if (Text.empty() || TResourceLookupGuard::Active()) return Text;
+  if (Text.empty()) return Text;
   TGettextLayer* Layer = RunningLayer.load();
   if (!Layer || !Layer->FDefaultGettextInstance) return Text;
-  const TResourceLookupGuard Guard;
   // The domains are copied under the read lock and searched without it, so
   // that nothing a lookup sets off (a message box, say) can wait on it.
   std::vector<String> Domains;

@@ -1,6 +1,7 @@
 #include "i18n/GettextInstance.h"
 
 #include <cerrno>
+#include <exception>
 
 #include "i18n/FileLocator.h"
 #include "i18n/GettextConsts.h"
@@ -9,6 +10,8 @@
 #include "i18n/Utf8Decode.h"
 #include "runtime/CodePage.h"
 #include "runtime/Collection.h"
+#include "runtime/Format.h"
+#include "runtime/MessageBox.h"
 #include "runtime/Paths.h"
 #include "runtime/RuntimeConsts.h"
 
@@ -45,7 +48,37 @@ String PluralPart(StringView Text, int Form) {
   }
 }
 
+// Marks a domain busy for the lookup under way.
+class TBusyDomain {
+public:
+  explicit TBusyDomain(TDomain& Domain) : FDomain(Domain) { FDomain.SetBusy(true); }
+  ~TBusyDomain() { FDomain.SetBusy(false); }
+  TBusyDomain(const TBusyDomain&) = delete;
+  TBusyDomain& operator=(const TBusyDomain&) = delete;
+
+private:
+  TDomain& FDomain;
+};
+
 }  // namespace
+
+class TGettextInstance::TLockScope {
+public:
+  TLockScope(TGettextInstance& Engine, std::vector<TRefusal>& Refusals) : FEngine(Engine), FRefusals(Refusals) {
+    FEngine.FLock.lock();
+    ++FEngine.FLockDepth;
+  }
+  ~TLockScope() {
+    if (--FEngine.FLockDepth == 0) FRefusals.swap(FEngine.FPendingRefusals);
+    FEngine.FLock.unlock();
+  }
+  TLockScope(const TLockScope&) = delete;
+  TLockScope& operator=(const TLockScope&) = delete;
+
+private:
+  TGettextInstance& FEngine;
+  std::vector<TRefusal>& FRefusals;
+};
 
 TGettextInstance::TGettextInstance(TFileLocator& Locator, const String& ModuleFileName)
     : FCreatorThread(std::this_thread::get_id()),
@@ -73,11 +106,34 @@ void TGettextInstance::SetEnabled(bool Value) {
   FEnabled = Value;
 }
 
+String TGettextInstance::Locked(const std::function<String()>& Work) {
+  std::vector<TRefusal> Refusals;
+  String Result;
+  std::exception_ptr Error;
+  try {
+    const TLockScope Scope(*this, Refusals);
+    Result = Work();
+  } catch (...) {
+    Error = std::current_exception();
+  }
+  ShowRefusals(Refusals);
+  if (Error) std::rethrow_exception(Error);
+  return Result;
+}
+
+void TGettextInstance::ShowRefusals(const std::vector<TRefusal>& Refusals) const {
+  for (const TRefusal& Refusal : Refusals)
+    ShowMessageBox(Format(LoadResString(&SNoUtf8Charset), {Refusal.LangCode, Refusal.FileName}),
+                   LoadResString(&SLocalizationProblem));
+}
+
 TDomain& TGettextInstance::FindOrCreateDomain(const String& Domain) {
   for (const auto& Existing : FDomainList)
     if (SameText(Existing->Domain(), Domain)) return *Existing;
   FDomainList.push_back(std::make_unique<TDomain>(
-      FLocator, [this](const std::string& Line) { DebugWriteln(Line); }, Domain, FDefaultDomainDirectory, FCurLang));
+      FLocator, [this](const std::string& Line) { DebugWriteln(Line); },
+      [this](const String& LangCode, const String& FileName) { FPendingRefusals.push_back({LangCode, FileName}); },
+      Domain, FDefaultDomainDirectory, FCurLang));
   return *FDomainList.back();
 }
 
@@ -129,16 +185,19 @@ String TGettextInstance::gettext(const String& MsgId) { return dgettext(getcurre
 String TGettextInstance::gettext(const std::string& MsgId) { return gettext(ansi2wide(MsgId)); }
 
 String TGettextInstance::dgettext(const String& Domain, const String& MsgId) {
-  const std::lock_guard Guard(FLock);
-  if (!FEnabled) return MsgId;
-  TDomain& Target = FindOrCreateDomain(Domain);
-  const String Key = WithoutCarriageReturns(MsgId);
-  bool Found;
-  const std::string Translation = Target.gettext(StringToUtf8(Key), Found);
-  // An untranslated text is given back as it came, not decoded again, so
-  // that one holding bytes kept from a file name survives.
-  if (!Found) return WithCarriageReturns(Key);
-  return Utf8Decode(WithCarriageReturns(Translation));
+  return Locked([&] {
+    if (!FEnabled) return MsgId;
+    TDomain& Target = FindOrCreateDomain(Domain);
+    const String Key = WithoutCarriageReturns(MsgId);
+    if (Target.Busy()) return WithCarriageReturns(Key);
+    const TBusyDomain Busy(Target);
+    bool Found;
+    const std::string Translation = Target.gettext(StringToUtf8(Key), Found);
+    // An untranslated text is given back as it came, not decoded again, so
+    // that one holding bytes kept from a file name survives.
+    if (!Found) return WithCarriageReturns(Key);
+    return Utf8Decode(WithCarriageReturns(Translation));
+  });
 }
 
 String TGettextInstance::dgettext(const String& Domain, const std::string& MsgId) {
@@ -170,8 +229,12 @@ String TGettextInstance::dngettext(const String& Domain, const std::string& Sing
 }
 
 String TGettextInstance::GetTranslationProperty(const String& PropertyName) {
-  const std::lock_guard Guard(FLock);
-  return FindOrCreateDomain(FCurMsgDomain).GetTranslationProperty(PropertyName);
+  return Locked([&] {
+    TDomain& Target = FindOrCreateDomain(FCurMsgDomain);
+    if (Target.Busy()) return String();
+    const TBusyDomain Busy(Target);
+    return Target.GetTranslationProperty(PropertyName);
+  });
 }
 
 String TGettextInstance::GetTranslatorNameAndEmail() { return GetTranslationProperty(u"LAST-TRANSLATOR"); }

@@ -28,8 +28,10 @@ using TOnDebugLine = std::function<void(TGettextInstance& Sender, const std::str
 //
 // Lookups may come from any thread (resource strings loaded by identifier
 // are translated everywhere); the engine's language and domain state is
-// guarded by one lock. Window translation and its rules belong to the thread
-// that made the engine.
+// guarded by one lock. No lock is held while the user is told of a refused
+// catalog, so a lookup on another thread never waits for a message box.
+// Window translation and its rules belong to the thread that made the
+// engine.
 class TGettextInstance : public TObject {
 public:
   // Chooses the language from the environment, binds "default" to the
@@ -131,6 +133,16 @@ private:
   using TClassModes = std::vector<std::unique_ptr<TClassMode>>;
   using TQueue = std::deque<std::pair<String, TObject*>>;
 
+  struct TRefusal {
+    String LangCode;
+    String FileName;
+  };
+  class TLockScope;
+
+  // Runs Work under the lock; catalogs refused meanwhile are shown once the
+  // calling thread holds the lock no more.
+  String Locked(const std::function<String()>& Work);
+  void ShowRefusals(const std::vector<TRefusal>& Refusals) const;
   TDomain& FindOrCreateDomain(const String& Domain);
   int AnsiCodePageOfDesign() const;
   std::unique_ptr<TTP_Retranslator> CreateRetranslator();
@@ -142,6 +154,9 @@ private:
   void EndWalk();
 
   mutable std::recursive_mutex FLock;
+  // How often the thread that holds FLock holds it.
+  int FLockDepth = 0;
+  std::vector<TRefusal> FPendingRefusals;
   bool FEnabled = true;
   std::thread::id FCreatorThread;
   int FDesignTimeCodePage = 0;

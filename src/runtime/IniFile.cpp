@@ -1,7 +1,11 @@
 #include "runtime/IniFile.h"
 
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
 #include <optional>
 
 #include "runtime/AtomicFile.h"
@@ -14,6 +18,60 @@ namespace cantrel {
 namespace {
 
 constexpr std::size_t MaxValueLength = 2047;
+
+// The bytes of the settings file: empty when there is none, nothing when
+// something else lies at the path. Opened without blocking (a FIFO with no
+// writer would wait forever) and read only when it is a regular file of
+// at most MaxFileSize bytes.
+std::optional<std::string> ReadSettingsBytes(const String& FileName) {
+  const int Handle = open(SystemFileName(FileName).c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (Handle < 0) return errno == ENOENT || errno == ENOTDIR ? std::optional<std::string>(std::in_place) : std::nullopt;
+  std::optional<std::string> Bytes;
+  struct stat Status;
+  if (fstat(Handle, &Status) == 0 && S_ISREG(Status.st_mode) &&
+      static_cast<std::uint64_t>(Status.st_size) <= TIniFile::MaxFileSize) {
+    Bytes.emplace();
+    Bytes->reserve(static_cast<std::size_t>(Status.st_size));
+    // The file may grow while it is read: the limit holds for what is read.
+    char Chunk[65536];
+    for (;;) {
+      const ssize_t Read = read(Handle, Chunk, sizeof Chunk);
+      if (Read < 0 && errno == EINTR) continue;
+      if (Read < 0 || Bytes->size() + static_cast<std::size_t>(Read) > TIniFile::MaxFileSize) {
+        Bytes.reset();
+        break;
+      }
+      if (Read == 0) break;
+      Bytes->append(Chunk, static_cast<std::size_t>(Read));
+    }
+  }
+  close(Handle);
+  return Bytes;
+}
+
+bool IsLineBreak(char16_t C) { return C == u'\n' || C == u'\r'; }
+
+// Whether a value would lose its first or last characters, or turn its
+// line into a section header, unless written in double quotes.
+bool NeedsQuotes(StringView Value) {
+  return !Value.empty() && (Value.front() <= 32 || Value.back() <= 32 || Value.front() == u'"' ||
+                            Value.back() == u'"' || Value.back() == u']');
+}
+
+String Unquoted(String Value) {
+  if (Value.size() >= 2 && Value.front() == u'"' && Value.back() == u'"') return Value.substr(1, Value.size() - 2);
+  return Value;
+}
+
+// The value cut to the limit, never between the halves of a surrogate pair.
+String Limited(String Value) {
+  if (Value.size() <= MaxValueLength) return Value;
+  std::size_t Length = MaxValueLength;
+  if (Value[Length - 1] >= 0xD800 && Value[Length - 1] <= 0xDBFF && Value[Length] >= 0xDC00 && Value[Length] <= 0xDFFF)
+    --Length;
+  Value.resize(Length);
+  return Value;
+}
 
 std::optional<String> SectionName(const String& Line) {
   const String Trimmed = Trim(Line);
@@ -85,24 +143,25 @@ std::optional<std::int64_t> ParseInteger(StringView Text) {
 TIniFile::TIniFile(String FileName) : FFileName(std::move(FileName)) {}
 
 TIniFile::TLines TIniFile::Load() const {
-  std::ifstream File(SystemFileName(FFileName), std::ios::binary);
-  const std::string Bytes((std::istreambuf_iterator<char>(File)), std::istreambuf_iterator<char>());
   TLines Result;
-  const String Text = Utf8ToString(Bytes.starts_with("\xEF\xBB\xBF") ? Bytes.substr(3) : Bytes);
+  const std::optional<std::string> Bytes = ReadSettingsBytes(FFileName);
+  if (!Bytes) {
+    Result.Writable = false;
+    return Result;
+  }
+  const String Text = Utf8ToString(Bytes->starts_with("\xEF\xBB\xBF") ? std::string_view(*Bytes).substr(3) : *Bytes);
   if (Text.find(u"\r\n") != String::npos) Result.LineBreak = u"\r\n";
-  std::size_t Start = 0;
-  while (Start < Text.size()) {
-    auto End = Text.find(u'\n', Start);
-    if (End == String::npos) End = Text.size();
-    String Line = Text.substr(Start, End - Start);
-    if (!Line.empty() && Line.back() == u'\r') Line.pop_back();
-    Result.Lines.push_back(std::move(Line));
-    Start = End + 1;
+  for (std::size_t Start = 0; Start < Text.size();) {
+    std::size_t End = Start;
+    while (End < Text.size() && !IsLineBreak(Text[End])) ++End;
+    Result.Lines.push_back(Text.substr(Start, End - Start));
+    Start = End + (Text.compare(End, 2, u"\r\n") == 0 ? 2 : 1);
   }
   return Result;
 }
 
 void TIniFile::Save(const TLines& Lines) {
+  if (!Lines.Writable) throw EIniFileException(&SWriteError, {FFileName});
   String Text;
   for (const String& Line : Lines.Lines) Text.append(Line).append(Lines.LineBreak);
   try {
@@ -119,8 +178,7 @@ String TIniFile::ReadString(StringView Section, StringView Ident, StringView Def
   for (std::size_t I = Range.First; I < Range.Last; ++I) {
     const String& Line = File.Lines[I];
     if (!IsKey(Line, Ident)) continue;
-    const String Value = Trim(StringView(Line).substr(Line.find(u'=') + 1));
-    return Value.substr(0, MaxValueLength);
+    return Limited(Unquoted(Trim(StringView(Line).substr(Line.find(u'=') + 1))));
   }
   return String(Default);
 }
@@ -132,8 +190,10 @@ std::int32_t TIniFile::ReadInteger(StringView Section, StringView Ident, std::in
 }
 
 void TIniFile::WriteString(StringView Section, StringView Ident, StringView Value) {
+  if (std::find_if(Value.begin(), Value.end(), IsLineBreak) != Value.end())
+    throw EIniFileException(&SIniLineBreak, {FFileName});
   TLines File = Load();
-  const String Line = Trim(Ident) + u"=" + String(Value);
+  const String Line = Trim(Ident) + u"=" + (NeedsQuotes(Value) ? u'"' + String(Value) + u'"' : String(Value));
   const TSectionRange Range = FindSection(File.Lines, Section);
   if (Range.First == String::npos) {
     if (!File.Lines.empty() && !Trim(File.Lines.back()).empty()) File.Lines.emplace_back();

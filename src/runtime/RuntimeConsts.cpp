@@ -32,6 +32,10 @@ enum : int {
   IdDuplicateName = 65300,
 };
 
+enum : int {
+  IdIniLineBreak = 65350,
+};
+
 constexpr TResourceEntry RuntimeTable[] = {
     {IdListIndexError, u"List index out of bounds (%d)"},
     {IdDuplicateString, u"String list does not allow duplicates"},
@@ -52,6 +56,7 @@ constexpr TResourceEntry RuntimeTable[] = {
     {IdOutOfMemory, u"Out of memory"},
     {IdUnknownError, u"Unknown error"},
     {IdDuplicateName, u"A component named %s already exists"},
+    {IdIniLineBreak, u"A line break cannot be written to the settings file %s"},
 };
 
 }  // namespace
@@ -77,5 +82,6 @@ const TResStringRec SThreadWaitForSelfFree{&RuntimeResources, IdThreadWaitForSel
 const TResStringRec SOutOfMemory{&RuntimeResources, IdOutOfMemory};
 const TResStringRec SUnknownError{&RuntimeResources, IdUnknownError};
 const TResStringRec SDuplicateName{&RuntimeResources, IdDuplicateName};
+const TResStringRec SIniLineBreak{&RuntimeResources, IdIniLineBreak};
 
 }  // namespace cantrel

@@ -26,5 +26,6 @@ extern const TResStringRec SThreadWaitForSelfFree;  // "Cannot wait for a thread
 extern const TResStringRec SOutOfMemory;            // "Out of memory"
 extern const TResStringRec SUnknownError;           // "Unknown error"
 extern const TResStringRec SDuplicateName;        // "A component named %s already exists"
+extern const TResStringRec SIniLineBreak;         // "A line break cannot be written to the settings file %s"
 
 }  // namespace cantrel

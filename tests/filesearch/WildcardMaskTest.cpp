@@ -101,3 +101,17 @@ TEST_F(NameTest, CaseIsSimpleCaseMappingTheSameInEveryLocale) {
     EXPECT_TRUE(TFileNameMasks(Masks({u"?\xDCFF.mp3"}), false).Matches(String(u"a\xDCFF.MP3"))) << Locale;
   }
 }
+
+TEST(WildcardMaskTest, PiecesLongerThanAWordMatchAsShortOnes) {
+  // Between two stars a piece is found at the first place it fits; a piece
+  // of more than 64 characters spans several words of the search.
+  const String Run(100, u'a');
+  const String Mask = u"x*" + Run + u"?b*" + Run + u"c";
+  EXPECT_TRUE(MatchWildcardMask(Mask, u"x" + String(300, u'a') + u"zb" + Run + u"c"));
+  EXPECT_TRUE(MatchWildcardMask(Mask, u"xy" + Run + u"ab" + u"y" + Run + u"c"));
+  EXPECT_FALSE(MatchWildcardMask(Mask, u"x" + String(60, u'a') + u"b" + String(300, u'a') + u"c"));
+  EXPECT_FALSE(MatchWildcardMask(Mask, u"x" + Run + u"ab" + String(99, u'a') + u"c"));
+  // The question marks after a star are taken again before every attempt.
+  EXPECT_FALSE(MatchWildcardMask(u"*?ab", u"aaab"));
+  EXPECT_TRUE(MatchWildcardMask(u"*?ab*", u"xabab"));
+}

@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "I18nTestSupport.h"
+#include "Waiting.h"
 #include "i18n/Gettext.h"
 #include "runtime/Paths.h"
 #include "runtime/RuntimeConsts.h"
@@ -70,4 +71,34 @@ TEST(GettextThreadTest, ConcurrentHoldersShareOneCatalog) {
   TMoFile* Catalog = Locator.GetMoFile(Path);
   EXPECT_EQ(Catalog->Users(), 1);  // every hold was given back
   Locator.ReleaseMoFile(Catalog);
+}
+
+TEST(GettextThreadTest, NoLookupWaitsWhileTheUserIsToldOfARefusedCatalog) {
+  TFileLocator Locator(ModuleFileName());
+  TGettextInstance Engine(Locator, ModuleFileName());
+  Engine.bindtextdomain(u"fixture", FixtureCatalogs());
+  Engine.bindtextdomainToFile(u"other", FixtureCatalog("de"));
+  Engine.UseLanguage(u"es");  // not declared UTF-8: refused with a message box
+
+  std::thread Worker;
+  std::atomic<bool> WorkerDone{false};
+  String WorkerResult;
+  int Shown = 0;
+  bool DoneWhileShown = false;
+  // The box stays open until a lookup on another thread has finished.
+  const TMessageBoxHook Previous = SetMessageBoxHook([&](const String&, const String&, TMessageBoxIcon) {
+    ++Shown;
+    Worker = std::thread([&] {
+      WorkerResult = Engine.dgettext(u"other", u"Find");
+      WorkerDone = true;
+    });
+    DoneWhileShown = WaitUntil([&] { return WorkerDone.load(); });
+  });
+  const String Result = Engine.dgettext(u"fixture", u"Find");
+  SetMessageBoxHook(Previous);
+  Worker.join();
+  EXPECT_EQ(Result, u"Find");
+  EXPECT_EQ(Shown, 1);
+  EXPECT_TRUE(DoneWhileShown);
+  EXPECT_EQ(WorkerResult, u"Suchen");
 }

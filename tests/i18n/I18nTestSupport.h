@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "ScopedEnvironment.h"
+#include "TempDir.h"
+#include "i18n/GettextInstance.h"
 #include "runtime/MessageBox.h"
 #include "runtime/String.h"
 
@@ -14,6 +16,10 @@ namespace cantrel::test {
 String FixtureCatalogs(bool BigEndian = false);
 // The catalog of the domain "fixture" in one language.
 String FixtureCatalog(std::string_view Language, bool BigEndian = false);
+
+// Binds the domain "broken" to Temp, whose German catalog is no catalog,
+// and answers the message of the error that a lookup there raises.
+String BrokenCatalogError(TGettextInstance& Engine, const TTempDir& Temp);
 
 // Records message boxes instead of showing them, for its lifetime.
 class TMessageBoxRecorder {

@@ -113,3 +113,16 @@ TEST_F(TResourceStringTest, ABrokenCatalogCannotRecurseThroughItsOwnError) {
   Temp.MakeFile("de/LC_MESSAGES/default.mo", ReadFileBytes(StringToUtf8(FixtureCatalogs() + u"de/LC_MESSAGES/default.mo")));
   EXPECT_EQ(ListIndexError(), u"Listenindex außerhalb des gültigen Bereichs (5)");
 }
+
+TEST_F(TResourceStringTest, CatalogProblemsAreToldInTheUsersLanguageWhenDefaultIsSound) {
+  TMessageBoxRecorder Boxes;
+  TTempDir Temp;
+  EXPECT_EQ(BrokenCatalogError(Engine, Temp),
+            u"Diese Datei ist kein gültiger GNU-gettext-Katalog: " + Temp.Folder() + u"de/LC_MESSAGES/broken.mo");
+  Engine.bindtextdomainToFile(u"latin", FixtureCatalog("es"));
+  EXPECT_EQ(Engine.dgettext(u"latin", u"Find"), u"Find");
+  ASSERT_EQ(Boxes.Shown.size(), 1u);
+  EXPECT_EQ(Boxes.Shown[0].Caption, u"Lokalisierungsproblem");
+  EXPECT_EQ(Boxes.Shown[0].Text, u"Die Übersetzung für den Sprachcode de_CH (in " + FixtureCatalog("es") +
+                                     u") gibt im Content-Type nicht charset=utf-8 an. Übersetzungen sind abgeschaltet.");
+}

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "TempDir.h"
 #include "runtime/Exceptions.h"
 #include "runtime/IniFile.h"
@@ -62,4 +65,66 @@ TEST(IniFileTest, AFailedWriteNamesTheFile) {
   } catch (const EIniFileException& Error) {
     EXPECT_EQ(Error.Message(), u"Unable to write to " + Dir.Folder() + u"missing/s.ini");
   }
+}
+
+TEST(IniFileTest, OnlyARegularFileOfSaneSizeIsReadAndReplaced) {
+  TTempDir Dir;
+  Dir.MakeDir("folder.ini");
+  ASSERT_EQ(mkfifo((Dir.Path() + "fifo.ini").c_str(), 0600), 0);
+  ASSERT_EQ(symlink("/dev/zero", (Dir.Path() + "zero.ini").c_str()), 0);
+  Dir.MakeFile("big.ini", "[Path]\nLastFolder=/big/\n");
+  ASSERT_EQ(truncate((Dir.Path() + "big.ini").c_str(), off_t{2} << 30), 0);  // sparse
+  for (const char* Name : {"folder.ini", "fifo.ini", "zero.ini", "big.ini"}) {
+    TIniFile Ini(Dir.Folder() + Utf8ToString(Name));
+    EXPECT_EQ(Ini.ReadString(u"Path", u"LastFolder", u"/default/"), u"/default/") << Name;
+    try {
+      Ini.WriteString(u"Path", u"LastFolder", u"/x/");
+      ADD_FAILURE() << Name;
+    } catch (const EIniFileException& Error) {
+      EXPECT_EQ(Error.Message(), u"Unable to write to " + Ini.FileName());
+    }
+  }
+  struct stat Status;
+  EXPECT_TRUE(stat((Dir.Path() + "folder.ini").c_str(), &Status) == 0 && S_ISDIR(Status.st_mode));
+  EXPECT_TRUE(lstat((Dir.Path() + "fifo.ini").c_str(), &Status) == 0 && S_ISFIFO(Status.st_mode));
+  EXPECT_TRUE(lstat((Dir.Path() + "zero.ini").c_str(), &Status) == 0 && S_ISLNK(Status.st_mode));
+  EXPECT_TRUE(stat((Dir.Path() + "big.ini").c_str(), &Status) == 0 && Status.st_size == off_t{2} << 30);
+
+  // The limit itself is still read.
+  std::string Limit = "[Path]\nLastFolder=/limit/\n";
+  Limit.resize(TIniFile::MaxFileSize, '\n');
+  Dir.MakeFile("limit.ini", Limit);
+  EXPECT_EQ(TIniFile(Dir.Folder() + u"limit.ini").ReadString(u"Path", u"LastFolder", u""), u"/limit/");
+}
+
+TEST(IniFileTest, BlanksAndQuotesAroundValuesSurviveAndLineBreaksAreRefused) {
+  TTempDir Dir;
+  TIniFile Ini(Dir.Folder() + u"s.ini");
+  const String Values[] = {u" lead", u"trail ", u"\"quoted\"", u"\"", u"x]", u"", u"a = \"b\"", u"\tboth\t"};
+  for (const String& Value : Values) {
+    Ini.WriteString(u"Path", u"Value", Value);
+    EXPECT_EQ(Ini.ReadString(u"Path", u"Value", u"?"), Value);
+  }
+  Ini.WriteString(u"Path", u"LastFolder", u"/music/ spaced /");
+  Ini.WriteString(u"Path", u"[Odd", u"x]");
+  EXPECT_EQ(ReadFileBytes(Dir.Path() + "s.ini"),
+            "[Path]\nValue=\"\tboth\t\"\nLastFolder=/music/ spaced /\n[Odd=\"x]\"\n");
+  EXPECT_EQ(Ini.ReadString(u"Path", u"[Odd", u"?"), u"x]");
+
+  for (const char16_t* Broken : {u"a\nb", u"a\rb", u"trailing\n"}) {
+    try {
+      Ini.WriteString(u"Path", u"LastFolder", Broken);
+      ADD_FAILURE();
+    } catch (const EIniFileException& Error) {
+      EXPECT_EQ(Error.Message(), u"A line break cannot be written to the settings file " + Ini.FileName());
+    }
+  }
+  EXPECT_EQ(Ini.ReadString(u"Path", u"LastFolder", u"?"), u"/music/ spaced /");
+
+  // Hand-written files: quotes stripped, lines ended by CR alone too.
+  Dir.MakeFile("hand.ini", "[A]\rx=\"  spaced  \"\ry= \"half\r[B]\r\nz=\"\"\n");
+  TIniFile Hand(Dir.Folder() + u"hand.ini");
+  EXPECT_EQ(Hand.ReadString(u"A", u"x", u"?"), u"  spaced  ");
+  EXPECT_EQ(Hand.ReadString(u"A", u"y", u"?"), u"\"half");
+  EXPECT_EQ(Hand.ReadString(u"B", u"z", u"?"), u"");
 }
