@@ -18,8 +18,8 @@ public:
 
   const String& FileName() const { return FIniFile.FileName(); }
 
-  // Reads the three values. A file that cannot be read raises the settings
-  // file's error; the values not read keep their defaults.
+  // Reads the three values. Anything at the path that is not a readable
+  // settings file (a folder, a FIFO, a device) reads as empty: the defaults.
   void Read();
   // Writes LastFolder, VideoFormat and MinSize in this order. A write that
   // fails raises EIniFileException "Unable to write to %s"; the keys after

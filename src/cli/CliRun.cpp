@@ -8,7 +8,6 @@
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
-#include <new>
 
 #include "app/FilterTexts.h"
 #include "app/Settings.h"
@@ -62,18 +61,11 @@ String SearchFolder(const String& Folder) {
   return IncludeTrailingPathDelimiter(FromSystemFileName(Absolute.string()));
 }
 
-// The video line of the settings file. A settings file that cannot be read
-// (a folder, a device) leaves the default line and is reported.
+// The video line of the settings file; a settings file that is missing or
+// cannot be read (a folder, a FIFO, a device) leaves the default line.
 String VideoFormatOfSettings() {
   TSettings Settings(SettingsFileName());
-  try {
-    Settings.Read();
-  } catch (const std::bad_alloc&) {
-    throw;
-  } catch (const std::exception&) {
-    Report(Format(gettext(u"the settings file \"%s\" cannot be read: %s"),
-                  {Settings.FileName(), ExceptionMessage(std::current_exception())}));
-  }
+  Settings.Read();
   return Settings.VideoFormat();
 }
 

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <functional>
 
 #include "CliRunner.h"
 
@@ -55,11 +56,20 @@ TEST_F(CliEnvironmentTest, SettingsFileBesideTheProgramOrInTheUsersConfiguration
   EXPECT_EQ(Video({"XDG_CONFIG_HOME=relative/config", HomeVariable}, true).Out, "c.home\n");
 }
 
-TEST_F(CliEnvironmentTest, ASettingsFileThatIsAFolderLeavesTheDefaultVideoLine) {
-  Home.MakeDir("bin/cantrel.ini");
-  const TCliResult Folder = Video({});
-  EXPECT_EQ(Folder.Status, 0) << Folder.Err;
-  EXPECT_EQ(Folder.Out, "d.mkv\n");
+TEST_F(CliEnvironmentTest, ASettingsFileThatIsNoFileNeitherHangsNorStopsTheRun) {
+  const std::string Settings = Home.Path() + "bin/cantrel.ini";
+  const std::function<void()> Setups[] = {
+      [&] { ASSERT_EQ(mkfifo(Settings.c_str(), 0644), 0); },
+      [&] { std::filesystem::create_symlink("/dev/zero", Settings); },
+      [&] { std::filesystem::create_directory(Settings); },
+  };
+  for (const auto& Setup : Setups) {
+    std::filesystem::remove(Settings);
+    Setup();
+    const TCliResult Result = Video({});
+    EXPECT_EQ(Result.Status, 0) << Result.Err;
+    EXPECT_EQ(Result.Out, "d.mkv\n");
+  }
 }
 
 TEST_F(CliEnvironmentTest, ACatalogThatCannotBeReadLeavesEnglish) {
