@@ -1,5 +1,8 @@
 #include "app/FilterTexts.h"
 
+#include "filesearch/FileSearchCriteria.h"
+#include "i18n/Gettext.h"
+
 namespace cantrel {
 
 const std::array<StringView, 9> AudioFilterTexts = {
@@ -18,6 +21,12 @@ const StringView DefaultVideoFilterText =
     u"Supported Video File (*.3gp;*.avi;*.dat;*.divx;*.dvr-ms;*.flv;*.m1v;*.m2v;*.m4a;*.m4p;*.m4v;*.mov;*.mp4v;"
     u"*.mpe;*.mpeg;*.mpg;*.ogg;*.rm;*.rmvb;*.swf;*.ts;*.vob;*.wmv;*.mkv)";
 
+String FilterText(int Index, const String& VideoFormat) {
+  if (Index >= 0 && Index < static_cast<int>(AudioFilterTexts.size()))
+    return gettext(String(AudioFilterTexts[static_cast<std::size_t>(Index)]));
+  return VideoFormat;
+}
+
 String MasksOfFilter(StringView FilterText) {
   StringView Masks = FilterText;
   const auto Open = FilterText.find(u'(');
@@ -31,6 +40,12 @@ String MasksOfFilter(StringView FilterText) {
   for (std::size_t Separator; (Separator = Masks.find(u';')) != StringView::npos; Masks.remove_prefix(Separator + 1))
     Result += Trim(Masks.substr(0, Separator)) + u';';
   return Result + Trim(Masks);
+}
+
+bool FilterHasMasks(StringView FilterText) {
+  TFileSearchCriteria Criteria;
+  Criteria.SetFileMask(MasksOfFilter(FilterText));
+  return Criteria.GetFileMasks().Count() > 0;
 }
 
 }  // namespace cantrel

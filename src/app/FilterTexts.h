@@ -11,9 +11,19 @@ extern const std::array<StringView, 9> AudioFilterTexts;
 // The video item used when the settings file holds none, untranslated.
 extern const StringView DefaultVideoFilterText;
 
+// The window's filter items: the nine audio filters, then the video line.
+constexpr int FilterCount = 10;
+// Filter item Index (0 to 9) as the window shows it: an audio filter
+// translated, or for 9 the video line of the settings file.
+String FilterText(int Index, const String& VideoFormat);
+
 // The mask list of a filter text: what stands in its parentheses, or the
 // whole text when it has none, for example "*.ogg" for "Ogg Vorbis Files (*.ogg)",
 // with each mask between ";" trimmed of blanks ("*.mp3;*.flac" for "*.mp3; *.flac").
 String MasksOfFilter(StringView FilterText);
+
+// Whether the masks of a filter text, split as a search splits them, hold
+// at least one mask: a search without one would find nothing at all.
+bool FilterHasMasks(StringView FilterText);
 
 }  // namespace cantrel

@@ -32,6 +32,7 @@ int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Option
   Enumerator.SetRootDirectory(Options.Folder);
   Enumerator.SetSubDirectoryMask(u"*");
   Enumerator.SetCaseSensitiveSearch(false);
+  Enumerator.SetFollowDirectoryLinks(Options.FollowLinks);
   Enumerator.SetFileSizeMin(Options.MinSize);
   return Enumerator.ForEach(std::move(Handler));
 }
@@ -40,6 +41,9 @@ void TSearchSession::Start() {
   FRoot.Clear();
   FDirCount = 0;
   FT0 = Now();
+  FAborted = false;
+  FFailure.reset();
+  FUnreadableFolders.clear();
 }
 
 TPlayListFile* TSearchSession::EnterDirectory(const String& Directory) {
@@ -85,6 +89,28 @@ String TSearchSession::FileFound(const String& Directory, const TSearchRec& File
   return (Relative == u"." ? String() : Relative + PathDelim) + FileInfo.Name;
 }
 
+void TSearchSession::DirectoryError(const String& Directory, const String& Message) {
+  FUnreadableFolders.push_back({Directory, Message});
+}
+
+void TSearchSession::Terminated(bool Aborted, const std::optional<String>& Failure) {
+  FAborted = Aborted;
+  FFailure = Failure;
+}
+
+TMakeReport TSearchSession::Make(const TMakeRequest& Request) {
+  if (FFailure) throw ESearchFailedError(gettext(u"The last search failed. Press Find again."));
+  FRoot.SetFormat(Request.Format);
+  FRoot.SetUTF8BOM(Request.UTF8BOM);
+  TMakeOptions Options;
+  Options.StopRequested = Request.StopRequested;
+  try {
+    return FRoot.makePlayList(Request.NameTemplate, Request.Recursion, Request.UTF8BOM, Options);
+  } catch (const EMakeError& Error) {
+    return Error.Report();
+  }
+}
+
 String TSearchSession::FilesText(int Files) { return Format(gettext(u"%d files"), {Files}); }
 
 String TSearchSession::DirectoriesText() const { return Format(gettext(u"%d directories"), {FDirCount}); }
@@ -93,8 +119,9 @@ String TSearchSession::ProcessingText(const String& Directory) {
   return Format(gettext(u"Processing %s..."), {Directory});
 }
 
-String TSearchSession::EndText(bool Aborted) const {
-  if (Aborted) return gettext(u"Prematurely aborted.");
+String TSearchSession::EndText() const {
+  if (FFailure) return Format(gettext(u"Search failed: %s"), {*FFailure});
+  if (FAborted) return gettext(u"Prematurely aborted.");
   return Format(gettext(u"...finished (%f seconds)."), {(Now() - FT0) * 86400.0});
 }
 

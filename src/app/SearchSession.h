@@ -1,5 +1,9 @@
 #pragma once
 
+#include <functional>
+#include <optional>
+#include <vector>
+
 #include "filesearch/FileEnumerator.h"
 #include "playlist/PlayListFile.h"
 #include "runtime/DateTime.h"
@@ -7,14 +11,38 @@
 namespace cantrel {
 
 // What Find searches with: the filter text as shown (its masks are taken
-// from it), the folder, whether sub-folders are searched, and the minimum
-// file size of the settings (handed on, not applied).
+// from it), the folder, whether sub-folders are searched, whether links to
+// folders are walked into, and the minimum file size of the settings (handed
+// on, not applied).
 struct TFindOptions {
   String FilterText;
   String Folder;
   bool Recursion = true;
+  bool FollowLinks = false;
   std::int32_t MinSize = 102400;
 };
+
+// A folder the walk could not list, and the system's text for why.
+struct TUnreadableFolder {
+  String Path;
+  String Message;
+};
+
+// What Make writes from the tree: the file name template ("%album%" is each
+// folder's name), the format, whether the folders below get playlists too,
+// and the "UTF8BOM" box.
+struct TMakeRequest {
+  String NameTemplate;
+  TPlayListFileFoamat Format = plM3U;
+  bool Recursion = true;
+  bool UTF8BOM = false;
+  // Asked before each playlist; true stops Make there, with every playlist
+  // written so far complete. It may read a flag a signal handler sets.
+  std::function<bool()> StopRequested;
+};
+
+// Make refused because the last search failed: its tree is not the folder's.
+CANTREL_EXCEPTION(ESearchFailedError, Exception);
 
 // Find without its window: prepares the enumerator, and builds the playlist
 // tree from the search's reports, one node per folder entered holding the
@@ -36,15 +64,34 @@ public:
   // A file found: adds its name to its folder's node and answers the line
   // that lists it, relative to ShownFolder.
   String FileFound(const String& Directory, const TSearchRec& FileInfo, const String& ShownFolder);
+  // A folder the walk could not list: it has no node, and is remembered.
+  void DirectoryError(const String& Directory, const String& Message);
+  // The end report of the search: Aborted when it was stopped, Failure the
+  // message of the error that ended the walk early.
+  void Terminated(bool Aborted, const std::optional<String>& Failure);
+
+  // Writes the playlists of the tree as Make does: every playlist that can
+  // be written is, and the report holds every one that could not be, every
+  // name left out and whether Make stopped. After a failed search it writes
+  // nothing and raises ESearchFailedError "The last search failed. Press
+  // Find again.", so a partial tree never replaces good playlists; a search
+  // stopped or still running is written as it stands.
+  TMakeReport Make(const TMakeRequest& Request);
 
   int DirCount() const { return FDirCount; }
   TDateTime StartTime() const { return FT0; }
+  const std::vector<TUnreadableFolder>& UnreadableFolders() const { return FUnreadableFolders; }
+  // The message of the error that ended the walk; empty while the search
+  // runs and after one that came to its end or was stopped.
+  const std::optional<String>& Failure() const { return FFailure; }
 
   // The status texts, translated and filled in.
   static String FilesText(int Files);
   String DirectoriesText() const;
   static String ProcessingText(const String& Directory);
-  String EndText(bool Aborted) const;
+  // "Search failed: %s" after a failed search, else the text of a search
+  // stopped or finished.
+  String EndText() const;
 
 private:
   TPlayListFile* ChooseNode(const String& Directory);
@@ -52,6 +99,9 @@ private:
   TPlayListFile& FRoot;
   int FDirCount = 0;
   TDateTime FT0 = 0;
+  bool FAborted = false;
+  std::optional<String> FFailure;
+  std::vector<TUnreadableFolder> FUnreadableFolders;
 };
 
 }  // namespace cantrel

@@ -6,5 +6,7 @@ namespace cantrel {
 
 // A command line that cannot be run as given.
 CANTREL_EXCEPTION(EUsageError, Exception);
+// A FOLDER that does not exist or cannot be read.
+CANTREL_EXCEPTION(EFolderError, Exception);
 
 }  // namespace cantrel

@@ -6,19 +6,26 @@
 #include "cli/CliErrors.h"
 #include "i18n/Gettext.h"
 #include "runtime/Format.h"
+#include "runtime/Paths.h"
 
 namespace cantrel {
 
 namespace {
 
-enum : int { OptBom = 256, OptNoRecursion, OptVersion };
+enum : int { OptBom = 256, OptNoRecursion };
 
 const option LongOptions[] = {
-    {"filter", required_argument, nullptr, 'f'}, {"name", required_argument, nullptr, 'n'},
-    {"format", required_argument, nullptr, 't'},  {"bom", no_argument, nullptr, OptBom},
+    {"filter", required_argument, nullptr, 'f'},
+    {"name", required_argument, nullptr, 'n'},
+    {"format", required_argument, nullptr, 't'},
+    {"bom", no_argument, nullptr, OptBom},
     {"no-recursion", no_argument, nullptr, OptNoRecursion},
-    {"list", no_argument, nullptr, 'l'},          {"quiet", no_argument, nullptr, 'q'},
-    {"help", no_argument, nullptr, 'h'},          {"version", no_argument, nullptr, OptVersion},
+    {"follow", no_argument, nullptr, 'L'},
+    {"list", no_argument, nullptr, 'l'},
+    {"null", no_argument, nullptr, '0'},
+    {"quiet", no_argument, nullptr, 'q'},
+    {"help", no_argument, nullptr, 'h'},
+    {"version", no_argument, nullptr, 'V'},
     {nullptr, 0, nullptr, 0},
 };
 
@@ -29,6 +36,18 @@ TPlayListFileFoamat ParseFormat(const String& Name) {
     if (SameText(Name, FormatNames[I])) return static_cast<TPlayListFileFoamat>(I);
   throw EUsageError(Format(gettext(u"unknown format \"%s\" (choose m3u, m3u8, xspf, wpl, pls or asx)"), {Name}));
 }
+
+// The playlist's name is put into each folder as it is: a path, or a name
+// that is the folder itself or its parent, would write elsewhere or nowhere.
+String PlayListName(const String& Name) {
+  if (Name.empty() || Name == u"." || Name == u".." || Name.find(PathDelim) != String::npos)
+    throw EUsageError(Format(gettext(u"the playlist name \"%s\" is not a file name"), {Name}));
+  return Name;
+}
+
+// Translations come with Windows line breaks; a terminal and a pager want
+// line feeds.
+String TranslatedLines(const String& MsgId) { return ReplaceAll(gettext(MsgId), u"\r\n", u"\n"); }
 
 String OptionName(int Argc, char** Argv) {
   const int Index = optind - 1;
@@ -42,17 +61,19 @@ TCliOptions ParseCommandLine(int Argc, char** Argv) {
   TCliOptions Options;
   opterr = 0;
   optind = 1;
-  for (int Option; (Option = getopt_long(Argc, Argv, ":f:n:t:lqh", LongOptions, nullptr)) != -1;) {
+  for (int Option; (Option = getopt_long(Argc, Argv, ":f:n:t:Ll0qhV", LongOptions, nullptr)) != -1;) {
     switch (Option) {
       case 'f': Options.Filter = Utf8ToString(optarg); break;
-      case 'n': Options.NameTemplate = Utf8ToString(optarg); break;
+      case 'n': Options.NameTemplate = PlayListName(Utf8ToString(optarg)); break;
       case 't': Options.Format = ParseFormat(Utf8ToString(optarg)); break;
       case OptBom: Options.ByteOrderMark = true; break;
       case OptNoRecursion: Options.Recursion = false; break;
+      case 'L': Options.FollowLinks = true; break;
       case 'l': Options.ListOnly = true; break;
+      case '0': Options.NullSeparated = true; break;
       case 'q': Options.Quiet = true; break;
       case 'h': Options.Help = true; break;
-      case OptVersion: Options.Version = true; break;
+      case 'V': Options.Version = true; break;
       case ':':
         throw EUsageError(Format(gettext(u"option \"%s\" needs a value"), {OptionName(Argc, Argv)}));
       default:
@@ -67,7 +88,7 @@ TCliOptions ParseCommandLine(int Argc, char** Argv) {
 }
 
 String UsageText() {
-  String Text = gettext(
+  String Text = TranslatedLines(
       u"Usage: cantrel-cli [options] FOLDER\n"
       u"Finds the media files in FOLDER and the folders below it and writes a playlist into each\n"
       u"folder, listing the files of that folder and of all folders below it.\n"
@@ -77,15 +98,25 @@ String UsageText() {
       u"  -t, --format FORMAT   m3u, m3u8, xspf, wpl, pls or asx (default m3u)\n"
       u"      --bom             start M3U8 playlists with a byte-order mark\n"
       u"      --no-recursion    search and write FOLDER only, not the folders below it\n"
+      u"  -L, --follow          walk into links to folders too (each folder once)\n"
       u"  -l, --list            only list the files found, relative to FOLDER; write nothing\n"
+      u"  -0, --null            end each line of --list with a NUL instead of a line feed\n"
       u"  -q, --quiet           show neither progress nor the summary\n"
       u"  -h, --help            show this help and exit\n"
-      u"      --version         show the version and exit\n"
+      u"  -V, --version         show the version and exit\n"
       u"\n"
-      u"Filters (9 is the video line of the settings file cantrel.ini beside the program):\n");
+      u"Filters (9 is the video line of the settings file cantrel.ini, which lies beside the program\n"
+      u"when that folder is writable, else in ~/.config/cantrel/):\n");
   for (std::size_t I = 0; I < AudioFilterTexts.size(); ++I)
     Text += u"  " + IntToStr(static_cast<std::int64_t>(I)) + u"  " + gettext(String(AudioFilterTexts[I])) + u"\n";
-  return Text + u"  9  " + gettext(String(DefaultVideoFilterText)) + u"\n";
+  Text += u"  9  " + gettext(String(DefaultVideoFilterText)) + u"\n\n";
+  return Text + TranslatedLines(
+                    u"Exit status (when several apply, the first of this list):\n"
+                    u"  2    bad usage, or FOLDER does not exist or cannot be read\n"
+                    u"  130  interrupted (143 when terminated)\n"
+                    u"  1    a playlist could not be written, the search failed, or the output could not be written\n"
+                    u"  3    done, but some folders could not be read or some names were left out\n"
+                    u"  0    done\n");
 }
 
 }  // namespace cantrel

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <optional>
-
 #include "playlist/PlayListFile.h"
 
 namespace cantrel {
@@ -13,7 +11,11 @@ struct TCliOptions {
   TPlayListFileFoamat Format = plM3U;
   bool ByteOrderMark = false;
   bool Recursion = true;
+  // Links to folders are walked into.
+  bool FollowLinks = false;
   bool ListOnly = false;
+  // --list lines end in NUL rather than a line feed.
+  bool NullSeparated = false;
   bool Quiet = false;
   bool Help = false;
   bool Version = false;

@@ -1,19 +1,21 @@
 #include "cli/CliRun.h"
 
+#include <dirent.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <atomic>
 #include <cerrno>
 #include <csignal>
-#include <cstdio>
 #include <filesystem>
 
 #include "app/FilterTexts.h"
+#include "app/Settings.h"
+#include "app/SettingsLocation.h"
 #include "cli/CliErrors.h"
+#include "cli/CliOutput.h"
+#include "cli/ExitStatus.h"
 #include "i18n/Gettext.h"
-#include "runtime/IniFile.h"
 #include "runtime/Paths.h"
 #include "runtime/Thread.h"
 
@@ -21,20 +23,50 @@ namespace cantrel {
 
 namespace {
 
-std::atomic<bool> Interrupted{false};
+// The first of SIGINT and SIGTERM that came; the handler only notes it.
+volatile std::sig_atomic_t StopSignal = 0;
 
-void OnInterrupt(int) { Interrupted = true; }
+void OnStopSignal(int Signal) {
+  if (StopSignal == 0) StopSignal = Signal;
+}
+
+void InstallStopHandlers() {
+  struct sigaction Action {};
+  Action.sa_handler = OnStopSignal;
+  sigemptyset(&Action.sa_mask);
+  // Output and waits go on undisturbed; the run looks at the flag itself.
+  Action.sa_flags = SA_RESTART;
+  sigaction(SIGINT, &Action, nullptr);
+  sigaction(SIGTERM, &Action, nullptr);
+}
+
+[[noreturn]] void CannotSearch(const String& Folder, int ErrorCode) {
+  throw EFolderError(Format(gettext(u"cannot search \"%s\": %s"), {Folder, SysErrorMessage(ErrorCode)}));
+}
 
 // The folder as an absolute path ending in "/", so that every report and
-// every playlist path is absolute too.
+// every playlist path is absolute too. It must be a folder that can be
+// listed.
 String SearchFolder(const String& Folder) {
   const std::string Path = SystemFileName(Folder);
   struct stat Info {};
-  if (stat(Path.c_str(), &Info) != 0)
-    throw EUsageError(Format(gettext(u"cannot search \"%s\": %s"), {Folder, SysErrorMessage(errno)}));
-  if (!S_ISDIR(Info.st_mode)) throw EUsageError(Format(gettext(u"\"%s\" is not a folder"), {Folder}));
-  const std::filesystem::path Absolute = std::filesystem::absolute(Path).lexically_normal();
+  if (stat(Path.c_str(), &Info) != 0) CannotSearch(Folder, errno);
+  if (!S_ISDIR(Info.st_mode)) throw EFolderError(Format(gettext(u"\"%s\" is not a folder"), {Folder}));
+  DIR* Listing = opendir(Path.c_str());
+  if (!Listing) CannotSearch(Folder, errno);
+  closedir(Listing);
+  std::error_code Error;
+  const std::filesystem::path Absolute = std::filesystem::absolute(Path, Error).lexically_normal();
+  if (Error) CannotSearch(Folder, Error.value());
   return IncludeTrailingPathDelimiter(FromSystemFileName(Absolute.string()));
+}
+
+// The video line of the settings file; a settings file that is missing or
+// cannot be read (a folder, a FIFO, a device) leaves the default line.
+String VideoFormatOfSettings() {
+  TSettings Settings(SettingsFileName());
+  Settings.Read();
+  return Settings.VideoFormat();
 }
 
 // A progress line longer than the terminal would wrap, and the next one
@@ -46,68 +78,80 @@ String FitTerminal(String Text) {
   return Text;
 }
 
-void WriteErr(const String& Text) {
-  const std::string Bytes = StringToUtf8(Text);
-  std::fwrite(Bytes.data(), 1, Bytes.size(), stderr);
-}
-
 }  // namespace
 
 TCliRun::TCliRun(const TCliOptions& Options)
     : FOptions(Options),
       FFolder(SearchFolder(Options.Folder)),
+      FFilterText(FilterText()),
       // A list printed on the terminal shows the progress itself.
       FShowProgress(!Options.Quiet && isatty(STDERR_FILENO) && !(Options.ListOnly && isatty(STDOUT_FILENO))),
       FSession(FPlayListFiles) {
+  if (!FilterHasMasks(FFilterText))
+    throw EUsageError(Format(gettext(u"the filter \"%s\" holds no mask"), {FOptions.Filter}));
   // One hand-over per folder: the command line has no window to keep alive.
   FFileEnumerator.SetSynchronizationMode(TFileEnumeratorSyncMode::smPerDirectory);
   FFileEnumerator.SetOnEnterDirectory([this](const String& Directory) { EnterDirectory(Directory); });
-  FFileEnumerator.SetOnDirectoryError([](const String& Directory, const String& Message) {
-    WriteErr(u"cantrel-cli: cannot read folder \"" + Directory + u"\": " + Message + u"\n");
+  FFileEnumerator.SetOnDirectoryError([this](const String& Directory, const String& Message) {
+    FSession.DirectoryError(Directory, Message);
+    // The report takes the progress line's place; the next progress comes below it.
+    if (FShowProgress) WriteErr(u"\r\x1b[K");
+    Report(Format(gettext(u"cannot read folder \"%s\": %s"), {Directory, Message}));
   });
-  FFileEnumerator.SetOnTerminateTask([this](int, bool Aborted, const std::optional<String>&) {
+  FFileEnumerator.SetOnTerminateTask([this](int, bool Aborted, const std::optional<String>& Failure) {
+    FSession.Terminated(Aborted, Failure);
     FDone = true;
-    FAborted = Aborted;
   });
 }
 
 int TCliRun::Execute() {
-  if (!Find()) return 130;
-  // A folder that could not be read has no node to write a playlist for.
-  if (FSession.DirCount() == 0) return 1;
-  return FOptions.ListOnly ? 0 : Make();
+  InstallStopHandlers();
+  Find();
+  if (StopSignal != 0) return esInterruptedBase + StopSignal;
+  if (const std::optional<String>& Failure = FSession.Failure()) {
+    // What the tree holds is not the folder: nothing is written from it.
+    Report(Format(gettext(u"the search failed: %s"), {*Failure}));
+    return esFailed;
+  }
+  const int Status = FSession.UnreadableFolders().empty() ? esDone : esIncomplete;
+  // A list that could not be written is reported with the output's close.
+  if (FOptions.ListOnly || OutputFailed()) return Status;
+  if (FFiles == 0) {
+    // A mistyped filter must not empty every playlist of a library.
+    Report(gettext(u"no file found, so no playlist was written"));
+    return Status;
+  }
+  return WorseStatus(Make(), Status);
 }
 
+// A filter number 0 to 9 is an item of the window's filter box; anything
+// else is a filter text of its own.
 String TCliRun::FilterText() const {
   const String& Filter = FOptions.Filter;
   if (Filter.size() != 1 || Filter[0] < u'0' || Filter[0] > u'9') return Filter;
   const int Index = Filter[0] - u'0';
-  if (Index < static_cast<int>(AudioFilterTexts.size())) return gettext(String(AudioFilterTexts[Index]));
-  const TIniFile Settings(ExtractFilePath(ModuleFileName()) + u"cantrel.ini");
-  return Settings.ReadString(u"Filter", u"VideoFormat", gettext(String(DefaultVideoFilterText)));
+  return cantrel::FilterText(Index, Index == FilterCount - 1 ? VideoFormatOfSettings() : String());
 }
 
-bool TCliRun::Find() {
-  const auto PreviousHandler = std::signal(SIGINT, OnInterrupt);
+void TCliRun::Find() {
   TFindOptions Options;
-  Options.FilterText = FilterText();
+  Options.FilterText = FFilterText;
   Options.Folder = FFolder;
   Options.Recursion = FOptions.Recursion;
+  Options.FollowLinks = FOptions.FollowLinks;
   const int TaskID = FSession.Find(FFileEnumerator, Options, [this](const String& Directory, const TSearchRec& FileInfo) {
     FileFound(Directory, FileInfo);
   });
   bool StopAsked = false;
   while (!FDone) {
     CheckSynchronize(100);
-    if (Interrupted && !StopAsked) {
+    if (!StopAsked && (StopSignal != 0 || OutputFailed())) {
       FFileEnumerator.StopTask(TaskID);
       StopAsked = true;
     }
   }
-  std::signal(SIGINT, PreviousHandler);
-  std::fflush(stdout);
-  ShowSummary(FAborted);
-  return !FAborted;
+  FlushOutput();
+  ShowSummary();
 }
 
 void TCliRun::EnterDirectory(const String& Directory) {
@@ -120,8 +164,8 @@ void TCliRun::FileFound(const String& Directory, const TSearchRec& FileInfo) {
   ++FFiles;
   if (!FOptions.ListOnly) return;
   std::string Bytes = StringToUtf8(Line);
-  Bytes += '\n';
-  std::fwrite(Bytes.data(), 1, Bytes.size(), stdout);
+  Bytes += FOptions.NullSeparated ? '\0' : '\n';
+  WriteOut(Bytes);
 }
 
 // At most ten updates a second, on one line that is rewritten.
@@ -129,27 +173,34 @@ void TCliRun::ShowProgress(const String& Directory) {
   const auto Time = std::chrono::steady_clock::now();
   if (Time - FLastProgress < std::chrono::milliseconds(100)) return;
   FLastProgress = Time;
-  WriteErr(u"\r\x1b[K" + FitTerminal(TSearchSession::FilesText(FFiles) + u", " + FSession.DirectoriesText() +
-                                      u"  " + TSearchSession::ProcessingText(Directory)));
+  WriteErr(u"\r\x1b[K" + FitTerminal(TerminalSafe(TSearchSession::FilesText(FFiles) + u", " +
+                                                  FSession.DirectoriesText() + u"  " +
+                                                  TSearchSession::ProcessingText(Directory))));
 }
 
-void TCliRun::ShowSummary(bool Aborted) {
+void TCliRun::ShowSummary() {
   if (FShowProgress) WriteErr(u"\r\x1b[K");
   if (FOptions.Quiet) return;
-  WriteErr(TSearchSession::FilesText(FFiles) + u"\n" + FSession.DirectoriesText() + u"\n" + FSession.EndText(Aborted) +
-           u"\n");
+  WriteErr(TSearchSession::FilesText(FFiles) + u"\n" + FSession.DirectoriesText() + u"\n" +
+           TerminalSafe(FSession.EndText()) + u"\n");
 }
 
+// Every playlist that can be written is; then every name left out and every
+// playlist that could not be written is reported, the failures last.
 int TCliRun::Make() {
-  FPlayListFiles.SetFormat(FOptions.Format);
-  FPlayListFiles.SetUTF8BOM(FOptions.ByteOrderMark);
-  try {
-    FPlayListFiles.makePlayList(FOptions.NameTemplate, FOptions.Recursion, FOptions.ByteOrderMark);
-  } catch (const Exception& Error) {
-    WriteErr(u"cantrel-cli: " + Error.Message() + u"\n");
-    return 1;
-  }
-  return 0;
+  TMakeRequest Request;
+  Request.NameTemplate = FOptions.NameTemplate;
+  Request.Format = FOptions.Format;
+  Request.Recursion = FOptions.Recursion;
+  Request.UTF8BOM = FOptions.ByteOrderMark;
+  Request.StopRequested = [] { return StopSignal != 0; };
+  const TMakeReport Made = FSession.Make(Request);
+  for (const TLeftOutName& Name : Made.LeftOut)
+    Report(Format(gettext(u"left out of \"%s\": \"%s\" (%s)"), {Name.PlayList, Name.Entry, Name.Reason}));
+  for (const TPlayListFailure& Failure : Made.Failures) Report(Failure.Message);
+  if (StopSignal != 0) return esInterruptedBase + StopSignal;
+  if (!Made.Failures.empty()) return esFailed;
+  return Made.LeftOut.empty() ? esDone : esIncomplete;
 }
 
 }  // namespace cantrel

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <chrono>
-#include <string>
 
 #include "app/SearchSession.h"
 #include "cli/CliOptions.h"
@@ -12,26 +11,29 @@ namespace cantrel {
 // its reports handled here on the main thread, then Make on the tree.
 class TCliRun {
 public:
+  // Settles the folder and the filter before anything runs: a folder that
+  // does not exist or cannot be read raises EFolderError, a filter without
+  // a mask EUsageError.
   explicit TCliRun(const TCliOptions& Options);
   TCliRun(const TCliRun&) = delete;
   TCliRun& operator=(const TCliRun&) = delete;
 
-  // Runs and answers the exit status: 0 done, 1 a playlist could not be
-  // written, 130 interrupted. A folder that cannot be searched raises
-  // EUsageError.
+  // Runs and answers the exit status (TExitStatus). SIGINT and SIGTERM
+  // stop the run.
   int Execute();
 
 private:
   String FilterText() const;
-  bool Find();
+  void Find();
   void EnterDirectory(const String& Directory);
   void FileFound(const String& Directory, const TSearchRec& FileInfo);
   void ShowProgress(const String& Directory);
-  void ShowSummary(bool Aborted);
+  void ShowSummary();
   int Make();
 
   const TCliOptions& FOptions;
   String FFolder;
+  String FFilterText;
   bool FShowProgress;
   TPlayListFile FPlayListFiles;
   // Declared after the tree, so it goes first and no report outlives it.
@@ -39,7 +41,6 @@ private:
   TSearchSession FSession;
   int FFiles = 0;
   bool FDone = false;
-  bool FAborted = false;
   std::chrono::steady_clock::time_point FLastProgress;
 };
 

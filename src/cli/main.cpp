@@ -1,45 +1,73 @@
+#include <clocale>
 #include <cstdio>
+#include <new>
+#include <optional>
 
+#include "app/TextDomains.h"
 #include "cli/CliErrors.h"
 #include "cli/CliOptions.h"
+#include "cli/CliOutput.h"
 #include "cli/CliRun.h"
+#include "cli/ExitStatus.h"
 #include "i18n/Gettext.h"
-#include "runtime/Paths.h"
+#include "runtime/MessageBox.h"
 
 using namespace cantrel;
 
 namespace {
 
-void Print(std::FILE* Stream, const String& Text) {
-  const std::string Bytes = StringToUtf8(Text);
-  std::fwrite(Bytes.data(), 1, Bytes.size(), Stream);
+int Run(int Argc, char** Argv) {
+  try {
+    const TCliOptions Options = ParseCommandLine(Argc, Argv);
+    if (Options.Help) {
+      WriteOut(StringToUtf8(UsageText()));
+      return esDone;
+    }
+    if (Options.Version) {
+      WriteOut(StringToUtf8(u"cantrel-cli " CANTREL_VERSION u"\n"));
+      return esDone;
+    }
+    TCliRun Run(Options);
+    return Run.Execute();
+  } catch (const EUsageError& Error) {
+    Report(Error.Message());
+    WriteErr(gettext(u"Try 'cantrel-cli --help' for more information.") + u"\n");
+    return esUsage;
+  } catch (const EFolderError& Error) {
+    Report(Error.Message());
+    return esUsage;
+  } catch (const Exception& Error) {
+    Report(Error.Message());
+    return esFailed;
+  }
 }
 
 }  // namespace
 
 int main(int Argc, char** Argv) {
-  TGettextLayer Localization;
-  // The text domain is the program's name, as for the window.
-  const String BaseName = ChangeFileExt(ExtractFileName(ModuleFileName()), u"");
-  textdomain(BaseName);
-  AddResourceStringDomain(BaseName);
+  // Plain M3U is written in the locale's character set.
+  std::setlocale(LC_ALL, "");
   try {
-    const TCliOptions Options = ParseCommandLine(Argc, Argv);
-    if (Options.Help) {
-      Print(stdout, UsageText());
-      return 0;
+    // Without a window, messages meant for a box are reports on stderr.
+    SetMessageBoxHook([](const String& Text, const String& Caption, TMessageBoxIcon) {
+      Report(Caption + u": " + Text);
+    });
+    // A localization layer that cannot start leaves every text in English.
+    std::optional<TGettextLayer> Localization;
+    try {
+      Localization.emplace();
+    } catch (const Exception& Error) {
+      Report(Error.Message());
     }
-    if (Options.Version) {
-      Print(stdout, u"cantrel-cli " CANTREL_VERSION u"\n");
-      return 0;
-    }
-    TCliRun Run(Options);
-    return Run.Execute();
-  } catch (const EUsageError& Error) {
-    Print(stderr, u"cantrel-cli: " + Error.Message() + u"\n\n" + UsageText());
-    return 2;
-  } catch (const Exception& Error) {
-    Print(stderr, u"cantrel-cli: " + Error.Message() + u"\n");
-    return 1;
+    StartTextDomains();
+    const int Status = Run(Argc, Argv);
+    return WorseStatus(Status, CloseOutput() ? esDone : esFailed);
+  } catch (const std::bad_alloc&) {
+    // Nothing that needs memory: no translation, no formatting.
+    std::fputs("cantrel-cli: out of memory\n", stderr);
+    return esFailed;
+  } catch (const std::exception&) {
+    Report(ExceptionMessage(std::current_exception()));
+    return esFailed;
   }
 }

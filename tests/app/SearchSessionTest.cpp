@@ -86,10 +86,13 @@ TEST_F(SearchSessionTest, StatusTextsAndFilterMasks) {
   EXPECT_EQ(TSearchSession::FilesText(1), u"1 files");
   EXPECT_EQ(Session.DirectoriesText(), u"1 directories");
   EXPECT_EQ(TSearchSession::ProcessingText(u"/m/R/"), u"Processing /m/R/...");
-  EXPECT_EQ(Session.EndText(true), u"Prematurely aborted.");
-  const String Finished = Session.EndText(false);
+  const String Finished = Session.EndText();
   EXPECT_TRUE(StartsStr(u"...finished (0.", Finished)) << StringToUtf8(Finished);
   EXPECT_TRUE(EndsStr(u" seconds).", Finished));
+  Session.Terminated(true, std::nullopt);
+  EXPECT_EQ(Session.EndText(), u"Prematurely aborted.");
+  Session.Terminated(false, u"Out of memory");
+  EXPECT_EQ(Session.EndText(), u"Search failed: Out of memory");
 
   EXPECT_EQ(MasksOfFilter(AudioFilterTexts[0]),
             u"*.aiff;*.aifc;*.mp3;*.mp2;*.ogg;*.flac;*.it;*.xm;*.s3m;*.mod;*.spx;*.wma;*.wav");

@@ -19,7 +19,12 @@ struct TWalk {
 
   void Run(const TFindOptions& Options) {
     Enumerator.SetOnEnterDirectory([this](const String& Directory) { Session.EnterDirectory(Directory); });
-    Enumerator.SetOnTerminateTask([this](int, bool, const std::optional<String>&) { Done = true; });
+    Enumerator.SetOnDirectoryError(
+        [this](const String& Directory, const String& Message) { Session.DirectoryError(Directory, Message); });
+    Enumerator.SetOnTerminateTask([this](int, bool Aborted, const std::optional<String>& Failure) {
+      Session.Terminated(Aborted, Failure);
+      Done = true;
+    });
     Session.Find(Enumerator, Options, [this, Options](const String& Directory, const TSearchRec& FileInfo) {
       Lines.push_back(Session.FileFound(Directory, FileInfo, Options.Folder));
     });
@@ -58,5 +63,28 @@ TEST(SearchSessionWalkTest, FindBuildsTheTreeFromARealWalk) {
   Options.Recursion = true;
   Spaced.Run(Options);
   EXPECT_EQ(Spaced.Lines, (std::vector<String>{u"r1.mp3", u"A/a1.MP3", u"B/b1.flac"}));
+  SetUserLocaleName("");
+}
+
+TEST(SearchSessionWalkTest, MakeStopsWhenAskedAndWritesNothingAfterAFailure) {
+  SetUserLocaleName("en_US");
+  TTempDir Dir;
+  Dir.MakeFile("A/a1.mp3");
+  TWalk Walk;
+  TFindOptions Options;
+  Options.FilterText = u"*.mp3";
+  Options.Folder = Dir.Folder();
+  Walk.Run(Options);
+
+  TMakeRequest Request;
+  Request.NameTemplate = u"list.m3u";
+  Request.StopRequested = [] { return true; };
+  EXPECT_TRUE(Walk.Session.Make(Request).Stopped);
+  EXPECT_FALSE(FileExistsAt(Dir.Path() + "A/list.m3u"));
+
+  Request.StopRequested = nullptr;
+  Walk.Session.Terminated(false, u"Out of memory");
+  EXPECT_THROW(Walk.Session.Make(Request), ESearchFailedError);
+  EXPECT_FALSE(FileExistsAt(Dir.Path() + "A/list.m3u"));
   SetUserLocaleName("");
 }

@@ -1,46 +1,18 @@
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include <locale.h>
+#include <string.h>
+#include <sys/stat.h>
 
+#include <cerrno>
+#include <filesystem>
 #include <vector>
 
-#include "TempDir.h"
+#include "CliRunner.h"
 
 using namespace cantrel::test;
 
 namespace {
-
-struct TResult {
-  int Status = -1;
-  std::string Out;
-  std::string Err;
-};
-
-// Runs cantrel-cli with no terminal, in English unless told otherwise.
-TResult RunCli(const TTempDir& Scratch, std::vector<std::string> Arguments, const char* Language = "C") {
-  const std::string OutPath = Scratch.Path() + "stdout", ErrPath = Scratch.Path() + "stderr";
-  Arguments.insert(Arguments.begin(), CANTREL_CLI_PATH);
-  const pid_t Child = fork();
-  if (Child == 0) {
-    dup2(open(OutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDOUT_FILENO);
-    dup2(open(ErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644), STDERR_FILENO);
-    setenv("LC_ALL", Language, 1);
-    std::vector<char*> Argv;
-    for (std::string& Argument : Arguments) Argv.push_back(Argument.data());
-    Argv.push_back(nullptr);
-    execv(Argv[0], Argv.data());
-    _exit(127);
-  }
-  TResult Result;
-  int Status = 0;
-  waitpid(Child, &Status, 0);
-  Result.Status = WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
-  Result.Out = ReadFileBytes(OutPath);
-  Result.Err = ReadFileBytes(ErrPath);
-  return Result;
-}
 
 class CliTest : public ::testing::Test {
 protected:
@@ -60,20 +32,32 @@ protected:
 }  // namespace
 
 TEST_F(CliTest, ListPrintsWhatTheWindowListsAndWritesNothing) {
-  const TResult Result = RunCli(Scratch, {"--list", Music.Path()});
+  const TCliResult Result = RunCli(Scratch, {"--list", Music.Path()});
   EXPECT_EQ(Result.Status, 0) << Result.Err;
   EXPECT_EQ(Result.Out, "a.mp3\nb.OGG\nJazz & Blues/e.mp3\nRock/c.flac\nRock/Live/d.wav\n");
   EXPECT_EQ(Result.Err, "5 files\n6 directories\n" + Result.Err.substr(Result.Err.find("...finished")));
   EXPECT_FALSE(Exists("Music.m3u"));
 
-  const TResult Flat = RunCli(Scratch, {"-l", "-q", "--no-recursion", "-f", "2", Music.Path()});
+  const TCliResult Flat = RunCli(Scratch, {"-l", "-q", "--no-recursion", "-f", "2", Music.Path()});
   EXPECT_EQ(Flat.Out, "a.mp3\n");
   EXPECT_EQ(Flat.Err, "");
 
-  const TResult Masks = RunCli(Scratch, {"-lq", "--filter", "*.jpg;*.MKV", Music.Path() + "."});
+  const TCliResult Masks = RunCli(Scratch, {"-lq", "--filter", "*.jpg;*.MKV", Music.Path() + "."});
   EXPECT_EQ(Masks.Out, "cover.jpg\nVideos/f.mkv\n");
-  const TResult Video = RunCli(Scratch, {"-lq", "-f", "9", Music.Path()});
+  const TCliResult Video = RunCli(Scratch, {"-lq", "-f", "9", Music.Path()});
   EXPECT_EQ(Video.Out, "b.OGG\nVideos/f.mkv\n");
+  const TCliResult Null = RunCli(Scratch, {"-lq0", "--no-recursion", Music.Path()});
+  EXPECT_EQ(Null.Out, std::string("a.mp3\0b.OGG\0", 12));
+  EXPECT_EQ(RunCli(Scratch, {"-q", "--list", "--null", "-f", "4", Music.Path()}).Out, std::string("Rock/c.flac\0", 12));
+
+  // A link to a folder elsewhere is walked into only when asked.
+  TTempDir Elsewhere;
+  Elsewhere.MakeFile("x.mp3");
+  std::filesystem::create_directory_symlink(Elsewhere.Path(), Music.Path() + "Link");
+  EXPECT_EQ(RunCli(Scratch, {"-lq", "-f", "2", Music.Path()}).Out, "a.mp3\nJazz & Blues/e.mp3\n");
+  EXPECT_EQ(RunCli(Scratch, {"-lqL", "-f", "2", Music.Path()}).Out, "a.mp3\nJazz & Blues/e.mp3\nLink/x.mp3\n");
+  EXPECT_EQ(RunCli(Scratch, {"-lq", "--follow", "-f", "2", Music.Path()}).Out,
+            "a.mp3\nJazz & Blues/e.mp3\nLink/x.mp3\n");
 }
 
 TEST_F(CliTest, EveryFormatIntoEveryFolder) {
@@ -82,7 +66,7 @@ TEST_F(CliTest, EveryFormatIntoEveryFolder) {
     const char* Extension;
   } Formats[] = {{"m3u", ".m3u"}, {"m3u8", ".m3u8"}, {"xspf", ".xspf"}, {"wpl", ".wpl"}, {"pls", ".pls"}, {"asx", ".asx"}};
   for (const auto& Format : Formats) {
-    const TResult Result = RunCli(Scratch, {"-q", "-t", Format.Format, "-n", "%album%.m3u", Music.Path()});
+    const TCliResult Result = RunCli(Scratch, {"-q", "-t", Format.Format, "-n", "%album%.m3u", Music.Path()});
     ASSERT_EQ(Result.Status, 0) << Result.Err;
     for (const char* Folder : {"Rock/Rock", "Rock/Live/Live", "Jazz & Blues/Jazz & Blues", "Empty/Empty"})
       EXPECT_TRUE(Exists(std::string(Folder) + Format.Extension)) << Folder << Format.Extension;
@@ -92,35 +76,80 @@ TEST_F(CliTest, EveryFormatIntoEveryFolder) {
             "[playlist]\r\nFile1=c.flac\r\nTitle1=c\r\n\r\nFile2=Live/d.wav\r\nTitle2=d\r\n\r\nNumberOfEntries=2\r\n"
             "Version=2\r\n");
 
-  const TResult Bom = RunCli(Scratch, {"-q", "-t", "m3u8", "--bom", "-n", "list", Music.Path()});
+  const TCliResult Bom = RunCli(Scratch, {"-q", "-t", "m3u8", "--bom", "-n", "list", Music.Path()});
   EXPECT_EQ(Bom.Status, 0);
   EXPECT_EQ(Read("Rock/Live/list.m3u8"), "\xEF\xBB\xBF#EXTM3U\r\n\r\nd.wav\r\n");
 
-  const TResult Top = RunCli(Scratch, {"-q", "--no-recursion", "-n", "top.m3u", Music.Path()});
+  const TCliResult Top = RunCli(Scratch, {"-q", "--no-recursion", "-n", "top.m3u", Music.Path()});
   EXPECT_EQ(Read("top.m3u"), "#EXTM3U\r\n\r\na.mp3\r\nb.OGG\r\n");
   EXPECT_FALSE(Exists("Rock/top.m3u"));
 }
 
-TEST_F(CliTest, ExitStatusesTellUsageFromWriteErrors) {
-  const TResult Help = RunCli(Scratch, {"--help"});
+TEST_F(CliTest, UsageErrorsAreOneLineWithAHint) {
+  const TCliResult Help = RunCli(Scratch, {"--help"});
   EXPECT_EQ(Help.Status, 0);
-  EXPECT_NE(Help.Out.find("Usage: cantrel-cli [options] FOLDER"), std::string::npos);
-  EXPECT_NE(Help.Out.find("  2  MP3 Files (*.mp3;*.mp2)"), std::string::npos);
-  EXPECT_EQ(RunCli(Scratch, {"--version"}).Out.substr(0, 12), "cantrel-cli ");
+  EXPECT_NE(Help.Out.find("Usage: cantrel-cli [options] FOLDER\n"), std::string::npos);
+  EXPECT_NE(Help.Out.find("  2  MP3 Files (*.mp3;*.mp2)\n"), std::string::npos);
+  EXPECT_NE(Help.Out.find("  130  interrupted (143 when terminated)\n"), std::string::npos);
+  EXPECT_EQ(Help.Out.find('\r'), std::string::npos);
+  EXPECT_EQ(RunCli(Scratch, {"--version"}).Out, "cantrel-cli 0.1.0\n");
+  EXPECT_EQ(RunCli(Scratch, {"-V"}).Out, "cantrel-cli 0.1.0\n");
 
-  for (const std::vector<std::string>& Bad :
-       {std::vector<std::string>{}, {"--frobnicate", Music.Path()}, {"-t", "mp4", Music.Path()},
-        {Music.Path() + "missing"}, {Music.Path() + "a.mp3"}, {Music.Path(), Music.Path()}, {"-n"}}) {
-    const TResult Result = RunCli(Scratch, Bad);
-    EXPECT_EQ(Result.Status, 2) << Result.Err;
-    EXPECT_EQ(Result.Err.substr(0, 13), "cantrel-cli: ");
-    EXPECT_NE(Result.Err.find("\n\nUsage: cantrel-cli"), std::string::npos);
+  const std::string Hint = "\nTry 'cantrel-cli --help' for more information.\n";
+  const struct {
+    std::vector<std::string> Arguments;
+    std::string Message;
+  } Bad[] = {
+      {{}, "no folder given"},
+      {{"--frobnicate", Music.Path()}, "unknown option \"--frobnicate\""},
+      {{"-t", "mp4", Music.Path()}, "unknown format \"mp4\" (choose m3u, m3u8, xspf, wpl, pls or asx)"},
+      {{Music.Path(), Music.Path()}, "one folder only, not also \"" + Music.Path() + "\""},
+      {{"-n"}, "option \"-n\" needs a value"},
+      {{"-n", "", Music.Path()}, "the playlist name \"\" is not a file name"},
+      {{"-n", "../up.m3u", Music.Path()}, "the playlist name \"../up.m3u\" is not a file name"},
+      {{"--name=.", Music.Path()}, "the playlist name \".\" is not a file name"},
+      {{"-n", "..", Music.Path()}, "the playlist name \"..\" is not a file name"},
+      {{"-f", " ; ;", Music.Path()}, "the filter \" ; ;\" holds no mask"},
+      {{"-f", "Nothing ()", Music.Path()}, "the filter \"Nothing ()\" holds no mask"},
+  };
+  for (const auto& Case : Bad) {
+    const TCliResult Result = RunCli(Scratch, Case.Arguments);
+    EXPECT_EQ(Result.Status, 2);
+    EXPECT_EQ(Result.Err, "cantrel-cli: " + Case.Message + Hint);
+    EXPECT_EQ(Result.Out, "");
   }
-  EXPECT_NE(RunCli(Scratch, {Music.Path() + "missing"}).Err.find("No such file or directory"), std::string::npos);
+  EXPECT_FALSE(Exists("Music.m3u"));
+}
+
+TEST_F(CliTest, AFolderThatCannotBeSearchedIsRefusedBeforeTheSearch) {
+  const TCliResult Missing = RunCli(Scratch, {Music.Path() + "missing"});
+  EXPECT_EQ(Missing.Status, 2);
+  EXPECT_EQ(Missing.Err, "cantrel-cli: cannot search \"" + Music.Path() + "missing\": No such file or directory\n");
+  const TCliResult File = RunCli(Scratch, {Music.Path() + "a.mp3"});
+  EXPECT_EQ(File.Status, 2);
+  EXPECT_EQ(File.Err, "cantrel-cli: \"" + Music.Path() + "a.mp3\" is not a folder\n");
+
+  // Permission bits bind only an unprivileged user.
+  OpenToEveryone(Music);
+  OpenToEveryone(Scratch);
+  chmod((Music.Path() + "Rock").c_str(), 0311);
+  const TCliResult Locked = RunCli(Scratch, {.Arguments = {"-l", Music.Path() + "Rock"}, .Unprivileged = true});
+  EXPECT_EQ(Locked.Status, 2);
+  EXPECT_EQ(Locked.Err, "cantrel-cli: cannot search \"" + Music.Path() + "Rock\": Permission denied\n");
+  EXPECT_EQ(Locked.Out, "");
+}
+
+TEST_F(CliTest, OutputThatCannotBeWrittenIsAFailure) {
+  for (const std::vector<std::string>& Arguments :
+       {std::vector<std::string>{"-lq", Music.Path()}, {"--help"}, {"-l", "-f", "*.jpg", Music.Path()}}) {
+    const TCliResult Full = RunCli(Scratch, {.Arguments = Arguments, .Output = "/dev/full"});
+    EXPECT_EQ(Full.Status, 1);
+    EXPECT_TRUE(Full.Err.ends_with("cantrel-cli: write error: No space left on device\n")) << Full.Err;
+  }
 
   // A folder where Rock's playlist should go: Rock fails, every other playlist is written.
   Music.MakeDir("Rock/all.m3u");
-  const TResult Unwritable = RunCli(Scratch, {"-q", "-n", "all.m3u", Music.Path()});
+  const TCliResult Unwritable = RunCli(Scratch, {"-q", "-n", "all.m3u", Music.Path()});
   EXPECT_EQ(Unwritable.Status, 1);
   EXPECT_EQ(Unwritable.Err,
             "cantrel-cli: Cannot create file \"" + Music.Path() + "Rock/all.m3u\". Is a directory\n");
@@ -130,14 +159,30 @@ TEST_F(CliTest, ExitStatusesTellUsageFromWriteErrors) {
   EXPECT_TRUE(Exists("all.m3u"));
 }
 
+TEST_F(CliTest, ASearchThatFindsNothingKeepsThePlaylists) {
+  Music.MakeFile("Rock/Rock.m3u", "kept");
+  const TCliResult Result = RunCli(Scratch, {"-q", "-f", "*.typo", Music.Path()});
+  EXPECT_EQ(Result.Status, 0);
+  EXPECT_EQ(Result.Err, "cantrel-cli: no file found, so no playlist was written\n");
+  EXPECT_EQ(Read("Rock/Rock.m3u"), "kept");
+  EXPECT_FALSE(Exists("Empty/Empty.m3u"));
+}
+
 TEST_F(CliTest, SpeaksTheUsersLanguage) {
-  const TResult Result = RunCli(Scratch, {"-l", "--no-recursion", Music.Path()}, "de_DE.UTF-8");
+  const TCliResult Result = RunCli(Scratch, {"-l", "--no-recursion", Music.Path()}, "de_DE.UTF-8");
   EXPECT_EQ(Result.Out, "a.mp3\nb.OGG\n");
   EXPECT_TRUE(Result.Err.starts_with("2 Dateien\n1 Verzeichnisse\n...fertig (0,")) << Result.Err;
 
-  const TResult Bad = RunCli(Scratch, {"--frobnicate", Music.Path()}, "de_DE.UTF-8");
-  EXPECT_TRUE(Bad.Err.starts_with("cantrel-cli: unbekannte Option \u201E--frobnicate\u201C\n\nAufruf: ")) << Bad.Err;
-  const TResult Unwritable = RunCli(Scratch, {"-q", "--no-recursion", "-n", "x/y.m3u", Music.Path()}, "de_DE.UTF-8");
-  EXPECT_EQ(Unwritable.Err, "cantrel-cli: Datei \u201E" + Music.Path() + "x/y.m3u\u201C kann nicht erstellt werden. "
-                            "No such file or directory\n");
+  const TCliResult Bad = RunCli(Scratch, {"--frobnicate", Music.Path()}, "de_DE.UTF-8");
+  EXPECT_EQ(Bad.Err, "cantrel-cli: unbekannte Option \u201E--frobnicate\u201C\n"
+                     "\u201Ecantrel-cli --help\u201C gibt weitere Informationen.\n");
+  Music.MakeDir("y.m3u");
+  const TCliResult Unwritable = RunCli(Scratch, {"-q", "--no-recursion", "-n", "y.m3u", Music.Path()}, "de_DE.UTF-8");
+  // The system's own text follows the C library's German, where it is installed.
+  const locale_t German = newlocale(LC_ALL_MASK, "de_DE.UTF-8", nullptr);
+  const std::string SystemText = German ? strerror_l(EISDIR, German) : "Is a directory";
+  if (German) freelocale(German);
+  EXPECT_EQ(Unwritable.Err,
+            "cantrel-cli: Datei \u201E" + Music.Path() + "y.m3u\u201C kann nicht erstellt werden. " + SystemText + "\n");
+
 }

@@ -47,6 +47,11 @@ void WriteAll(int Handle, const std::string& Text) {
 
 }  // namespace
 
+bool DropToNobody() {
+  return geteuid() != 0 ||
+         (setgroups(0, nullptr) == 0 && setresgid(Nobody, Nobody, Nobody) == 0 && setresuid(Nobody, Nobody, Nobody) == 0);
+}
+
 TChildResult RunUnprivileged(const std::string& Program, const std::vector<std::string>& Arguments,
                              const std::vector<std::pair<std::string, std::string>>& Environment) {
   // Everything the child needs is made before the fork: after it, a child of
@@ -70,9 +75,7 @@ TChildResult RunUnprivileged(const std::string& Program, const std::vector<std::
     close(Pipe[0]);
     dup2(Pipe[1], STDOUT_FILENO);
     dup2(Pipe[1], STDERR_FILENO);
-    if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setresgid(Nobody, Nobody, Nobody) != 0 ||
-                           setresuid(Nobody, Nobody, Nobody) != 0))
-      _exit(126);
+    if (!DropToNobody()) _exit(126);
     fexecve(ProgramFd, ArgvPointers.data(), EnvpPointers.data());
     _exit(127);
   }

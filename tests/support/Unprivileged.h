@@ -21,6 +21,12 @@ struct TChildResult {
 TChildResult RunUnprivileged(const std::string& Program, const std::vector<std::string>& Arguments,
                              const std::vector<std::pair<std::string, std::string>>& Environment = {});
 
+// In a forked child about to exec: as root, drops to the user and group
+// 65534 without supplementary groups, losing every capability; as any other
+// user, stays. Only system calls, so it is safe after a fork. Answers false
+// when the drop failed.
+bool DropToNobody();
+
 // Runs Body in a forked child that permission bits bind even when the tests
 // run as root: the child drops CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH and
 // CAP_FOWNER, so the owner's bits of root's own files count. For a process

@@ -1,0 +1,13 @@
+#pragma once
+
+#include "runtime/String.h"
+
+namespace cantrel {
+
+// Where the window and the command line keep their settings: cantrel.ini
+// beside the programs when that folder is writable (a copy unpacked into a
+// folder of the user's), else $XDG_CONFIG_HOME/cantrel/cantrel.ini, with
+// ~/.config for an unset or relative XDG_CONFIG_HOME (an installed program).
+String SettingsFileName();
+
+}  // namespace cantrel

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <pty.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <functional>
+
+#include "CliRunner.h"
+
+using namespace cantrel::test;
+
+namespace {
+
+// A copy of cantrel-cli in a folder of its own, with what a test puts
+// beside it.
+class CliEnvironmentTest : public ::testing::Test {
+protected:
+  void SetUp() override {
+    for (const char* File : {"a.beside", "b.config", "c.home", "d.mkv", "e.mp3"}) Music.MakeFile(File);
+    Home.MakeDir("bin");
+    std::filesystem::copy_file(CANTREL_CLI_PATH, Program());
+    OpenToEveryone(Home);
+    OpenToEveryone(Music);
+    OpenToEveryone(Scratch);
+  }
+
+  std::string Program() const { return Home.Path() + "bin/cantrel-cli"; }
+  TCliResult Video(std::vector<std::string> Environment, bool Unprivileged = false) const {
+    return RunCli(Scratch, {.Arguments = {"-lq", "-f", "9", Music.Path()},
+                            .Program = Program(),
+                            .Unprivileged = Unprivileged,
+                            .Environment = std::move(Environment)});
+  }
+
+  TTempDir Home;
+  TTempDir Music;
+  TTempDir Scratch;
+};
+
+}  // namespace
+
+TEST_F(CliEnvironmentTest, SettingsFileBesideTheProgramOrInTheUsersConfiguration) {
+  Home.MakeFile("bin/cantrel.ini", "[Filter]\nVideoFormat=Beside (*.beside)\n");
+  Home.MakeFile("config/cantrel/cantrel.ini", "[Filter]\nVideoFormat=Config (*.config)\n");
+  Home.MakeFile("home/.config/cantrel/cantrel.ini", "[Filter]\nVideoFormat=Home (*.home)\n");
+  const std::string Config = "XDG_CONFIG_HOME=" + Home.Path() + "config", HomeVariable = "HOME=" + Home.Path() + "home";
+
+  EXPECT_EQ(Video({Config, HomeVariable}).Out, "a.beside\n");
+  // Installed: the folder of the program is not the user's to write.
+  chmod((Home.Path() + "bin").c_str(), 0555);
+  EXPECT_EQ(Video({Config, HomeVariable}, true).Out, "b.config\n");
+  EXPECT_EQ(Video({"XDG_CONFIG_HOME", HomeVariable}, true).Out, "c.home\n");
+  EXPECT_EQ(Video({"XDG_CONFIG_HOME=relative/config", HomeVariable}, true).Out, "c.home\n");
+}
+
+TEST_F(CliEnvironmentTest, ASettingsFileThatIsNoFileNeitherHangsNorStopsTheRun) {
+  const std::string Settings = Home.Path() + "bin/cantrel.ini";
+  const std::function<void()> Setups[] = {
+      [&] { ASSERT_EQ(mkfifo(Settings.c_str(), 0644), 0); },
+      [&] { std::filesystem::create_symlink("/dev/zero", Settings); },
+      [&] { std::filesystem::create_directory(Settings); },
+  };
+  for (const auto& Setup : Setups) {
+    std::filesystem::remove(Settings);
+    Setup();
+    const TCliResult Result = Video({});
+    EXPECT_EQ(Result.Status, 0) << Result.Err;
+    EXPECT_EQ(Result.Out, "d.mkv\n");
+  }
+}
+
+TEST_F(CliEnvironmentTest, ACatalogThatCannotBeReadLeavesEnglish) {
+  const std::string German = "de_DE.UTF-8";
+  const std::string Catalog = "bin/locale/de/LC_MESSAGES/cantrel-cli.mo";
+  Home.MakeFile(Catalog, std::string(64, 'x'));
+  const std::string Warning = "cantrel-cli: Localization problem: This file is not a valid GNU gettext mo file: " +
+                              Home.Path() + Catalog + "\n";
+
+  const TCliResult List = RunCli(Scratch, {.Arguments = {"-l", "-f", "2", Music.Path()}, .Language = German, .Program = Program()});
+  EXPECT_EQ(List.Status, 0);
+  EXPECT_EQ(List.Out, "e.mp3\n");
+  EXPECT_TRUE(List.Err.starts_with(Warning + "1 files\n1 directories\n...finished (")) << List.Err;
+
+  const TCliResult Usage = RunCli(Scratch, {.Arguments = {"-n", "/", Music.Path()}, .Language = German, .Program = Program()});
+  EXPECT_EQ(Usage.Status, 2);
+  EXPECT_EQ(Usage.Err, Warning + "cantrel-cli: the playlist name \"/\" is not a file name\n"
+                                 "Try 'cantrel-cli --help' for more information.\n");
+
+  const TCliResult Full = RunCli(Scratch, {.Arguments = {"-lq", Music.Path()}, .Language = German, .Program = Program(), .Output = "/dev/full"});
+  EXPECT_EQ(Full.Status, 1);
+  EXPECT_EQ(Full.Err, Warning + "cantrel-cli: write error: No space left on device\n");
+}
+
+TEST_F(CliEnvironmentTest, ProgressShowsControlCharactersAsQuestionMarks) {
+  const std::string Folder = Music.Path() + "Bad\x1b[2J\aName\xc2\x9b\x9b";
+  std::filesystem::create_directory(Folder);
+  std::filesystem::copy_file(Music.Path() + "e.mp3", Folder + "/e.mp3");
+  winsize Size{};
+  Size.ws_col = 500;
+  Size.ws_row = 25;
+  int Terminal = -1;
+  const pid_t Child = forkpty(&Terminal, nullptr, nullptr, &Size);
+  ASSERT_GE(Child, 0);
+  if (Child == 0) {
+    setenv("LC_ALL", "C", 1);
+    execl(CANTREL_CLI_PATH, CANTREL_CLI_PATH, "-n", "list.m3u", Folder.c_str(), static_cast<char*>(nullptr));
+    _exit(127);
+  }
+  std::string Screen;
+  char Buffer[4096];
+  for (ssize_t Read; (Read = read(Terminal, Buffer, sizeof Buffer)) > 0;) Screen.append(Buffer, Read);
+  int Status = 0;
+  waitpid(Child, &Status, 0);
+  close(Terminal);
+  EXPECT_EQ(WEXITSTATUS(Status), 0);
+  EXPECT_NE(Screen.find("Processing " + Music.Path() + "Bad?[2J?Name?" "?/..."), std::string::npos) << Screen;
+  // Only the line's own clearing reaches the terminal.
+  std::string Controls;
+  for (std::size_t At = 0; (At = Screen.find('\x1b', At)) != std::string::npos; ++At) Controls += Screen.substr(At, 3);
+  EXPECT_EQ(Controls, "\x1b[K\x1b[K");
+  EXPECT_EQ(Screen.find('\a'), std::string::npos);
+  EXPECT_EQ(Screen.find("\xc2\x9b"), std::string::npos);
+}

@@ -1,0 +1,94 @@
+#include "CliRunner.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <thread>
+
+#include "Unprivileged.h"
+
+extern char** environ;
+
+namespace cantrel::test {
+
+namespace {
+
+// The child's environment: this one, with the call's language and changes.
+std::vector<std::string> ChildEnvironment(const TCliCall& Call) {
+  std::vector<std::string> Changes = {"LC_MESSAGES", "LC_ALL=" + Call.Language, "LANG=" + Call.Language};
+  Changes.insert(Changes.end(), Call.Environment.begin(), Call.Environment.end());
+  std::vector<std::string> Variables;
+  for (char** Variable = environ; *Variable; ++Variable) Variables.emplace_back(*Variable);
+  for (const std::string& Change : Changes) {
+    const std::string Name = Change.substr(0, Change.find('='));
+    std::erase_if(Variables, [&](const std::string& Variable) { return Variable.starts_with(Name + "="); });
+    if (Change.size() > Name.size()) Variables.push_back(Change);
+  }
+  return Variables;
+}
+
+std::vector<char*> Pointers(std::vector<std::string>& Texts) {
+  std::vector<char*> Result;
+  for (std::string& Text : Texts) Result.push_back(Text.data());
+  Result.push_back(nullptr);
+  return Result;
+}
+
+int WaitWithPatience(pid_t Child) {
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::minutes(2);
+  int Status = 0;
+  while (waitpid(Child, &Status, WNOHANG) == 0) {
+    if (std::chrono::steady_clock::now() > Deadline) {
+      kill(Child, SIGKILL);
+      waitpid(Child, &Status, 0);
+      return -1;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+  }
+  return WIFEXITED(Status) ? WEXITSTATUS(Status) : -1;
+}
+
+}  // namespace
+
+TCliProcess::TCliProcess(const TTempDir& Scratch, TCliCall Call)
+    : FOutPath(Call.Output.empty() ? Scratch.Path() + "stdout" : Call.Output),
+      FErrPath(Scratch.Path() + "stderr"),
+      FKeepOutput(Call.Output.empty()) {
+  // Everything is made before the fork; the program is opened while still
+  // privileged, for a checkout the unprivileged user cannot pass through.
+  std::vector<std::string> Arguments{Call.Program};
+  Arguments.insert(Arguments.end(), Call.Arguments.begin(), Call.Arguments.end());
+  std::vector<std::string> Environment = ChildEnvironment(Call);
+  const std::vector<char*> Argv = Pointers(Arguments);
+  const std::vector<char*> Envp = Pointers(Environment);
+  const int Program = open(Call.Program.c_str(), O_RDONLY | O_CLOEXEC);
+  const int Out = open(FOutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  const int Err = open(FErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  FChild = fork();
+  if (FChild == 0) {
+    dup2(Out, STDOUT_FILENO);
+    dup2(Err, STDERR_FILENO);
+    if (Call.Unprivileged && !DropToNobody()) _exit(126);
+    fexecve(Program, Argv.data(), Envp.data());
+    _exit(127);
+  }
+  for (const int Handle : {Program, Out, Err}) close(Handle);
+}
+
+TCliResult TCliProcess::Wait() {
+  TCliResult Result;
+  Result.Status = WaitWithPatience(FChild);
+  if (FKeepOutput) Result.Out = ReadFileBytes(FOutPath);
+  Result.Err = ReadFileBytes(FErrPath);
+  return Result;
+}
+
+TCliResult RunCli(const TTempDir& Scratch, TCliCall Call) { return TCliProcess(Scratch, std::move(Call)).Wait(); }
+
+void OpenToEveryone(const TTempDir& Dir) { chmod(Dir.Path().c_str(), 0755); }
+
+}  // namespace cantrel::test
