@@ -1,0 +1,68 @@
+#include "BenchRun.h"
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <thread>
+
+namespace cantrel::bench {
+
+namespace {
+
+using TClock = std::chrono::steady_clock;
+
+double SecondsOf(const timeval& Time) { return static_cast<double>(Time.tv_sec) + Time.tv_usec / 1e6; }
+
+}  // namespace
+
+bool TRun::Succeeded() const { return WIFEXITED(Status) && WEXITSTATUS(Status) == 0; }
+
+TRun RunProgram(const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment,
+                double InterruptAfter) {
+  const auto Start = TClock::now();
+  const pid_t Child = fork();
+  if (Child == 0) {
+    const int Null = open("/dev/null", O_WRONLY);
+    dup2(Null, STDOUT_FILENO);
+    dup2(Null, STDERR_FILENO);
+    for (const std::string& Setting : Environment) putenv(const_cast<char*>(Setting.c_str()));
+    std::vector<char*> Argv;
+    for (const std::string& Argument : Arguments) Argv.push_back(const_cast<char*>(Argument.c_str()));
+    Argv.push_back(nullptr);
+    execvp(Argv[0], Argv.data());
+    _exit(127);
+  }
+  TRun Result;
+  TClock::time_point Interrupted{};
+  if (InterruptAfter > 0) {
+    std::this_thread::sleep_for(std::chrono::duration<double>(InterruptAfter));
+    Interrupted = TClock::now();
+    kill(Child, SIGINT);
+  }
+  struct rusage Usage {};
+  wait4(Child, &Result.Status, 0, &Usage);
+  const auto End = TClock::now();
+  Result.Seconds = std::chrono::duration<double>(End - Start).count();
+  if (InterruptAfter > 0) Result.StopSeconds = std::chrono::duration<double>(End - Interrupted).count();
+  Result.CpuSeconds = SecondsOf(Usage.ru_utime) + SecondsOf(Usage.ru_stime);
+  Result.PeakKiB = Usage.ru_maxrss;
+  return Result;
+}
+
+TRun BestOf(int Runs, const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment,
+            const std::function<void()>& Before) {
+  TRun Best;
+  for (int I = 0; I < Runs; ++I) {
+    if (Before) Before();
+    const TRun Next = RunProgram(Arguments, Environment);
+    if (I == 0 || Next.Seconds < Best.Seconds) Best = Next;
+  }
+  return Best;
+}
+
+}  // namespace cantrel::bench

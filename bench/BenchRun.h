@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace cantrel::bench {
+
+// One run of a program: wall time, processor time, peak resident memory
+// (wait4's rusage) and how it ended.
+struct TRun {
+  double Seconds = 0;
+  double CpuSeconds = 0;
+  long PeakKiB = 0;
+  int Status = 0;
+  // For an interrupted run: from SIGINT to the end of the program.
+  double StopSeconds = 0;
+
+  bool Succeeded() const;
+};
+
+// Runs the program with its output thrown away and Environment ("NAME=value")
+// added. With InterruptAfter > 0, sends SIGINT after that many seconds.
+TRun RunProgram(const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment = {},
+                double InterruptAfter = 0);
+
+// The fastest of Runs runs: the one least disturbed by the rest of the machine.
+// Before, when given, runs before each run and is not timed.
+TRun BestOf(int Runs, const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment = {},
+            const std::function<void()>& Before = {});
+
+}  // namespace cantrel::bench
