@@ -1,5 +1,7 @@
 #include "app/SearchSession.h"
 
+#include <cstring>
+
 #include "app/FilterTexts.h"
 #include "i18n/Gettext.h"
 #include "playlist/RelativePath.h"
@@ -22,6 +24,10 @@ bool LiesBelow(StringView Directory, StringView Parent) {
 
 bool HasSeveralParts(StringView RelativePath) { return RelativePath.find(PathDelim) != StringView::npos; }
 
+bool SameBytes(StringView A, StringView B) {
+  return A.size() == B.size() && std::memcmp(A.data(), B.data(), A.size() * sizeof(char16_t)) == 0;
+}
+
 }  // namespace
 
 int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Options, TFileHandlerEx Handler) {
@@ -34,6 +40,8 @@ int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Option
   Enumerator.SetCaseSensitiveSearch(false);
   Enumerator.SetFollowDirectoryLinks(Options.FollowLinks);
   Enumerator.SetFileSizeMin(Options.MinSize);
+  // Find reads the names alone.
+  Enumerator.SetReadFileDetails(false);
   return Enumerator.ForEach(std::move(Handler));
 }
 
@@ -85,8 +93,14 @@ String TSearchSession::FileFound(const String& Directory, const TSearchRec& File
     TPlayListFile* Folder = Cursor->SubCount() > 0 ? Cursor->Last() : Cursor;
     Folder->Items().Add(FileInfo.Name);
   }
-  const String Relative = GetRelativePath(ShownFolder, Directory);
-  return (Relative == u"." ? String() : Relative + PathDelim) + FileInfo.Name;
+  // A folder's files come one after another: its line prefix is made once.
+  if (!SameBytes(Directory, FShownDirectory) || !SameBytes(ShownFolder, FShownFrom)) {
+    const String Relative = GetRelativePath(ShownFolder, Directory);
+    FShownPrefix = Relative == u"." ? String() : Relative + PathDelim;
+    FShownDirectory = Directory;
+    FShownFrom = ShownFolder;
+  }
+  return FShownPrefix + FileInfo.Name;
 }
 
 void TSearchSession::DirectoryError(const String& Directory, const String& Message) {

@@ -102,6 +102,10 @@ private:
   bool FAborted = false;
   std::optional<String> FFailure;
   std::vector<TUnreadableFolder> FUnreadableFolders;
+  // The prefix of the listed lines of the folder FileFound saw last.
+  String FShownDirectory;
+  String FShownFrom;
+  String FShownPrefix;
 };
 
 }  // namespace cantrel

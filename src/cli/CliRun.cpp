@@ -89,8 +89,8 @@ TCliRun::TCliRun(const TCliOptions& Options)
       FSession(FPlayListFiles) {
   if (!FilterHasMasks(FFilterText))
     throw EUsageError(Format(gettext(u"the filter \"%s\" holds no mask"), {FOptions.Filter}));
-  // One hand-over per folder: the command line has no window to keep alive.
-  FFileEnumerator.SetSynchronizationMode(TFileEnumeratorSyncMode::smPerDirectory);
+  // Many folders per hand-over, the walk reading ahead meanwhile.
+  FFileEnumerator.SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
   FFileEnumerator.SetOnEnterDirectory([this](const String& Directory) { EnterDirectory(Directory); });
   FFileEnumerator.SetOnDirectoryError([this](const String& Directory, const String& Message) {
     FSession.DirectoryError(Directory, Message);

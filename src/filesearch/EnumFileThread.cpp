@@ -10,6 +10,19 @@
 
 namespace cantrel {
 
+namespace {
+
+// A batch goes to the main thread once it holds this many files or folders
+// or is this old: big enough that hand-overs cost little, small enough that
+// the window stays quick and shows the walk going on.
+constexpr std::size_t BatchFiles = 1024;
+constexpr std::size_t BatchFolders = 64;
+constexpr auto BatchAge = std::chrono::milliseconds(20);
+// One batch runs on the main thread while the next one waits.
+constexpr std::size_t BatchesHandedOver = 2;
+
+}  // namespace
+
 TEnumFileThread::TEnumFileThread(int ID, const TFileSearchCriteria& Options, TFileEnumeratorSyncMode Mode,
                                  TFileHandler OnEnterDirectory, TDirectoryErrorEvent OnDirectoryError)
     : FID(ID),
@@ -22,13 +35,18 @@ TEnumFileThread::TEnumFileThread(int ID, const TFileSearchCriteria& Options, TFi
       FSynchronizationMode(Mode),
       FIncludeSubDirectories(Options.GetIncludeSubDirectories()),
       FIncludeHiddenSubDirectories(Options.GetIncludeHiddenSubDirectories()),
-      FFollowDirectoryLinks(Options.GetFollowDirectoryLinks()) {
+      FFollowDirectoryLinks(Options.GetFollowDirectoryLinks()),
+      FReadFileDetails(Options.GetReadFileDetails()) {
   const TStrings& Roots = Options.GetRootDirectories();
   for (int I = 0; I < Roots.Count(); ++I) FDirectories.push_back(Roots[I]);
   if (Options.GetOption(TFileSearchOption::fsMinSize)) FFileSizeMin = Options.GetFileSizeMin();
   if (Options.GetOption(TFileSearchOption::fsMaxSize)) FFileSizeMax = Options.GetFileSizeMax();
   if (Options.GetOption(TFileSearchOption::fsLastChangeAfter)) FFileTimeMin = Options.GetLastChangeAfter();
   if (Options.GetOption(TFileSearchOption::fsLastChangeBefore)) FFileTimeMax = Options.GetLastChangeBefore();
+  // The windows test what only a stat tells.
+  for (const auto Window : {TFileSearchOption::fsMinSize, TFileSearchOption::fsMaxSize,
+                            TFileSearchOption::fsLastChangeAfter, TFileSearchOption::fsLastChangeBefore})
+    if (Options.GetOption(Window)) FReadFileDetails = true;
   SetFreeOnTerminate(true);
   SetPriority(TThreadPriority::tpLower);
 }
@@ -36,29 +54,39 @@ TEnumFileThread::TEnumFileThread(int ID, const TFileSearchCriteria& Options, TFi
 void TEnumFileThread::Execute() {
   // Stopped before it began to run: no walk at all.
   if (Terminated()) return;
-  // A stop is tested inside the listings only: each later root is still
-  // entered, but lists nothing.
-  for (const String& Root : FDirectories) {
-    FRoot = NormalizeRootDirectory(Root);
-    WalkDirectory(FRoot);
+  try {
+    // A stop is tested inside the listings only: each later root is still
+    // entered, but lists nothing.
+    for (const String& Root : FDirectories) {
+      FRoot = NormalizeRootDirectory(Root);
+      WalkDirectory(FRoot, true);
+    }
+  } catch (...) {
+    // What was found before the error is still reported; a batch that
+    // failed on the main thread before it came first.
+    HandOverBatch();
+    WaitForQueue();
+    throw;
   }
+  HandOverBatch();
+  WaitForQueue();
 }
 
 // Depth first, pre-order: a directory's enter report and its files come
 // before anything of its subdirectories. A directory that cannot be listed
 // is reported as such instead of entered; one walked before in this search
 // is passed over.
-void TEnumFileThread::WalkDirectory(const String& Directory) {
+void TEnumFileThread::WalkDirectory(const String& Directory, bool Root) {
   std::vector<String> Subdirectories;
   TIdentity Identity;
   {
     const std::string Path = SystemFileName(Directory);
     if (FFollowDirectoryLinks && WalkedBefore(Path)) return;
     TDirectoryListing Listing;
-    if (!Listing.Open(Path)) return ReportDirectoryError(Directory, Listing.Error());
+    if (!Listing.Open(Path)) return ReportDirectoryError(Directory, Listing.Error(), Root);
     Identity = {Listing.Device(), Listing.Inode()};
     if (!FirstVisit(Identity)) return;
-    DirectoryStep(Directory, Listing);
+    DirectoryStep(Directory, Listing, Root);
     if (!FIncludeSubDirectories) return;
     Subdirectories = AdmittedSubdirectories(Directory, Listing);
   }
@@ -66,7 +94,7 @@ void TEnumFileThread::WalkDirectory(const String& Directory) {
   FWalking.push_back(Identity);
   for (const String& Subdirectory : Subdirectories) {
     if (Terminated()) break;
-    WalkDirectory(Subdirectory);
+    WalkDirectory(Subdirectory, false);
   }
   FWalking.pop_back();
 }
@@ -83,26 +111,25 @@ bool TEnumFileThread::FirstVisit(TIdentity Identity) {
 }
 
 // The tests that need no stat (listing rule, attributes, name) run on the
-// worker in both modes; what passes is stat-ed, checked against the size and
-// time windows and delivered in name order.
-void TEnumFileThread::DirectoryStep(const String& Directory, TDirectoryListing& Listing) {
-  FCurrentDirectory = Directory;
+// worker in all modes; what passes is stat-ed where needed, checked against
+// the size and time windows and delivered in name order.
+void TEnumFileThread::DirectoryStep(const String& Directory, TDirectoryListing& Listing, bool Root) {
   const std::vector<std::size_t> Candidates = FileCandidates(Listing);
   if (FSynchronizationMode == TFileEnumeratorSyncMode::smPerFile) {
+    FCurrentDirectory = Directory;
     if (FOnEnterDirectory) Synchronize([this] { EnterDirectory(); });
     for (std::size_t Index : Candidates) {
       if (Terminated()) return;
-      if (Listing.GetSearchRec(Index, FFileInfo) && PassesWindows(FFileInfo)) Synchronize([this] { DeliverFile(); });
+      if (Listing.GetSearchRec(Index, FFileInfo, FReadFileDetails) && PassesWindows(FFileInfo))
+        Synchronize([this] { DeliverFile(); });
     }
     return;
   }
-  std::vector<TSearchRec> Files;
-  for (std::size_t Index : Candidates) {
-    if (Terminated()) break;
-    TSearchRec FileInfo;
-    if (Listing.GetSearchRec(Index, FileInfo) && PassesWindows(FileInfo)) Files.push_back(std::move(FileInfo));
-  }
+  std::vector<TSearchRec> Files = PassingFiles(Listing, Candidates);
   if (!FOnEnterDirectory && Files.empty()) return;
+  if (FSynchronizationMode == TFileEnumeratorSyncMode::smBatched)
+    return AddToBatch({Directory, std::nullopt, Root, std::move(Files)});
+  FCurrentDirectory = Directory;
   Synchronize([this, &Files] {
     EnterDirectory();
     for (TSearchRec& FileInfo : Files) {
@@ -111,6 +138,19 @@ void TEnumFileThread::DirectoryStep(const String& Directory, TDirectoryListing& 
       DeliverFile();
     }
   });
+}
+
+std::vector<TSearchRec> TEnumFileThread::PassingFiles(TDirectoryListing& Listing,
+                                                      const std::vector<std::size_t>& Candidates) {
+  std::vector<TSearchRec> Files;
+  Files.reserve(Candidates.size());
+  for (std::size_t Index : Candidates) {
+    if (Terminated()) break;
+    TSearchRec FileInfo;
+    if (Listing.GetSearchRec(Index, FileInfo, FReadFileDetails) && PassesWindows(FileInfo))
+      Files.push_back(std::move(FileInfo));
+  }
+  return Files;
 }
 
 std::vector<std::size_t> TEnumFileThread::FileCandidates(TDirectoryListing& Listing) const {
@@ -126,7 +166,9 @@ std::vector<std::size_t> TEnumFileThread::FileCandidates(TDirectoryListing& List
   return Result;
 }
 
+// A record left unstated had no window to pass.
 bool TEnumFileThread::PassesWindows(const TSearchRec& FileInfo) const {
+  if (!FileInfo.Stated) return true;
   return FileInfo.Time >= FFileTimeMin && FileInfo.Time <= FFileTimeMax && FileInfo.Size >= FFileSizeMin &&
          FileInfo.Size <= FFileSizeMax;
 }
@@ -162,11 +204,55 @@ bool TEnumFileThread::SubDirectoryMaskMatches(const String& Subdirectory) const 
   return MatchWildcardMask(FSubDirectoryMask, Subdirectory, static_cast<int>(FRoot.size()));
 }
 
-// In walk order in both modes: the report has run before the walk goes on.
-void TEnumFileThread::ReportDirectoryError(const String& Directory, int Error) {
+// In walk order in every mode; handed over on its own, it has run before
+// the walk goes on.
+void TEnumFileThread::ReportDirectoryError(const String& Directory, int Error, bool Root) {
   if (!FOnDirectoryError) return;
   const String Message = SysErrorMessage(Error);
+  if (FSynchronizationMode == TFileEnumeratorSyncMode::smBatched)
+    return AddToBatch({Directory, Message, Root, {}});
   Synchronize([this, &Directory, &Message] { FOnDirectoryError(Directory, Message); });
+}
+
+void TEnumFileThread::AddToBatch(TFolderReport Folder) {
+  if (!FBatch) {
+    FBatch = std::make_shared<TBatch>();
+    FBatchFiles = 0;
+    FBatchStart = std::chrono::steady_clock::now();
+  }
+  FBatchFiles += Folder.Files.size();
+  FBatch->push_back(std::move(Folder));
+  if (FBatchFiles >= BatchFiles || FBatch->size() >= BatchFolders ||
+      std::chrono::steady_clock::now() - FBatchStart >= BatchAge)
+    HandOverBatch();
+}
+
+void TEnumFileThread::HandOverBatch() {
+  if (!FBatch) return;
+  std::shared_ptr<TBatch> Batch = std::move(FBatch);
+  FBatch.reset();
+  Queue([this, Batch] { RunBatch(*Batch); }, BatchesHandedOver);
+}
+
+// On the main thread. After a stop nothing more is reported but the roots
+// not yet begun, as when each folder is handed over on its own; once the
+// owner is gone (a report may free it), nothing at all.
+void TEnumFileThread::RunBatch(TBatch& Batch) {
+  for (TFolderReport& Folder : Batch) {
+    if (SynchronizeCancelled()) return;
+    if (Terminated() && !Folder.Root) continue;
+    if (Folder.Error) {
+      FOnDirectoryError(Folder.Directory, *Folder.Error);
+      continue;
+    }
+    FCurrentDirectory = std::move(Folder.Directory);
+    EnterDirectory();
+    for (TSearchRec& FileInfo : Folder.Files) {
+      if (Terminated() || SynchronizeCancelled()) break;
+      FFileInfo = std::move(FileInfo);
+      DeliverFile();
+    }
+  }
 }
 
 void TEnumFileThread::EnterDirectory() {

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <set>
 #include <utility>
@@ -27,9 +29,13 @@ using TFileSearchTerminationEvent = std::function<void(int ID, bool Aborted, con
 // system's text for why.
 using TDirectoryErrorEvent = std::function<void(const String& Directory, const String& Message)>;
 
-// How a task hands its reports to the main thread: each report on its own,
-// or a directory's enter report and all its files in one hand-over.
-enum class TFileEnumeratorSyncMode : std::uint8_t { smPerFile, smPerDirectory };
+// How a task hands its reports to the main thread: each report on its own;
+// a directory's enter report and all its files in one hand-over; or the
+// reports of many directories in one hand-over that the task does not wait
+// for, so that it reads ahead while the main thread handles them. Batched
+// reports keep their order and the stop rules, but a folder may have been
+// listed before the reports of the folders before it ran.
+enum class TFileEnumeratorSyncMode : std::uint8_t { smPerFile, smPerDirectory, smBatched };
 
 // One search task: a worker thread at a lower priority that walks the roots
 // depth first on its own copy of the options and reports, on the main
@@ -59,15 +65,30 @@ private:
   // A folder by device and inode.
   using TIdentity = std::pair<dev_t, ino_t>;
 
-  void WalkDirectory(const String& Directory);
+  // The reports of one folder in a batch: entered with its files, or not
+  // listed with the system's text for why.
+  struct TFolderReport {
+    String Directory;
+    std::optional<String> Error;
+    // A root is still entered after a stop.
+    bool Root = false;
+    std::vector<TSearchRec> Files;
+  };
+  using TBatch = std::vector<TFolderReport>;
+
+  void WalkDirectory(const String& Directory, bool Root);
   bool WalkedBefore(const std::string& Path) const;
   bool FirstVisit(TIdentity Identity);
-  void DirectoryStep(const String& Directory, TDirectoryListing& Listing);
+  void DirectoryStep(const String& Directory, TDirectoryListing& Listing, bool Root);
   std::vector<std::size_t> FileCandidates(TDirectoryListing& Listing) const;
+  std::vector<TSearchRec> PassingFiles(TDirectoryListing& Listing, const std::vector<std::size_t>& Candidates);
   bool PassesWindows(const TSearchRec& FileInfo) const;
   std::vector<String> AdmittedSubdirectories(const String& Directory, TDirectoryListing& Listing);
   bool SubDirectoryMaskMatches(const String& Subdirectory) const;
-  void ReportDirectoryError(const String& Directory, int Error);
+  void ReportDirectoryError(const String& Directory, int Error, bool Root);
+  void AddToBatch(TFolderReport Folder);
+  void HandOverBatch();
+  void RunBatch(TBatch& Batch);
   void EnterDirectory();
   void DeliverFile();
 
@@ -93,7 +114,13 @@ private:
   bool FIncludeSubDirectories;
   bool FIncludeHiddenSubDirectories;
   bool FFollowDirectoryLinks;
+  // A file is stat-ed for its record, not only where a test needs it.
+  bool FReadFileDetails;
   bool FNotifyOnTermination = true;
+  // The batch being filled, its files and when it was begun.
+  std::shared_ptr<TBatch> FBatch;
+  std::size_t FBatchFiles = 0;
+  std::chrono::steady_clock::time_point FBatchStart;
   // The folders on the path being walked: without following links, only a
   // folder mounted again below itself (a bind mount) can lead back to one.
   std::vector<TIdentity> FWalking;

@@ -31,6 +31,7 @@ void TFileSearchCriteria::Assign(const TPersistent& Source) {
   FOptions = Criteria->FOptions;
   FCaseSensitiveSearch = Criteria->FCaseSensitiveSearch;
   FFollowDirectoryLinks = Criteria->FFollowDirectoryLinks;
+  FReadFileDetails = Criteria->FReadFileDetails;
 }
 
 String TFileSearchCriteria::GetFileMask() const {

@@ -121,6 +121,13 @@ public:
   bool GetFollowDirectoryLinks() const { return FFollowDirectoryLinks; }
   void SetFollowDirectoryLinks(bool Value) { FFollowDirectoryLinks = Value; }
 
+  // Whether each file found is stat-ed for its size, last-write time and
+  // ReadOnly bit (the default). A caller that reads only names turns it
+  // off: a record then holds them only where a test needed them, and says
+  // so (TSearchRec::Stated); FillSearchRec reads them on request.
+  bool GetReadFileDetails() const { return FReadFileDetails; }
+  void SetReadFileDetails(bool Value) { FReadFileDetails = Value; }
+
 private:
   TStringList FFileMasks;
   TStringList FRootDirectories;
@@ -133,6 +140,7 @@ private:
   TFileSearchOptions FOptions{TFileSearchOption::fsIncludeSubDirectories};
   bool FCaseSensitiveSearch = false;
   bool FFollowDirectoryLinks = false;
+  bool FReadFileDetails = true;
 };
 
 }  // namespace cantrel

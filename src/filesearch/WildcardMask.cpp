@@ -167,18 +167,48 @@ TFileNameMasks::TFileNameMasks(const TStrings& Masks, bool CaseSensitive) : FCas
   for (int I = 0; I < Masks.Count() && !FAllNamesMatch; ++I) {
     const String Mask = Masks[I];
     FAllNamesMatch = Mask == u"*" || Mask == u"*.*";
-    FMasks.push_back(CaseSensitive ? Mask : MaskUpperCase(Mask));
+    TMask& Added = FMasks.emplace_back();
+    Added.Text = CaseSensitive ? Mask : MaskUpperCase(Mask);
+    Added.Ending = Added.Text.size() > 1 && Added.Text[0] == u'*' &&
+                   Added.Text.find_first_of(u"*?", 1) == String::npos;
   }
   if (FAllNamesMatch) FMasks.clear();
 }
 
+// Whether Name, with "." appended when Dotless, ends with Ending, for an
+// ASCII name, whose upper case is simply that of its letters.
+bool TFileNameMasks::EndsWith(StringView Name, bool Dotless, StringView Ending) const {
+  const std::size_t Length = Name.size() + (Dotless ? 1 : 0);
+  if (Ending.size() > Length) return false;
+  for (std::size_t I = Length - Ending.size(), E = 0; I < Length; ++I, ++E) {
+    char16_t C = I < Name.size() ? Name[I] : u'.';
+    if (!FCaseSensitive && C >= u'a' && C <= u'z') C = static_cast<char16_t>(C - u'a' + u'A');
+    if (C != Ending[E]) return false;
+  }
+  return true;
+}
+
 bool TFileNameMasks::Matches(StringView FileName) const {
   if (FAllNamesMatch) return true;
-  String Name(FileName);
-  if (Name.find(u'.') == String::npos) Name += u'.';
-  if (!FCaseSensitive) Name = MaskUpperCase(Name);
-  for (const String& Mask : FMasks)
-    if (PassesEveryName(Mask) || MatchWildcardMask(Mask, Name)) return true;
+  const bool Dotless = FileName.find(u'.') == StringView::npos;
+  const bool Ascii = std::all_of(FileName.begin(), FileName.end(), [](char16_t C) { return C < 0x80; });
+  // Most masks are "*.mp3", most names plain ASCII: they are compared where
+  // they stand. Other names and masks take the matcher on the name made
+  // ready once.
+  String Name;
+  for (const TMask& Mask : FMasks) {
+    if (Mask.Ending && Ascii) {
+      if (EndsWith(FileName, Dotless, StringView(Mask.Text).substr(1))) return true;
+      continue;
+    }
+    if (PassesEveryName(Mask.Text)) return true;
+    if (Name.empty()) {
+      Name = FileName;
+      if (Dotless) Name += u'.';
+      if (!FCaseSensitive) Name = MaskUpperCase(Name);
+    }
+    if (MatchWildcardMask(Mask.Text, Name)) return true;
+  }
   return false;
 }
 

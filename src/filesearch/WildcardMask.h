@@ -31,7 +31,15 @@ public:
   bool Matches(StringView FileName) const;
 
 private:
-  std::vector<String> FMasks;
+  struct TMask {
+    String Text;
+    // "*" and characters without wildcards: a test of the name's end.
+    bool Ending = false;
+  };
+
+  bool EndsWith(StringView Name, bool Dotless, StringView Ending) const;
+
+  std::vector<TMask> FMasks;
   bool FCaseSensitive = false;
   bool FAllNamesMatch = true;
 };

@@ -1,6 +1,7 @@
 #include "playlist/PlayListFile.h"
 
 #include <algorithm>
+#include <functional>
 
 #include "playlist/PlayListWriter.h"
 #include "playlist/RelativePath.h"
@@ -27,20 +28,6 @@ String FolderName(StringView Path) {
   return ExtractFileName(Path.substr(0, Path.size() - 1));
 }
 
-// Every line, the last included, ends with CR LF.
-String JoinWithCrLf(const TPlayListLines& Lines) {
-  String Text;
-  for (const String& Line : Lines) Text.append(Line).append(u"\r\n");
-  return Text;
-}
-
-// The tidy every playlist gets: a blank second-to-last line goes, then a
-// blank last line.
-void RemoveTrailingEmptyLines(TPlayListLines& Lines) {
-  if (Lines.size() >= 2 && Lines[Lines.size() - 2].empty()) Lines.erase(Lines.end() - 2);
-  if (!Lines.empty() && Lines.back().empty()) Lines.pop_back();
-}
-
 // The prefix that puts Child's entries in Node's playlist: its relative
 // path and "/", or empty for the same folder.
 String RelativePrefix(const TPlayListFile& Node, const TPlayListFile& Child) {
@@ -48,30 +35,85 @@ String RelativePrefix(const TPlayListFile& Node, const TPlayListFile& Child) {
   return Relative == u"." ? String() : Relative + PathDelim;
 }
 
-// The lines of a written node's M3U playlist below its header ("#EXTM3U"
-// and a blank line), taken from the node's names and those of every folder
-// below, each behind Prefix: the names exactly as found, blank lines where
-// the playlist has them. Other formats take the entries alone.
-void CollectBody(const TPlayListFile& Node, const String& Prefix, TPlayListLines& Body) {
-  TPlayListLines Lines{u"#EXTM3U", u""};
+using TLineOutput = std::function<void(StringView Line)>;
+
+// One folder's M3U list as its own playlist has it: the header ("#EXTM3U"
+// and a blank line), its names, the list of each folder below and a blank
+// line after each, tidied at its end as every playlist is. It hands on the
+// lines below the header as they come; a blank line and those after it wait
+// until it can no longer be among the last two.
+class TBodyLevel {
+public:
+  explicit TBodyLevel(const TLineOutput& Output) : FOutput(Output) {}
+
+  void Add(StringView Line) {
+    const std::size_t Index = FCount++;
+    if (FHeldCount == 0 && !Line.empty()) return Pass(Line, Index);
+    FHeld[FHeldCount].Text.assign(Line);
+    FHeld[FHeldCount++].Index = Index;
+    // Only a blank line can go in the tidy, so a line before none waits.
+    while (FHeldCount > 2 || (FHeldCount > 0 && !FHeld[0].Text.empty())) {
+      Pass(FHeld[0].Text, FHeld[0].Index);
+      std::swap(FHeld[0], FHeld[1]);
+      std::swap(FHeld[1], FHeld[2]);
+      --FHeldCount;
+    }
+  }
+
+  // The waiting lines are the last ones, the first of them blank. The
+  // tidy: a blank second-to-last line goes, then a blank last line; the
+  // header is the first two lines of what is left.
+  void Finish() {
+    if (FHeldCount == 2 && !FHeld[1].Text.empty() && FHeld[1].Index - 1 >= 2) FOutput(FHeld[1].Text);
+  }
+
+private:
+  struct THeld {
+    String Text;
+    std::size_t Index = 0;
+  };
+
+  void Pass(StringView Line, std::size_t Index) {
+    if (Index >= 2) FOutput(Line);
+  }
+
+  const TLineOutput& FOutput;
+  std::size_t FCount = 0;
+  THeld FHeld[3];
+  std::size_t FHeldCount = 0;
+};
+
+// Hands on the lines of Node's M3U playlist below its header, each entry
+// behind Prefix, made from the node's names and those of every folder below:
+// the names exactly as found, blank lines where the playlist has them. Other
+// formats take the entries alone.
+void CollectBody(const TPlayListFile& Node, String& Prefix, const TLineOutput& Output) {
+  TBodyLevel Level(Output);
+  Level.Add(u"#EXTM3U");
+  Level.Add(u"");
   const TStringList& Names = Node.Items();
-  for (int I = 0; I < Names.Count(); ++I) Lines.push_back(Prefix + Names.Get(I));
-  if (Names.Count() > 0) Lines.emplace_back();
+  String Line = Prefix;
+  for (int I = 0; I < Names.Count(); ++I) {
+    Line.resize(Prefix.size());
+    Line += Names.At(I);
+    Level.Add(Line);
+  }
+  if (Names.Count() > 0) Level.Add(u"");
+  const TLineOutput ToLevel = [&Level](StringView Line) { Level.Add(Line); };
   for (int I = 0; I < Node.ChildCount(); ++I) {
     const TPlayListFile& Child = *Node.Child(I);
-    CollectBody(Child, Prefix + RelativePrefix(Node, Child), Lines);
-    Lines.emplace_back();
+    const std::size_t Length = Prefix.size();
+    Prefix += RelativePrefix(Node, Child);
+    CollectBody(Child, Prefix, ToLevel);
+    Prefix.resize(Length);
+    Level.Add(u"");
   }
-  RemoveTrailingEmptyLines(Lines);
-  Body.insert(Body.end(), Lines.begin() + std::min<std::ptrdiff_t>(2, std::ssize(Lines)), Lines.end());
+  Level.Finish();
 }
 
 }  // namespace
 
-TPlayListFile::TPlayListFile()
-    : FLines(std::make_unique<TStringList>()),
-      FListAll(std::make_unique<TStringList>()),
-      FCurrent(this) {
+TPlayListFile::TPlayListFile() : FLines(std::make_unique<TStringList>()), FCurrent(this) {
   // Two files may differ only in case; both are kept, in the order a file
   // manager shows them.
   FLines->SetCompareFunction([](const String& A, const String& B) { return AnsiCompareText(A, B); });
@@ -135,7 +177,6 @@ void TPlayListFile::Clear() {
     FSubCount = 0;
     FSubIndex = -1;
     FCurrent = nullptr;
-    FListAll->Clear();
     FLines->Clear();
     FItems.clear();
   } catch (const std::exception&) {
@@ -204,51 +245,55 @@ TMakeReport TPlayListFile::Make(const TPlayListWriter& Writer, const String& aNa
   return std::move(Run.Report);
 }
 
+// Children first, each playlist streamed to its file as it is made.
 void TPlayListFile::WritePlayList(TMakeRun& Run) {
   const TPlayListWriter& Writer = Run.Writer;
-  const String FileName = FPath + makeFileName(Run.aName);
-  TPlayListLines Lines;
-  std::vector<TLeftOutName> LeftOut;
-  int Entries = 0;
-  auto AddEntry = [&](const String& Path, bool Carried) {
-    if (const TResStringRec* Reason = Writer.AddEntry(Lines, Path, Carried, Entries + 1))
-      LeftOut.push_back({FileName, Path, LoadResString(Reason)});
-    else
-      ++Entries;
-  };
-
-  Writer.AddHeader(Lines, ChangeFileExt(ExtractFileName(FileName), u""));
-  if (FLines->Count() > 0) {
-    for (int I = 0; I < FLines->Count(); ++I) AddEntry(FLines->Get(I), false);
-    Lines.emplace_back();
-  }
   if (Run.Recursion) {
     for (const auto& Child : FItems) {
       Writer.PrepareChild(*this, *Child);
       Child->WritePlayList(Run);
       if (Run.Report.Stopped) return;
-      TPlayListLines Carried;
-      CollectBody(*Child, RelativePrefix(*this, *Child), Carried);
-      for (const String& Line : Carried) {
-        if (!Line.empty())
-          AddEntry(Line, true);
-        else if (Writer.CarriesBlankLines())
-          Lines.emplace_back();
-      }
-      Lines.emplace_back();
     }
   }
-  Writer.AddClosing(Lines, Entries);
-  RemoveTrailingEmptyLines(Lines);
-  FListAll->Clear();
-  for (const String& Line : Lines) FListAll->Add(Line);
-
   if (Run.Options.StopRequested && Run.Options.StopRequested()) {
     Run.Report.Stopped = true;
     return;
   }
+  const String FileName = FPath + makeFileName(Run.aName);
+  std::vector<TLeftOutName> LeftOut;
   try {
-    ReplaceUserFile(FileName, Writer.Encode(*this, JoinWithCrLf(Lines)), Run.SearchRoot);
+    TFileReplacement File(FileName, &Run.SearchRoot);
+    TPlayListLines Lines(Writer, [&File](std::string_view Bytes) { File.Write(Bytes); });
+    int Entries = 0;
+    auto AddEntry = [&](StringView Path, bool Carried) {
+      if (const TResStringRec* Reason = Writer.AddEntry(Lines, Path, Carried, Entries + 1))
+        LeftOut.push_back({FileName, String(Path), LoadResString(Reason)});
+      else
+        ++Entries;
+    };
+
+    Lines.AddBytes(Writer.ByteOrderMark(*this));
+    Writer.AddHeader(Lines, ChangeFileExt(ExtractFileName(FileName), u""));
+    if (FLines->Count() > 0) {
+      for (int I = 0; I < FLines->Count(); ++I) AddEntry(FLines->At(I), false);
+      Lines.AddBlank();
+    }
+    if (Run.Recursion) {
+      const TLineOutput Carry = [&](StringView Line) {
+        if (!Line.empty())
+          AddEntry(Line, true);
+        else if (Writer.CarriesBlankLines())
+          Lines.AddBlank();
+      };
+      for (const auto& Child : FItems) {
+        String Prefix = RelativePrefix(*this, *Child);
+        CollectBody(*Child, Prefix, Carry);
+        Lines.AddBlank();
+      }
+    }
+    Writer.AddClosing(Lines, Entries);
+    Lines.Finish();
+    File.Commit();
     Run.Report.LeftOut.insert(Run.Report.LeftOut.end(), LeftOut.begin(), LeftOut.end());
   } catch (const EFCreateError& Error) {
     Run.Report.Failures.push_back({FileName, Error.Message()});

@@ -84,8 +84,6 @@ public:
   TPlayListFile* Current() const { return FCurrent; }
   void SetCurrent(TPlayListFile* Value) { FCurrent = Value; }
 
-  // The lines of the playlist this node wrote last.
-  const TStringList& ListAll() const { return *FListAll; }
   // The child nodes in the order they were added.
   int ChildCount() const { return static_cast<int>(FItems.size()); }
   TPlayListFile* Child(int Index) const;
@@ -109,7 +107,6 @@ private:
   TPlayListFile* FParent = nullptr;
   std::unique_ptr<TStringList> FLines;
   std::vector<std::unique_ptr<TPlayListFile>> FItems;
-  std::unique_ptr<TStringList> FListAll;
   TPlayListFile* FCurrent;
   int FSubCount = 0;
   int FSubIndex = 0;

@@ -11,10 +11,7 @@ constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 
 // Players take a line that starts with "#" for a comment and drop leading
 // blanks, so such a path is written behind "./" to still name its file.
-String EntryLine(const String& Path) {
-  if (Path.front() == u'#' || Path.front() <= 32) return u"./" + Path;
-  return Path;
-}
+bool NeedsDotSlash(StringView Path) { return Path.front() == u'#' || Path.front() <= 32; }
 
 class TM3UWriter final : public TPlayListWriter {
 public:
@@ -27,28 +24,25 @@ public:
   }
 
   void AddHeader(TPlayListLines& Lines, const String&) const override {
-    Lines.emplace_back(u"#EXTM3U");
-    Lines.emplace_back();
+    Lines.Add(u"#EXTM3U");
+    Lines.AddBlank();
   }
 
-  const TResStringRec* AddEntry(TPlayListLines& Lines, const String& Path, bool, int) const override {
+  const TResStringRec* AddEntry(TPlayListLines& Lines, StringView Path, bool, int) const override {
     if (HasLineBreak(Path)) return &SLineBreakInName;
-    String Line = EntryLine(Path);
-    std::string Bytes;
-    if (!FEncoder.Encode(Line, Bytes)) return &SNotInLocaleCharset;
-    Lines.push_back(std::move(Line));
-    return nullptr;
+    const bool Added = NeedsDotSlash(Path) ? Lines.Add(u"./" + String(Path)) : Lines.Add(Path);
+    return Added ? nullptr : &SNotInLocaleCharset;
   }
 
   bool CarriesBlankLines() const override { return true; }
 
   void AddClosing(TPlayListLines&, int) const override {}
 
-  std::string Encode(const TPlayListFile& Node, const String& Text) const override {
-    std::string Bytes(FUTF8 && Node.UTF8BOM() ? Utf8Bom : "");
-    FEncoder.Encode(Text, Bytes);
-    return Bytes;
+  std::string ByteOrderMark(const TPlayListFile& Node) const override {
+    return std::string(FUTF8 && Node.UTF8BOM() ? Utf8Bom : "");
   }
+
+  bool Encode(StringView Line, std::string& Bytes) const override { return FEncoder.Encode(Line, Bytes); }
 
 private:
   bool FUTF8;

@@ -11,31 +11,29 @@ public:
   void PrepareChild(const TPlayListFile&, TPlayListFile& Child) const override { Child.SetFormat(plWPL); }
 
   void AddHeader(TPlayListLines& Lines, const String& Title) const override {
-    Lines.emplace_back(u"<?wpl version=\"1.0\"?>");
-    Lines.emplace_back(u"<smil>");
-    Lines.emplace_back(u"  <head>");
-    Lines.emplace_back(u"    <meta name=\"Generator\" content=\"Cantrel\"/>");
-    Lines.push_back(u"    <title>" + EscapeXmlTitle(Title) + u"</title>");
-    Lines.emplace_back(u"  </head>");
-    Lines.emplace_back(u"  <body>");
-    Lines.emplace_back(u"    <seq>");
+    Lines.Add(u"<?wpl version=\"1.0\"?>");
+    Lines.Add(u"<smil>");
+    Lines.Add(u"  <head>");
+    Lines.Add(u"    <meta name=\"Generator\" content=\"Cantrel\"/>");
+    Lines.Add(u"    <title>" + EscapeXmlTitle(Title) + u"</title>");
+    Lines.Add(u"  </head>");
+    Lines.Add(u"  <body>");
+    Lines.Add(u"    <seq>");
   }
 
   // The source is a path read literally, so a name XML cannot carry has no
   // form here.
-  const TResStringRec* AddEntry(TPlayListLines& Lines, const String& Path, bool, int) const override {
+  const TResStringRec* AddEntry(TPlayListLines& Lines, StringView Path, bool, int) const override {
     if (!IsXmlText(Path)) return &SNotRepresentableInXml;
-    Lines.push_back(u"      <media src=\"" + EscapeXml(RelativeReference(Path)) + u"\"/>");
+    Lines.Add(u"      <media src=\"" + EscapeXml(RelativeReference(Path)) + u"\"/>");
     return nullptr;
   }
 
   void AddClosing(TPlayListLines& Lines, int) const override {
-    Lines.emplace_back(u"    </seq>");
-    Lines.emplace_back(u"  </body>");
-    Lines.emplace_back(u"</smil>");
+    Lines.Add(u"    </seq>");
+    Lines.Add(u"  </body>");
+    Lines.Add(u"</smil>");
   }
-
-  std::string Encode(const TPlayListFile&, const String& Text) const override { return StringToUtf8(Text); }
 };
 
 }  // namespace

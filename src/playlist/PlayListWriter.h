@@ -1,19 +1,56 @@
 #pragma once
 
+#include <functional>
 #include <string>
-#include <vector>
+#include <string_view>
 
 #include "playlist/PlayListFile.h"
 #include "runtime/ResourceStrings.h"
 
 namespace cantrel {
 
-// A playlist's lines while it is built; an empty string is a blank line.
-using TPlayListLines = std::vector<String>;
+class TPlayListWriter;
+
+// A playlist's lines as they are made: each is encoded in the writer's
+// encoding, ended with CR LF and handed on in pieces, so no playlist is held
+// whole. A blank line and those after it wait until it can no longer be
+// among the last two, for the tidy every playlist gets at its end: a blank
+// second-to-last line goes, then a blank last line.
+class TPlayListLines {
+public:
+  using TOutput = std::function<void(std::string_view Bytes)>;
+
+  TPlayListLines(const TPlayListWriter& Writer, TOutput Output);
+  TPlayListLines(const TPlayListLines&) = delete;
+  TPlayListLines& operator=(const TPlayListLines&) = delete;
+
+  // Bytes before the first line (a byte-order mark).
+  void AddBytes(std::string_view Bytes) { FBytes.append(Bytes); }
+  // Adds a line; false, adding nothing, when the encoding cannot hold it.
+  bool Add(StringView Line);
+  void AddBlank() { Add(StringView()); }
+  // The tidy, then everything that waited.
+  void Finish();
+
+private:
+  struct THeld {
+    std::string Bytes;
+    bool Blank = false;
+  };
+
+  void Pass(const std::string& Line);
+  void Flush();
+
+  const TPlayListWriter& FWriter;
+  TOutput FOutput;
+  std::string FBytes;
+  // The waiting lines, oldest first; at most two.
+  THeld FHeld[3];
+  std::size_t FHeldCount = 0;
+};
 
 // What one output format adds to the writing every format shares: the
-// header and closing lines, the lines of one entry, and the bytes of the
-// file.
+// header and closing lines, the lines of one entry, and its encoding.
 class TPlayListWriter {
 public:
   virtual ~TPlayListWriter() = default;
@@ -26,12 +63,16 @@ public:
   // playlist's folder, Number its place from 1, Carried tells a file of a
   // folder below. Answers why the format cannot hold the name, adding
   // nothing, or nullptr.
-  virtual const TResStringRec* AddEntry(TPlayListLines& Lines, const String& Path, bool Carried,
+  virtual const TResStringRec* AddEntry(TPlayListLines& Lines, StringView Path, bool Carried,
                                         int Number) const = 0;
   // Whether the blank lines of a folder below come along with its entries.
   virtual bool CarriesBlankLines() const { return false; }
   virtual void AddClosing(TPlayListLines& Lines, int EntryCount) const = 0;
-  virtual std::string Encode(const TPlayListFile& Node, const String& Text) const = 0;
+  // The bytes the file starts with.
+  virtual std::string ByteOrderMark(const TPlayListFile&) const { return {}; }
+  // Appends a line's bytes; false, with Bytes unchanged, when the encoding
+  // cannot hold it. UTF-8 unless the format says otherwise.
+  virtual bool Encode(StringView Line, std::string& Bytes) const;
 };
 
 }  // namespace cantrel

@@ -10,25 +10,23 @@ public:
   void PrepareChild(const TPlayListFile&, TPlayListFile& Child) const override { Child.SetFormat(plXSPF); }
 
   void AddHeader(TPlayListLines& Lines, const String&) const override {
-    Lines.emplace_back(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
-    Lines.emplace_back(u"<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">");
-    Lines.emplace_back(u"  <trackList>");
+    Lines.Add(u"<?xml version=\"1.0\" encoding=\"UTF-8\"?>");
+    Lines.Add(u"<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">");
+    Lines.Add(u"  <trackList>");
   }
 
   // A location keeps every name: what XML or a URI cannot carry is escaped.
-  const TResStringRec* AddEntry(TPlayListLines& Lines, const String& Path, bool, int) const override {
-    Lines.push_back(u"    <track><location>" + RelativeReference(EscapeLocation(Path)) + u"</location></track>");
+  const TResStringRec* AddEntry(TPlayListLines& Lines, StringView Path, bool, int) const override {
+    Lines.Add(u"    <track><location>" + RelativeReference(EscapeLocation(Path)) + u"</location></track>");
     return nullptr;
   }
 
   void AddClosing(TPlayListLines& Lines, int) const override {
-    Lines.emplace_back(u"  </trackList>");
-    Lines.emplace_back(u"</playlist>");
+    Lines.Add(u"  </trackList>");
+    Lines.Add(u"</playlist>");
   }
 
-  std::string Encode(const TPlayListFile&, const String& Text) const override {
-    return "\xEF\xBB\xBF" + StringToUtf8(Text);
-  }
+  std::string ByteOrderMark(const TPlayListFile&) const override { return "\xEF\xBB\xBF"; }
 };
 
 }  // namespace

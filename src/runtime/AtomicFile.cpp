@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -19,50 +20,8 @@ namespace cantrel {
 
 namespace {
 
-class TFileDescriptor {
-public:
-  explicit TFileDescriptor(int Handle) : FHandle(Handle) {}
-  ~TFileDescriptor() {
-    if (FHandle >= 0) close(FHandle);
-  }
-  TFileDescriptor(const TFileDescriptor&) = delete;
-  TFileDescriptor& operator=(const TFileDescriptor&) = delete;
-
-  int Handle() const { return FHandle; }
-  // Closes now, answering the errno of a failed close or 0.
-  int Close() {
-    const int Result = close(FHandle) == 0 ? 0 : errno;
-    FHandle = -1;
-    return Result;
-  }
-
-private:
-  int FHandle;
-};
-
 [[noreturn]] void RaiseCreateError(const String& FileName, const String& Reason) {
   throw EFCreateError(&SFCreateErrorEx, {FileName, Reason});
-}
-
-bool ReadWhole(int Handle, std::string& Bytes, std::size_t Limit) {
-  char Buffer[65536];
-  for (;;) {
-    const ssize_t Read = read(Handle, Buffer, sizeof Buffer);
-    if (Read < 0 && errno == EINTR) continue;
-    if (Read < 0) return false;
-    if (Read == 0) return true;
-    Bytes.append(Buffer, static_cast<std::size_t>(Read));
-    if (Bytes.size() > Limit) return false;
-  }
-}
-
-bool HoldsExactly(const std::string& Path, std::string_view Bytes, const struct stat& Info) {
-  if (!S_ISREG(Info.st_mode) || static_cast<std::size_t>(Info.st_size) != Bytes.size()) return false;
-  TFileDescriptor File(open(Path.c_str(), O_RDONLY | O_CLOEXEC));
-  if (File.Handle() < 0) return false;
-  std::string Present;
-  Present.reserve(Bytes.size());
-  return ReadWhole(File.Handle(), Present, Bytes.size()) && Present == Bytes;
 }
 
 int WriteAll(int Handle, std::string_view Bytes) {
@@ -126,64 +85,154 @@ int CreateTemporary(const std::string& Path, std::string& Temporary) {
   }
 }
 
-// Writes Bytes into the existing file itself, for a folder where no new file
-// may be made.
-int OverwriteInPlace(const std::string& Path, std::string_view Bytes) {
-  TFileDescriptor File(open(Path.c_str(), O_WRONLY | O_CLOEXEC));
-  if (File.Handle() < 0) return errno;
-  int ErrorCode = WriteAll(File.Handle(), Bytes);
-  if (ErrorCode == 0 && ftruncate(File.Handle(), static_cast<off_t>(Bytes.size())) != 0) ErrorCode = errno;
-  const int CloseError = File.Close();
-  return ErrorCode != 0 ? ErrorCode : CloseError;
-}
-
-// Writes Bytes to a temporary file beside Path, with the present file's
-// mode, and renames it over Path; answers the errno of a failure or 0.
-int Replace(const std::string& Path, std::string_view Bytes, const struct stat* Present, bool InPlaceFallback) {
-  std::string Temporary;
-  TFileDescriptor File(CreateTemporary(Path, Temporary));
-  if (File.Handle() < 0) {
-    const int ErrorCode = errno;
-    const bool FolderRefuses = ErrorCode == EACCES || ErrorCode == EPERM;
-    if (InPlaceFallback && FolderRefuses && Present && S_ISREG(Present->st_mode))
-      return OverwriteInPlace(Path, Bytes);
-    return ErrorCode;
+// Reads up to Count bytes at Offset; fewer at the end of the file or on an
+// error.
+std::size_t ReadAt(int Handle, char* Buffer, std::size_t Count, off_t Offset) {
+  std::size_t Done = 0;
+  while (Done < Count) {
+    const ssize_t Read = pread(Handle, Buffer + Done, Count - Done, Offset + static_cast<off_t>(Done));
+    if (Read < 0 && errno == EINTR) continue;
+    if (Read <= 0) break;
+    Done += static_cast<std::size_t>(Read);
   }
-  int ErrorCode = WriteAll(File.Handle(), Bytes);
-  if (ErrorCode == 0 && Present && fchmod(File.Handle(), Present->st_mode & 07777) != 0) ErrorCode = errno;
-  if (const int CloseError = File.Close(); ErrorCode == 0) ErrorCode = CloseError;
-  if (ErrorCode == 0 && rename(Temporary.c_str(), Path.c_str()) != 0) ErrorCode = errno;
-  if (ErrorCode != 0) unlink(Temporary.c_str());
-  return ErrorCode;
+  return Done;
 }
 
 }  // namespace
 
-void WriteFileAtomically(const String& FileName, std::string_view Bytes) {
-  const std::string Path = SystemFileName(FileName);
-  struct stat Present {};
-  const bool Exists = stat(Path.c_str(), &Present) == 0;
-  if (Exists && HoldsExactly(Path, Bytes, Present)) return;
-  if (const int ErrorCode = Replace(Path, Bytes, Exists ? &Present : nullptr, false); ErrorCode != 0)
-    RaiseCreateError(FileName, SysErrorMessage(ErrorCode));
+TFileReplacement::TFileReplacement(const String& FileName, const String* UserFolder)
+    : FFileName(FileName), FPath(SystemFileName(FileName)), FUserFile(UserFolder != nullptr) {
+  if (FUserFile && lstat(FPath.c_str(), &FPresent) == 0 && S_ISLNK(FPresent.st_mode)) {
+    int ErrorCode = 0;
+    FPath = LinkTarget(FPath, ErrorCode);
+    if (FPath.empty()) Fail(ErrorCode);
+    if (!LiesInside(FPath, RealPath(SystemFileName(*UserFolder))))
+      RaiseCreateError(FileName, Format(LoadResString(&SLinkLeadsOutside), {*UserFolder}));
+  }
+  FExists = stat(FPath.c_str(), &FPresent) == 0;
+  // Only a regular file is read: opening a FIFO would wait for a writer.
+  if (FExists && S_ISREG(FPresent.st_mode)) FOld = open(FPath.c_str(), O_RDONLY | O_CLOEXEC);
+  FSame = FOld >= 0;
 }
 
-void ReplaceUserFile(const String& FileName, std::string_view Bytes, const String& Folder) {
-  std::string Path = SystemFileName(FileName);
-  struct stat Present {};
-  if (lstat(Path.c_str(), &Present) == 0 && S_ISLNK(Present.st_mode)) {
-    int ErrorCode = 0;
-    Path = LinkTarget(Path, ErrorCode);
-    if (Path.empty()) RaiseCreateError(FileName, SysErrorMessage(ErrorCode));
-    if (!LiesInside(Path, RealPath(SystemFileName(Folder))))
-      RaiseCreateError(FileName, Format(LoadResString(&SLinkLeadsOutside), {Folder}));
+TFileReplacement::~TFileReplacement() {
+  CloseOld();
+  if (FNew >= 0) close(FNew);
+  if (!FTemporary.empty()) unlink(FTemporary.c_str());
+}
+
+void TFileReplacement::Fail(int ErrorCode) const { RaiseCreateError(FFileName, SysErrorMessage(ErrorCode)); }
+
+void TFileReplacement::CloseOld() {
+  if (FOld >= 0) close(FOld);
+  FOld = -1;
+}
+
+void TFileReplacement::Write(std::string_view Bytes) {
+  if (Bytes.empty()) return;
+  if (FSame) {
+    FOldBytes.resize(Bytes.size());
+    const std::size_t Read = ReadAt(FOld, FOldBytes.data(), Bytes.size(), FOffset);
+    const std::size_t Same = static_cast<std::size_t>(
+        std::mismatch(Bytes.begin(), Bytes.begin() + static_cast<std::ptrdiff_t>(Read), FOldBytes.begin()).first -
+        Bytes.begin());
+    FOffset += static_cast<off_t>(Same);
+    if (Same == Bytes.size()) return;
+    Bytes.remove_prefix(Same);
+    Differ(FOffset);
+  } else if (FNew < 0 && !FInPlace) {
+    Differ(FOffset);
   }
-  const bool Exists = stat(Path.c_str(), &Present) == 0;
-  if (Exists && HoldsExactly(Path, Bytes, Present)) return;
-  if (Exists && S_ISREG(Present.st_mode) && (Present.st_mode & 0222) == 0)
-    RaiseCreateError(FileName, LoadResString(&SFileWriteProtected));
-  if (const int ErrorCode = Replace(Path, Bytes, Exists ? &Present : nullptr, true); ErrorCode != 0)
-    RaiseCreateError(FileName, SysErrorMessage(ErrorCode));
+  Put(Bytes);
+  FOffset += static_cast<off_t>(Bytes.size());
+}
+
+// The new bytes differ from the old ones from Offset on: the file is
+// replaced, the same bytes before Offset taken over from the old file.
+void TFileReplacement::Differ(off_t Offset) {
+  FSame = false;
+  const bool Regular = FExists && S_ISREG(FPresent.st_mode);
+  if (FUserFile && Regular && (FPresent.st_mode & 0222) == 0)
+    RaiseCreateError(FFileName, LoadResString(&SFileWriteProtected));
+  FNew = CreateTemporary(FPath, FTemporary);
+  if (FNew < 0) {
+    const int ErrorCode = errno;
+    FTemporary.clear();
+    const bool FolderRefuses = ErrorCode == EACCES || ErrorCode == EPERM;
+    if (!(FUserFile && FolderRefuses && Regular)) Fail(ErrorCode);
+    FInPlace = true;
+    FInPlaceFrom = Offset;
+  } else {
+    CopyOldBytes(Offset);
+  }
+  CloseOld();
+}
+
+void TFileReplacement::CopyOldBytes(off_t Count) {
+  char Buffer[65536];
+  for (off_t Done = 0; Done < Count;) {
+    const std::size_t Read =
+        ReadAt(FOld, Buffer, static_cast<std::size_t>(std::min<off_t>(Count - Done, sizeof Buffer)), Done);
+    if (Read == 0) Fail(EIO);
+    Put(std::string_view(Buffer, Read));
+    Done += static_cast<off_t>(Read);
+  }
+}
+
+void TFileReplacement::Put(std::string_view Bytes) {
+  if (FInPlace) {
+    FInPlaceBytes.append(Bytes);
+    return;
+  }
+  if (const int ErrorCode = WriteAll(FNew, Bytes); ErrorCode != 0) Fail(ErrorCode);
+}
+
+void TFileReplacement::Commit() {
+  if (FSame) {
+    // Every byte was the same: so is the file, unless it holds more.
+    char More;
+    if (ReadAt(FOld, &More, 1, FOffset) == 0) {
+      CloseOld();
+      return;
+    }
+    Differ(FOffset);
+  } else if (FNew < 0 && !FInPlace) {
+    Differ(FOffset);
+  }
+  if (FInPlace) return OverwriteInPlace();
+  if (FExists && fchmod(FNew, FPresent.st_mode & 07777) != 0) Fail(errno);
+  const int Handle = FNew;
+  FNew = -1;
+  if (close(Handle) != 0) Fail(errno);
+  if (rename(FTemporary.c_str(), FPath.c_str()) != 0) Fail(errno);
+  FTemporary.clear();
+}
+
+// Writes the bytes from the first difference on into the existing file
+// itself, for a folder where no new file may be made.
+void TFileReplacement::OverwriteInPlace() {
+  const int Handle = open(FPath.c_str(), O_WRONLY | O_CLOEXEC);
+  if (Handle < 0) Fail(errno);
+  int ErrorCode = 0;
+  for (std::string_view Rest = FInPlaceBytes; ErrorCode == 0 && !Rest.empty();) {
+    const ssize_t Written = pwrite(Handle, Rest.data(), Rest.size(), FInPlaceFrom);
+    if (Written < 0 && errno == EINTR) continue;
+    if (Written < 0) {
+      ErrorCode = errno;
+      break;
+    }
+    Rest.remove_prefix(static_cast<std::size_t>(Written));
+    FInPlaceFrom += Written;
+  }
+  if (ErrorCode == 0 && ftruncate(Handle, FInPlaceFrom) != 0) ErrorCode = errno;
+  if (close(Handle) != 0 && ErrorCode == 0) ErrorCode = errno;
+  if (ErrorCode != 0) Fail(ErrorCode);
+}
+
+void WriteFileAtomically(const String& FileName, std::string_view Bytes) {
+  TFileReplacement File(FileName, nullptr);
+  File.Write(Bytes);
+  File.Commit();
 }
 
 }  // namespace cantrel

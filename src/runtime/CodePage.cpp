@@ -148,7 +148,7 @@ void TCharsetEncoder::TCloser::operator()(UConverter* Converter) const { ucnv_cl
 
 bool TCharsetEncoder::Encode(StringView Text, std::string& Bytes) const {
   if (!FConverter) {
-    Bytes += StringToUtf8(Text);
+    AppendStringAsUtf8(Bytes, Text);
     return true;
   }
   std::string Converted;

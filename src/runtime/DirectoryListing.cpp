@@ -39,7 +39,45 @@ std::uint32_t TypeBitsOfEntryType(unsigned char Type) {
   }
 }
 
+// What a stat tells of an entry: its attribute bits beside Hidden, its size
+// and its time, for a link those of its target. False when it vanished.
+bool StatEntry(int Folder, const char* Name, std::uint32_t& Attr, std::int64_t& Size, timespec& Time) {
+  struct stat Own;
+  if (fstatat(Folder, Name, &Own, AT_SYMLINK_NOFOLLOW) != 0) return false;
+  const bool Link = S_ISLNK(Own.st_mode);
+  Attr = Link ? faReparsePoint : 0;
+  Size = 0;
+  struct stat Target;
+  if (Link && fstatat(Folder, Name, &Target, 0) != 0) {
+    // A link that leads nowhere.
+    Attr |= faSysFile;
+    Time = Own.st_mtim;
+    return true;
+  }
+  const struct stat& Info = Link ? Target : Own;
+  Attr |= TypeBitsOfMode(Info.st_mode) | ((Info.st_mode & S_IWUSR) ? 0 : faReadOnly);
+  if (S_ISREG(Info.st_mode)) Size = static_cast<std::int64_t>(Info.st_size);
+  Time = Info.st_mtim;
+  return true;
+}
+
+std::uint32_t HiddenBit(StringView Name) { return !Name.empty() && Name[0] == u'.' ? faHidden : 0; }
+
 }  // namespace
+
+bool FillSearchRec(const String& Directory, TSearchRec& Rec) {
+  std::string Path = SystemFileName(Directory);
+  if (!Path.empty() && Path.back() != '/') Path += '/';
+  std::uint32_t Attr;
+  std::int64_t Size;
+  timespec Time;
+  if (!StatEntry(AT_FDCWD, (Path + SystemFileName(Rec.Name)).c_str(), Attr, Size, Time)) return false;
+  Rec.Attr = HiddenBit(Rec.Name) | Attr;
+  Rec.Size = Size;
+  Rec.Time = UnixTimeToDateTime(Time);
+  Rec.Stated = true;
+  return true;
+}
 
 TDirectoryListing::~TDirectoryListing() { Close(); }
 
@@ -62,7 +100,7 @@ bool TDirectoryListing::Open(const std::string& Directory) {
     if (IsDotOrDotDot(Entry->d_name)) continue;
     FEntries.push_back(TEntry{FromSystemFileName(Entry->d_name), Entry->d_type});
     TEntry& Added = FEntries.back();
-    Added.Attr = TypeBitsOfEntryType(Added.Type) | (Added.Name[0] == u'.' ? faHidden : 0);
+    Added.Attr = TypeBitsOfEntryType(Added.Type) | HiddenBit(Added.Name);
   }
   // Half a listing is no listing.
   if (errno != 0) return Failed(errno);
@@ -96,34 +134,20 @@ std::uint32_t TDirectoryListing::UnknownBits(const TEntry& Entry) const {
   }
 }
 
-int TDirectoryListing::StatAt(const TEntry& Entry, struct stat& Info, int Flags) const {
-  const std::string Name = SystemFileName(Entry.Name);
-  if (FHandle) return fstatat(dirfd(FHandle), Name.c_str(), &Info, Flags);
-  std::string Path = FDirectory;
-  if (!Path.empty() && Path.back() != '/') Path += '/';
-  return fstatat(AT_FDCWD, (Path + Name).c_str(), &Info, Flags);
-}
-
 void TDirectoryListing::Stat(TEntry& Entry) {
   Entry.Stated = true;
-  struct stat Own;
-  if (StatAt(Entry, Own, AT_SYMLINK_NOFOLLOW) != 0) {
+  std::string Name = SystemFileName(Entry.Name);
+  int Folder = AT_FDCWD;
+  if (FHandle)
+    Folder = dirfd(FHandle);
+  else if (!FDirectory.empty())
+    Name = (FDirectory.back() == '/' ? FDirectory : FDirectory + '/') + Name;
+  std::uint32_t Attr;
+  if (!StatEntry(Folder, Name.c_str(), Attr, Entry.Size, Entry.Time)) {
     Entry.Vanished = true;
     return;
   }
-  const bool Link = S_ISLNK(Own.st_mode);
-  const std::uint32_t Base = (Entry.Attr & faHidden) | (Link ? faReparsePoint : 0);
-  struct stat Target;
-  if (Link && StatAt(Entry, Target, 0) != 0) {
-    // A link that leads nowhere.
-    Entry.Attr = Base | faSysFile;
-    Entry.Time = Own.st_mtim;
-    return;
-  }
-  const struct stat& Info = Link ? Target : Own;
-  Entry.Attr = Base | TypeBitsOfMode(Info.st_mode) | ((Info.st_mode & S_IWUSR) ? 0 : faReadOnly);
-  Entry.Size = S_ISREG(Info.st_mode) ? static_cast<std::int64_t>(Info.st_size) : 0;
-  Entry.Time = Info.st_mtim;
+  Entry.Attr = (Entry.Attr & faHidden) | Attr;
 }
 
 std::uint32_t TDirectoryListing::Attributes(std::size_t Index, std::uint32_t Interest) {
@@ -137,21 +161,27 @@ bool TDirectoryListing::Lists(std::size_t Index, std::uint32_t Requested) {
   return (Attributes(Index, Restricting) & Restricting) == 0;
 }
 
-bool TDirectoryListing::GetSearchRec(std::size_t Index, TSearchRec& Rec) {
+bool TDirectoryListing::GetSearchRec(std::size_t Index, TSearchRec& Rec, bool Details) {
   TEntry& Entry = FEntries[Index];
-  if (!Entry.Stated) Stat(Entry);
+  if (Details && !Entry.Stated) Stat(Entry);
   if (Entry.Vanished) return false;
   Rec.Name = Entry.Name;
   Rec.Attr = Entry.Attr;
-  Rec.Size = Entry.Size;
-  Rec.Time = UnixTimeToDateTime(Entry.Time);
+  Rec.Stated = Entry.Stated;
+  Rec.Size = Entry.Stated ? Entry.Size : 0;
+  Rec.Time = Entry.Stated ? UnixTimeToDateTime(Entry.Time) : 0;
   return true;
 }
 
 void TDirectoryListing::SortByName(std::vector<std::size_t>& Indexes) const {
-  std::sort(Indexes.begin(), Indexes.end(), [this](std::size_t A, std::size_t B) {
-    return AnsiCompareText(FEntries[A].Name, FEntries[B].Name) < 0;
-  });
+  if (Indexes.size() < 2) return;
+  std::vector<StringView> Names;
+  Names.reserve(Indexes.size());
+  for (std::size_t Index : Indexes) Names.push_back(FEntries[Index].Name);
+  std::vector<std::size_t> Sorted;
+  Sorted.reserve(Indexes.size());
+  for (std::size_t I : AnsiSortOrder(Names)) Sorted.push_back(Indexes[I]);
+  Indexes.swap(Sorted);
 }
 
 }  // namespace cantrel

@@ -35,12 +35,20 @@ constexpr std::uint32_t faAnyFile = 0x01FF;
 
 // One directory entry: bare name, attribute bits, size in bytes (0 for
 // anything but a regular file) and last-write time as local date-time.
+// Size, Time and the ReadOnly bit take a stat; a listing that needed none of
+// them leaves them unread (0) and says so with Stated false.
 struct TSearchRec {
   TDateTime Time = 0;
   std::int64_t Size = 0;
   std::uint32_t Attr = 0;
   String Name;
+  bool Stated = true;
 };
+
+// Reads what a record left unread, for the entry Rec.Name in Directory (a
+// path ending in "/", or the empty path for the current directory). False
+// when the entry vanished; the record is then as it was.
+bool FillSearchRec(const String& Directory, TSearchRec& Rec);
 
 // The entries of one directory, read at once. Names are decoded as UTF-8
 // with undecodable bytes kept. An entry is stat-ed only when a caller asks
@@ -75,8 +83,9 @@ public:
   // Whether a listing with the Requested attribute set yields the entry:
   // Hidden, System and Directory entries only when Requested holds their bit.
   bool Lists(std::size_t Index, std::uint32_t Requested);
-  // The entry's full record; false when it vanished since it was read.
-  bool GetSearchRec(std::size_t Index, TSearchRec& Rec);
+  // The entry's record; false when it vanished since it was read. Without
+  // Details it holds only what is known so far (see TSearchRec::Stated).
+  bool GetSearchRec(std::size_t Index, TSearchRec& Rec, bool Details = true);
 
   // Orders entry positions by name: ignoring case, digits as numbers, then
   // exactly (AnsiCompareText).
@@ -96,7 +105,6 @@ private:
   bool Failed(int Error);
   std::uint32_t UnknownBits(const TEntry& Entry) const;
   void Stat(TEntry& Entry);
-  int StatAt(const TEntry& Entry, struct stat& Info, int Flags) const;
 
   std::string FDirectory;
   DIR* FHandle = nullptr;

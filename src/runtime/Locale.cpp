@@ -1,13 +1,17 @@
 #include "runtime/Locale.h"
 
-#include <unicode/coll.h>
 #include <unicode/dcfmtsym.h>
 #include <unicode/locid.h>
+#include <unicode/ucol.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <optional>
+
+#include "runtime/AsciiCollation.h"
 
 namespace cantrel {
 
@@ -38,34 +42,42 @@ icu::Locale IcuLocaleOf(TLocaleCategory Category) {
   return Name == "C" ? icu::Locale::getRoot() : icu::Locale(Name.c_str());
 }
 
-std::unique_ptr<icu::Collator> MakeCollator(const icu::Locale& Locale) {
+struct TCollatorCloser {
+  void operator()(UCollator* Collator) const { ucol_close(Collator); }
+};
+using TCollator = std::unique_ptr<UCollator, TCollatorCloser>;
+
+TCollator MakeCollator(const icu::Locale& Locale) {
   UErrorCode Status = U_ZERO_ERROR;
-  std::unique_ptr<icu::Collator> Collator(icu::Collator::createInstance(Locale, Status));
+  TCollator Collator(ucol_open(Locale.getName(), &Status));
   if (U_FAILURE(Status) || !Collator) {
     Status = U_ZERO_ERROR;
-    Collator.reset(icu::Collator::createInstance(icu::Locale::getRoot(), Status));
+    Collator.reset(ucol_open("", &Status));
   }
-  Collator->setStrength(icu::Collator::SECONDARY);
-  Collator->setAttribute(UCOL_NUMERIC_COLLATION, UCOL_ON, Status);
-  Collator->setAttribute(UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, Status);
+  ucol_setStrength(Collator.get(), UCOL_SECONDARY);
+  ucol_setAttribute(Collator.get(), UCOL_NUMERIC_COLLATION, UCOL_ON, &Status);
+  ucol_setAttribute(Collator.get(), UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &Status);
   return Collator;
 }
 
 // ICU collators may not be shared between threads, and building them is
-// costly: each thread keeps its own, rebuilt when the pinned locale changes.
+// costly: each thread keeps its own, rebuilt when the pinned locale changes,
+// with the order of ASCII names read off it.
 struct TCollatorCache {
   unsigned Generation = 0;
-  std::unique_ptr<icu::Collator> Collator;
+  TCollator Collator;
+  std::optional<TAsciiCollation> Ascii;
 };
 
-icu::Collator& UserCollator() {
+TCollatorCache& UserCollator() {
   thread_local TCollatorCache Cache;
   const unsigned Generation = LocaleGeneration.load();
   if (Cache.Generation != Generation) {
     Cache.Collator = MakeCollator(IcuLocaleOf(TLocaleCategory::lcCollate));
+    Cache.Ascii.emplace(Cache.Collator.get());
     Cache.Generation = Generation;
   }
-  return *Cache.Collator;
+  return Cache;
 }
 
 }  // namespace
@@ -96,10 +108,36 @@ void SetUserLocaleName(const std::string& Name) {
 }
 
 int AnsiCompareTextLoose(StringView A, StringView B) {
-  UErrorCode Status = U_ZERO_ERROR;
-  const UCollationResult Result = UserCollator().compare(
-      A.data(), static_cast<int32_t>(A.size()), B.data(), static_cast<int32_t>(B.size()), Status);
-  return U_FAILURE(Status) ? A.compare(B) : static_cast<int>(Result);
+  const TCollatorCache& Cache = UserCollator();
+  if (const std::optional<int> Result = Cache.Ascii->Compare(A, B)) return *Result;
+  return ucol_strcoll(Cache.Collator.get(), A.data(), static_cast<int32_t>(A.size()), B.data(),
+                      static_cast<int32_t>(B.size()));
+}
+
+std::vector<std::size_t> AnsiSortOrder(const std::vector<StringView>& Names) {
+  const TCollatorCache& Cache = UserCollator();
+  // All keys in one buffer: Ends[I] is where name I's key ends; a name
+  // without one has an empty key and is compared by ICU.
+  std::string Keys;
+  std::vector<std::size_t> Ends(Names.size() + 1);
+  std::vector<bool> Keyed(Names.size());
+  for (std::size_t I = 0; I < Names.size(); ++I) {
+    Keyed[I] = Cache.Ascii->AppendKey(Names[I], Keys);
+    Ends[I + 1] = Keys.size();
+  }
+  const auto KeyOf = [&](std::size_t I) { return std::string_view(Keys).substr(Ends[I], Ends[I + 1] - Ends[I]); };
+  std::vector<std::size_t> Order(Names.size());
+  for (std::size_t I = 0; I < Order.size(); ++I) Order[I] = I;
+  std::sort(Order.begin(), Order.end(), [&](std::size_t A, std::size_t B) {
+    const StringView NameA = Names[A];
+    const StringView NameB = Names[B];
+    const int Loose = Keyed[A] && Keyed[B]
+                          ? KeyOf(A).compare(KeyOf(B))
+                          : ucol_strcoll(Cache.Collator.get(), NameA.data(), static_cast<int32_t>(NameA.size()),
+                                         NameB.data(), static_cast<int32_t>(NameB.size()));
+    return Loose != 0 ? Loose < 0 : NameA < NameB;
+  });
+  return Order;
 }
 
 int AnsiCompareText(StringView A, StringView B) {

@@ -96,7 +96,11 @@ TTextUnit ReadTextUnit(StringView Text, std::size_t Pos, char32_t& CodePoint, st
 String Utf8ToString(std::string_view Utf8) {
   String Result;
   Result.reserve(Utf8.size());
-  for (std::size_t Pos = 0; Pos < Utf8.size();) {
+  // Most names are plain ASCII, one unit per byte.
+  std::size_t Pos = 0;
+  while (Pos < Utf8.size() && static_cast<unsigned char>(Utf8[Pos]) < 0x80) ++Pos;
+  Result.assign(Utf8.begin(), Utf8.begin() + static_cast<std::ptrdiff_t>(Pos));
+  while (Pos < Utf8.size()) {
     char32_t CodePoint;
     std::size_t Length;
     if (ReadUtf8Sequence(Utf8, Pos, CodePoint, Length) != TUtf8Sequence::usValid) {
@@ -112,16 +116,23 @@ String Utf8ToString(std::string_view Utf8) {
 
 std::string StringToUtf8(StringView Text) {
   std::string Result;
-  Result.reserve(Text.size());
+  AppendStringAsUtf8(Result, Text);
+  return Result;
+}
+
+void AppendStringAsUtf8(std::string& Result, StringView Text) {
+  if (Result.empty()) Result.reserve(Text.size());
+  std::size_t Pos = 0;
+  while (Pos < Text.size() && Text[Pos] < 0x80) ++Pos;
+  Result.append(Text.begin(), Text.begin() + static_cast<std::ptrdiff_t>(Pos));
   char32_t CodePoint;
-  for (std::size_t Pos = 0, Length; Pos < Text.size(); Pos += Length) {
+  for (std::size_t Length; Pos < Text.size(); Pos += Length) {
     switch (ReadTextUnit(Text, Pos, CodePoint, Length)) {
       case TTextUnit::tuCharacter: AppendUtf8(Result, CodePoint); break;
       case TTextUnit::tuKeptByte: Result += static_cast<char>(CodePoint); break;
       case TTextUnit::tuLoneSurrogate: AppendUtf8(Result, 0xFFFD); break;
     }
   }
-  return Result;
 }
 
 String AsciiToString(std::string_view Ascii) { return String(Ascii.begin(), Ascii.end()); }

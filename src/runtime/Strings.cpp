@@ -106,7 +106,9 @@ void TStringList::CheckIndex(int Index) const {
   if (Index < 0 || Index >= Count()) Error(&SListIndexError, Index);
 }
 
-String TStringList::Get(int Index) const {
+String TStringList::Get(int Index) const { return At(Index); }
+
+const String& TStringList::At(int Index) const {
   CheckIndex(Index);
   return FList[static_cast<std::size_t>(Index)].FString;
 }

@@ -79,6 +79,8 @@ public:
 
   int Count() const override { return static_cast<int>(FList.size()); }
   String Get(int Index) const override;
+  // The line itself, not a copy.
+  const String& At(int Index) const;
   void Put(int Index, const String& S) override;
   TObject* GetObject(int Index) const override;
   void PutObject(int Index, TObject* Object) override;

@@ -14,12 +14,17 @@
 
 namespace cantrel {
 
-// A call waiting for the main thread; it lives on the waiting thread's stack.
+// A call for the main thread. One that its thread waits for lives on that
+// thread's stack; a queued one belongs to the queue, which frees it.
 struct TSyncRequest {
   TSyncRequest(TThread* Thread, const std::function<void()>& Call) : Thread(Thread), Call(Call) {}
+  TSyncRequest(TThread* Thread, std::function<void()>&& Function)
+      : Thread(Thread), Owned(std::move(Function)), Call(Owned), Queued(true) {}
 
   TThread* const Thread;
+  const std::function<void()> Owned;
   const std::function<void()>& Call;
+  const bool Queued = false;
   std::condition_variable Wake;
   std::exception_ptr Error;
   bool Done = false;
@@ -29,6 +34,8 @@ struct TSyncRequest {
 struct TSyncQueue {
   std::mutex Lock;
   std::condition_variable MainWake;
+  // Wakes threads that wait for their queued calls.
+  std::condition_variable QueueWake;
   std::deque<TSyncRequest*> Pending;
   // Set when a thread ends, so that a main thread waiting for it wakes up.
   bool Signalled = false;
@@ -59,18 +66,31 @@ struct TSyncQueue {
     MainWake.notify_one();
   }
 
-  void Cancel(TThread& Thread) {
-    std::lock_guard Guard(Lock);
-    Thread.FSyncCancelled = true;
-    for (auto It = Pending.begin(); It != Pending.end();) {
-      if ((*It)->Thread != &Thread) {
-        ++It;
-        continue;
-      }
-      (*It)->Done = true;
-      (*It)->Wake.notify_one();
-      It = Pending.erase(It);
+  // Called with the lock held, for a call that will not run.
+  void Drop(TSyncRequest* Request) {
+    if (!Request->Queued) {
+      Request->Done = true;
+      Request->Wake.notify_one();
+      return;
     }
+    --Request->Thread->FQueued;
+    delete Request;
+  }
+
+  void Cancel(TThread& Thread) {
+    {
+      std::lock_guard Guard(Lock);
+      Thread.FSyncCancelled = true;
+      for (auto It = Pending.begin(); It != Pending.end();) {
+        if ((*It)->Thread != &Thread) {
+          ++It;
+          continue;
+        }
+        Drop(*It);
+        It = Pending.erase(It);
+      }
+    }
+    QueueWake.notify_all();
   }
 
   // False when the thread's hand-over was cancelled and nothing was queued.
@@ -82,6 +102,25 @@ struct TSyncQueue {
     }
     MainWake.notify_one();
     return true;
+  }
+
+  // Waits while the thread has Limit calls queued; false when it was
+  // cancelled. Raises the error of a queued call that failed.
+  bool WaitForRoom(TThread& Thread, std::size_t Limit) {
+    std::unique_lock Guard(Lock);
+    QueueWake.wait(Guard, [&] { return Thread.FQueued < Limit || Thread.FSyncCancelled || Thread.FQueueError; });
+    if (Thread.FQueueError) std::rethrow_exception(Thread.FQueueError);
+    return !Thread.FSyncCancelled;
+  }
+
+  void EnqueueOwned(TThread& Thread, std::function<void()>&& Call) {
+    {
+      std::lock_guard Guard(Lock);
+      if (Thread.FSyncCancelled) return;
+      Pending.push_back(new TSyncRequest(&Thread, std::move(Call)));
+      ++Thread.FQueued;
+    }
+    MainWake.notify_one();
   }
 
   void WaitDone(TSyncRequest& Request) {
@@ -101,6 +140,13 @@ struct TSyncQueue {
     for (std::size_t Left = Pending.size(); Left > 0 && !Pending.empty(); --Left) {
       TSyncRequest* Request = Pending.front();
       Pending.pop_front();
+      // After a queued call of its thread failed, the thread's later ones
+      // are not run.
+      if (Request->Queued && Request->Thread->FQueueError) {
+        Drop(Request);
+        QueueWake.notify_all();
+        continue;
+      }
       Guard.unlock();
       try {
         Request->Call();
@@ -108,11 +154,31 @@ struct TSyncQueue {
         Request->Error = std::current_exception();
       }
       Guard.lock();
+      Ran = true;
+      if (Request->Queued) {
+        // The thread may free itself as soon as the lock is given back.
+        TThread& Thread = *Request->Thread;
+        if (Request->Error && !Thread.FQueueError) Thread.FQueueError = Request->Error;
+        --Thread.FQueued;
+        delete Request;
+        QueueWake.notify_all();
+        continue;
+      }
       Request->Done = true;
       Request->Wake.notify_one();
-      Ran = true;
     }
     return Ran;
+  }
+
+  // Waits until no queued call of the thread waits or runs.
+  void WaitQueueEmpty(TThread& Thread) {
+    std::unique_lock Guard(Lock);
+    QueueWake.wait(Guard, [&] { return Thread.FQueued == 0; });
+  }
+
+  std::exception_ptr QueueError(TThread& Thread) {
+    std::lock_guard Guard(Lock);
+    return Thread.FQueueError;
   }
 };
 
@@ -174,6 +240,9 @@ void TThread::Run() {
       // The thread is over; an error of its end notification has nowhere to go.
     }
   }
+  // A queued call that the main thread runs at this moment still uses the
+  // thread's objects.
+  TSyncQueue::Instance().WaitQueueEmpty(*this);
   const bool FreeSelf = FFreeOnTerminate;
   FFinished.store(true, std::memory_order_release);
   TSyncQueue::Instance().SignalThreadEnd();
@@ -191,6 +260,23 @@ void TThread::Synchronize(TThread* Thread, const std::function<void()>& Call) {
   Queue.WakeEventLoop();
   Queue.WaitDone(Request);
   if (Request.Error) std::rethrow_exception(Request.Error);
+}
+
+void TThread::Queue(std::function<void()> Call, std::size_t Limit) {
+  if (IsMainThread()) {
+    Call();
+    return;
+  }
+  TSyncQueue& Queue = TSyncQueue::Instance();
+  if (!Queue.WaitForRoom(*this, Limit)) return;
+  Queue.EnqueueOwned(*this, std::move(Call));
+  Queue.WakeEventLoop();
+}
+
+void TThread::WaitForQueue() {
+  TSyncQueue& Queue = TSyncQueue::Instance();
+  Queue.WaitQueueEmpty(*this);
+  if (const std::exception_ptr Error = Queue.QueueError(*this)) std::rethrow_exception(Error);
 }
 
 void TThread::CancelSynchronize() { TSyncQueue::Instance().Cancel(*this); }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <cstddef>
 #include <exception>
 #include <functional>
 #include <thread>
@@ -60,11 +61,26 @@ public:
   void Synchronize(const std::function<void()>& Call) { Synchronize(this, Call); }
   // The same for any thread; Thread may be null.
   static void Synchronize(TThread* Thread, const std::function<void()>& Call);
+  // Hands Call to the main thread without waiting for it to run, so the
+  // thread can go on meanwhile. Its calls run in the order they were handed
+  // over, together with its Synchronize calls. While Limit of its calls
+  // wait or run, Queue waits for the first of them. An error raised by a
+  // queued call drops the thread's later queued calls, and its next Queue or
+  // WaitForQueue raises the error here. On the main thread Call runs at once.
+  void Queue(std::function<void()> Call, std::size_t Limit);
+  // Waits until every call this thread queued has run or was dropped, and
+  // raises the error of one that failed.
+  void WaitForQueue();
+
   // Drops this thread's hand-over for good: a call that waits for the main
   // thread is taken back without running and its Synchronize returns; later
   // calls, the end notification included, return at once without running.
-  // For an owner that goes away while its workers still run.
+  // Queued calls that have not run are dropped. For an owner that goes
+  // away while its workers still run.
   void CancelSynchronize();
+  // Whether CancelSynchronize was called: a queued call that runs on
+  // regardless should stop.
+  bool SynchronizeCancelled() const { return FSyncCancelled.load(std::memory_order_acquire); }
 
   static bool IsMainThread();
 
@@ -83,7 +99,10 @@ private:
   bool FFreeOnTerminate = false;
   TThreadPriority FPriority = TThreadPriority::tpNormal;
   std::exception_ptr FFatalException;
-  bool FSyncCancelled = false;  // guarded by the hand-over queue's lock
+  // Set under the hand-over queue's lock, which guards the fields below.
+  std::atomic<bool> FSyncCancelled{false};
+  std::size_t FQueued = 0;
+  std::exception_ptr FQueueError;
 };
 
 // Runs the calls that wait for the main thread, waiting up to Timeout
