@@ -490,3 +490,96 @@ TEST_F(FileEnumeratorTest, AHandlerMayFreeTheEnumerator) {
   ASSERT_TRUE(PumpUntil([&] { return !Enumerator; }));
   EXPECT_EQ(Events, (TEvents{"file R/a.mp3", "file R/X/x.mp3", "end 0"}));
 }
+
+TEST_F(FileEnumeratorTest, BatchedHandOversKeepTheOrderAndTheStopRules) {
+  // More folders and files than one hand-over takes.
+  for (int Folder = 0; Folder < 150; ++Folder) {
+    const std::string Name = "R/F" + std::to_string(Folder);
+    for (const char* File : {"/b.mp3", "/a.mp3", "/x.txt", "/Sub/c.mp3"}) Dir.MakeFile(Name + File);
+  }
+  Enumerator->SetSynchronizationMode(TFileEnumeratorSyncMode::smPerDirectory);
+  const TEvents PerDirectory = Search();
+  Enumerator->SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
+  TEvents Batched = Search();
+  EXPECT_EQ(Batched.back(), "end 1");
+  Batched.back() = PerDirectory.back();
+  EXPECT_EQ(Batched, PerDirectory);
+  EXPECT_EQ(Batched.size(), 1u + 150u * 5u + 1u);
+
+  // A stop holds at once, though the walk has read ahead; a root not yet
+  // begun is still entered.
+  TStringList Roots;
+  Roots.Add(Root());
+  Dir.MakeFile("R2/y.mp3");
+  Roots.Add(Root("R2"));
+  Enumerator->SetRootDirectories(Roots);
+  Enumerator->SetOnEnterDirectory([this](const String& Directory) {
+    Record("enter " + Relative(Directory));
+    if (Relative(Directory) == "R/F2/") Enumerator->StopTask(2);
+  });
+  const TEvents Stopped = Search();
+  ASSERT_EQ(Stopped.size(), 14u);
+  EXPECT_EQ(TEvents(Stopped.end() - 4, Stopped.end()),
+            (TEvents{"file R/F1/Sub/c.mp3", "enter R/F2/", "enter R2/", "end 2 aborted"}));
+
+  // A failed report ends the walk: nothing follows but the end report.
+  Enumerator->SetOnEnterDirectory([this](const String& Directory) { Record("enter " + Relative(Directory)); });
+  Events.clear();
+  int Before = Ended;
+  Enumerator->ForEach([this](const String& Directory, const TSearchRec& FileInfo) {
+    Record("file " + Relative(Directory) + StringToUtf8(FileInfo.Name));
+    throw EListError(String(u"handler failed"));
+  });
+  ASSERT_TRUE(PumpUntil([&] { return Ended > Before && Enumerator->GetRunningTasks() == 0; }));
+  EXPECT_EQ(Events, (TEvents{"enter R/", "enter R/F0/", "file R/F0/a.mp3", "end 3 failed: handler failed"}));
+
+  // Nor after the enumerator is gone, even for the root that comes next.
+  auto Alive = std::make_shared<int>(0);
+  const std::weak_ptr<int> Watch = Alive;
+  Events.clear();
+  Enumerator->SetOnEnterDirectory([this](const String& Directory) {
+    Record("enter " + Relative(Directory));
+    if (Relative(Directory) == "R/F149/Sub/") Enumerator.reset();
+  });
+  Enumerator->ForEach([this, Alive](const String&, const TSearchRec&) { Record("file"); });
+  Alive.reset();
+  ASSERT_TRUE(PumpUntil([&] { return Watch.expired(); }));
+  EXPECT_FALSE(CheckSynchronize(20));
+  EXPECT_EQ(Events.back(), "enter R/F149/Sub/");
+}
+
+TEST_F(FileEnumeratorTest, FilesAreStatedOnlyWhenATestOrTheCallerNeedsIt) {
+  Dir.MakeFile("R/a.mp3", "abc");
+  ASSERT_EQ(chmod((Dir.Path() + "R/a.mp3").c_str(), 0444), 0);
+  Enumerator->SetReadFileDetails(false);
+  std::vector<std::pair<String, TSearchRec>> Found;
+  const auto Collect = [&] {
+    Found.clear();
+    Enumerator->ForEach([&](const String& Directory, const TSearchRec& FileInfo) { Found.push_back({Directory, FileInfo}); });
+    ASSERT_TRUE(PumpUntil([&] { return Enumerator->GetRunningTasks() == 0; }));
+    ASSERT_EQ(Found.size(), 1u);
+  };
+  // The record says what it lacks, and is filled on request.
+  Collect();
+  TSearchRec FileInfo = Found[0].second;
+  EXPECT_FALSE(FileInfo.Stated);
+  EXPECT_EQ(FileInfo.Attr, faArchive);
+  EXPECT_TRUE(FillSearchRec(Found[0].first, FileInfo));
+  EXPECT_TRUE(FileInfo.Stated);
+  EXPECT_EQ(FileInfo.Size, 3);
+  EXPECT_EQ(FileInfo.Attr, faArchive | faReadOnly);
+  EXPECT_GT(FileInfo.Time, EncodeDateTime(2020, 1, 1, 0));
+  FileInfo.Name = u"gone.mp3";
+  EXPECT_FALSE(FillSearchRec(Found[0].first, FileInfo));
+
+  // A size window or a test of the ReadOnly bit reads what it tests.
+  Enumerator->SetOption(TFileSearchOption::fsMaxSize, true);
+  Enumerator->SetFileSizeMax(10);
+  Collect();
+  EXPECT_TRUE(Found[0].second.Stated);
+  EXPECT_EQ(Found[0].second.Size, 3);
+  Enumerator->SetOption(TFileSearchOption::fsMaxSize, false);
+  Enumerator->GetAttributeMask().SetReadOnly(TAttributeInterest::aiRequired);
+  Collect();
+  EXPECT_EQ(Found[0].second.Attr & faReadOnly, faReadOnly);
+}

@@ -108,3 +108,45 @@ TEST(AtomicFileTest, FailurePartWayLeavesTheOldFileWhole) {
   EXPECT_EQ(ReadFileBytes(Dir.Path() + "list.m3u"), "old playlist");
   EXPECT_EQ(EntriesIn(Dir.Path()), 1u);
 }
+
+TEST(AtomicFileTest, PiecesAreComparedAsTheyComeAndOnlyADifferenceWrites) {
+  TTempDir Dir;
+  const std::string Path = Dir.Path() + "big.m3u";
+  const String Folder = Dir.Folder();
+  const String Name = Folder + u"big.m3u";
+  std::string Old;
+  for (int I = 0; Old.size() < 300000; ++I) Old += "Track " + std::to_string(I) + ".mp3\r\n";
+  const auto Replace = [&](std::string_view Bytes, std::size_t Piece, bool Commit = true) {
+    TFileReplacement File(Name, &Folder);
+    for (std::size_t At = 0; At < Bytes.size(); At += Piece) File.Write(Bytes.substr(At, Piece));
+    if (Commit) File.Commit();
+  };
+  Dir.MakeFile("big.m3u", Old);
+  chmod(Path.c_str(), 0640);
+  const struct timespec Times[2] = {{1000000, 0}, {1000000, 0}};
+  utimensat(AT_FDCWD, Path.c_str(), Times, 0);
+
+  // The same bytes, in pieces of any size, leave the file alone.
+  for (const std::size_t Piece : {std::size_t{1000}, std::size_t{65536}, std::size_t{299999}}) Replace(Old, Piece);
+  EXPECT_EQ(ModificationTime(Path).tv_sec, 1000000);
+
+  // A difference part-way, the old bytes before it taken over; the same
+  // dropped without Commit changes nothing.
+  std::string Changed = Old;
+  Changed[200000] = '#';
+  Replace(Changed, 4096, false);
+  EXPECT_EQ(ReadFileBytes(Path), Old);
+  EXPECT_EQ(ModificationTime(Path).tv_sec, 1000000);
+  Replace(Changed, 4096);
+  EXPECT_EQ(ReadFileBytes(Path), Changed);
+
+  // Fewer bytes than the file holds, and more.
+  Replace(std::string_view(Changed).substr(0, 123456), 70000);
+  EXPECT_EQ(ReadFileBytes(Path), Changed.substr(0, 123456));
+  Replace(Changed + "more", 70000);
+  EXPECT_EQ(ReadFileBytes(Path), Changed + "more");
+  struct stat Info {};
+  stat(Path.c_str(), &Info);
+  EXPECT_EQ(Info.st_mode & 0777, 0640u);
+  EXPECT_EQ(EntriesIn(Dir.Path()), 1u) << "no temporary file stays behind";
+}

@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 #include <thread>
+#include <vector>
 
 #include "Waiting.h"
 #include "runtime/Thread.h"
@@ -176,4 +177,36 @@ TEST_F(ThreadTest, CancelledHandOverReleasesTheWorkerWithoutRunningAnything) {
   EXPECT_TRUE(Returned.load());
   EXPECT_FALSE(CheckSynchronize(20));
   EXPECT_EQ(CallsRun.load(), 0);
+}
+
+TEST_F(ThreadTest, QueuedCallsRunInOrderWithoutTheWorkerWaitingAndAFailureDropsTheRest) {
+  std::vector<int> Ran;
+  std::atomic<int> Queued{0};
+  String Failure;
+  TLambdaThread Thread([&](TLambdaThread& Self) {
+    try {
+      for (int I = 1; I <= 5; ++I) {
+        Self.Queue(
+            [&Ran, I] {
+              Ran.push_back(I);
+              if (I == 3) throw EListError(String(u"third"));
+            },
+            2);
+        Queued = I;
+      }
+      Self.WaitForQueue();
+    } catch (const EListError& Error) {
+      Failure = Error.Message();
+    }
+  });
+  Thread.Start();
+  // Two calls wait for the main thread; the worker does not wait for them,
+  // but for room before a third.
+  ASSERT_TRUE(WaitUntil([&] { return Queued.load() == 2; }));
+  std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  EXPECT_EQ(Queued.load(), 2);
+  EXPECT_TRUE(Ran.empty());
+  Thread.WaitFor();
+  EXPECT_EQ(Ran, (std::vector<int>{1, 2, 3}));
+  EXPECT_EQ(Failure, u"third");
 }
