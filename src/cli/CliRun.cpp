@@ -163,9 +163,10 @@ void TCliRun::FileFound(const String& Directory, const TSearchRec& FileInfo) {
   const String Line = FSession.FileFound(Directory, FileInfo, FFolder);
   ++FFiles;
   if (!FOptions.ListOnly) return;
-  std::string Bytes = StringToUtf8(Line);
-  Bytes += FOptions.NullSeparated ? '\0' : '\n';
-  WriteOut(Bytes);
+  FLineBytes.clear();
+  AppendStringAsUtf8(FLineBytes, Line);
+  FLineBytes += FOptions.NullSeparated ? '\0' : '\n';
+  WriteOut(FLineBytes);
 }
 
 // At most ten updates a second, on one line that is rewritten.

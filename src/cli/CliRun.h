@@ -40,6 +40,8 @@ private:
   TFileEnumerator FFileEnumerator;
   TSearchSession FSession;
   int FFiles = 0;
+  // The bytes of the listed line, made in one buffer.
+  std::string FLineBytes;
   bool FDone = false;
   std::chrono::steady_clock::time_point FLastProgress;
 };

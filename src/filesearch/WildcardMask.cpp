@@ -171,34 +171,34 @@ TFileNameMasks::TFileNameMasks(const TStrings& Masks, bool CaseSensitive) : FCas
     Added.Text = CaseSensitive ? Mask : MaskUpperCase(Mask);
     Added.Ending = Added.Text.size() > 1 && Added.Text[0] == u'*' &&
                    Added.Text.find_first_of(u"*?", 1) == String::npos;
+    if (Added.Ending) FLongestEnding = std::max(FLongestEnding, Added.Text.size() - 1);
   }
   if (FAllNamesMatch) FMasks.clear();
 }
 
-// Whether Name, with "." appended when Dotless, ends with Ending, for an
-// ASCII name, whose upper case is simply that of its letters.
-bool TFileNameMasks::EndsWith(StringView Name, bool Dotless, StringView Ending) const {
-  const std::size_t Length = Name.size() + (Dotless ? 1 : 0);
-  if (Ending.size() > Length) return false;
-  for (std::size_t I = Length - Ending.size(), E = 0; I < Length; ++I, ++E) {
-    char16_t C = I < Name.size() ? Name[I] : u'.';
-    if (!FCaseSensitive && C >= u'a' && C <= u'z') C = static_cast<char16_t>(C - u'a' + u'A');
-    if (C != Ending[E]) return false;
-  }
-  return true;
-}
-
 bool TFileNameMasks::Matches(StringView FileName) const {
   if (FAllNamesMatch) return true;
+  // Most masks are "*.mp3": they test the end of the name, which is made
+  // ready once, in upper case. An ASCII character's upper case is simply
+  // that of its letter; a name whose end is not plain ASCII, and any other
+  // mask, take the matcher on the whole name made ready.
   const bool Dotless = FileName.find(u'.') == StringView::npos;
-  const bool Ascii = std::all_of(FileName.begin(), FileName.end(), [](char16_t C) { return C < 0x80; });
-  // Most masks are "*.mp3", most names plain ASCII: they are compared where
-  // they stand. Other names and masks take the matcher on the name made
-  // ready once.
+  const std::size_t Length = FileName.size() + (Dotless ? 1 : 0);
+  const std::size_t TailLength = std::min(Length, FLongestEnding);
+  char16_t Tail[LongestFastEnding];
+  bool AsciiTail = FLongestEnding <= LongestFastEnding;
+  for (std::size_t I = 0, Pos = Length - TailLength; AsciiTail && I < TailLength; ++I, ++Pos) {
+    char16_t C = Pos < FileName.size() ? FileName[Pos] : u'.';
+    if (!FCaseSensitive && C >= u'a' && C <= u'z') C = static_cast<char16_t>(C - u'a' + u'A');
+    AsciiTail = C < 0x80;
+    Tail[I] = C;
+  }
   String Name;
   for (const TMask& Mask : FMasks) {
-    if (Mask.Ending && Ascii) {
-      if (EndsWith(FileName, Dotless, StringView(Mask.Text).substr(1))) return true;
+    if (Mask.Ending && AsciiTail) {
+      const StringView Ending = StringView(Mask.Text).substr(1);
+      if (Ending.size() <= TailLength && Ending == StringView(Tail + TailLength - Ending.size(), Ending.size()))
+        return true;
       continue;
     }
     if (PassesEveryName(Mask.Text)) return true;

@@ -37,9 +37,11 @@ private:
     bool Ending = false;
   };
 
-  bool EndsWith(StringView Name, bool Dotless, StringView Ending) const;
+  // Endings up to this long are compared in place.
+  static constexpr std::size_t LongestFastEnding = 32;
 
   std::vector<TMask> FMasks;
+  std::size_t FLongestEnding = 0;
   bool FCaseSensitive = false;
   bool FAllNamesMatch = true;
 };

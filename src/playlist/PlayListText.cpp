@@ -1,5 +1,6 @@
 #include "playlist/PlayListText.h"
 
+#include <algorithm>
 #include <cstdio>
 
 namespace cantrel {
@@ -90,6 +91,8 @@ String EscapeXmlTitle(StringView Text) {
   return EscapeXml(Shown);
 }
 
-bool HasLineBreak(StringView Text) { return Text.find_first_of(u"\r\n") != StringView::npos; }
+bool HasLineBreak(StringView Text) {
+  return std::any_of(Text.begin(), Text.end(), [](char16_t C) { return C == u'\r' || C == u'\n'; });
+}
 
 }  // namespace cantrel

@@ -48,9 +48,31 @@ TCanonicalPath Canonical(StringView Path) {
   return Result;
 }
 
+// A folder below Origin (a path ending in "/") by plain names: its path is
+// Origin's followed by its own pieces, so the canonical forms agree on
+// Origin's part and the rest is the answer.
+bool PlainPathBelow(StringView Origin, StringView Destination, String& Result) {
+  if (Origin.empty() || Origin.back() != PathDelim || !StartsStr(Origin, Destination)) return false;
+  StringView Rest = Destination.substr(Origin.size());
+  if (!Rest.empty() && Rest.back() == PathDelim) Rest.remove_suffix(1);
+  if (Rest.empty()) {
+    Result = u".";
+    return true;
+  }
+  for (StringView Pieces = Rest; !Pieces.empty();) {
+    const auto Delim = Pieces.find(PathDelim);
+    const StringView Piece = Pieces.substr(0, Delim);
+    if (Piece.empty() || Piece == u"." || Piece == u"..") return false;
+    Pieces.remove_prefix(Delim == StringView::npos ? Pieces.size() : Delim + 1);
+  }
+  Result = Rest;
+  return true;
+}
+
 }  // namespace
 
 String GetRelativePath(StringView Origin, StringView Destination) {
+  if (String Result; PlainPathBelow(Origin, Destination, Result)) return Result;
   const TCanonicalPath From = Canonical(Origin);
   const TCanonicalPath To = Canonical(Destination);
   if (From == To || Destination.empty()) return u".";

@@ -11,7 +11,7 @@
 #include <mutex>
 #include <optional>
 
-#include "runtime/AsciiCollation.h"
+#include "runtime/LatinCollation.h"
 
 namespace cantrel {
 
@@ -62,11 +62,11 @@ TCollator MakeCollator(const icu::Locale& Locale) {
 
 // ICU collators may not be shared between threads, and building them is
 // costly: each thread keeps its own, rebuilt when the pinned locale changes,
-// with the order of ASCII names read off it.
+// with the order of names in Latin letters read off it.
 struct TCollatorCache {
   unsigned Generation = 0;
   TCollator Collator;
-  std::optional<TAsciiCollation> Ascii;
+  std::optional<TLatinCollation> Latin;
 };
 
 TCollatorCache& UserCollator() {
@@ -74,7 +74,7 @@ TCollatorCache& UserCollator() {
   const unsigned Generation = LocaleGeneration.load();
   if (Cache.Generation != Generation) {
     Cache.Collator = MakeCollator(IcuLocaleOf(TLocaleCategory::lcCollate));
-    Cache.Ascii.emplace(Cache.Collator.get());
+    Cache.Latin.emplace(Cache.Collator.get());
     Cache.Generation = Generation;
   }
   return Cache;
@@ -109,7 +109,7 @@ void SetUserLocaleName(const std::string& Name) {
 
 int AnsiCompareTextLoose(StringView A, StringView B) {
   const TCollatorCache& Cache = UserCollator();
-  if (const std::optional<int> Result = Cache.Ascii->Compare(A, B)) return *Result;
+  if (const std::optional<int> Result = Cache.Latin->Compare(A, B)) return *Result;
   return ucol_strcoll(Cache.Collator.get(), A.data(), static_cast<int32_t>(A.size()), B.data(),
                       static_cast<int32_t>(B.size()));
 }
@@ -122,7 +122,7 @@ std::vector<std::size_t> AnsiSortOrder(const std::vector<StringView>& Names) {
   std::vector<std::size_t> Ends(Names.size() + 1);
   std::vector<bool> Keyed(Names.size());
   for (std::size_t I = 0; I < Names.size(); ++I) {
-    Keyed[I] = Cache.Ascii->AppendKey(Names[I], Keys);
+    Keyed[I] = Cache.Latin->AppendKey(Names[I], Keys);
     Ends[I + 1] = Keys.size();
   }
   const auto KeyOf = [&](std::size_t I) { return std::string_view(Keys).substr(Ends[I], Ends[I + 1] - Ends[I]); };

@@ -32,7 +32,7 @@ int AnsiCompareText(StringView A, StringView B);
 // The same comparison without the exact tie-break: 0 for "Song" and "song".
 int AnsiCompareTextLoose(StringView A, StringView B);
 // The positions of Names in the order of AnsiCompareText, for sorting a
-// folder's entries: a plain ASCII name's key is made once, not once per
+// folder's entries: a Latin name's key is made once, not once per
 // comparison.
 std::vector<std::size_t> AnsiSortOrder(const std::vector<StringView>& Names);
 

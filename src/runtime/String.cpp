@@ -3,6 +3,7 @@
 #include <unicode/uchar.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace cantrel {
 
@@ -13,6 +14,27 @@ namespace {
 constexpr char16_t EscapeBase = 0xDC00;
 
 bool IsBlank(char16_t C) { return C <= 32; }
+
+// The plain ASCII start of a text, a word at a time.
+std::size_t AsciiPrefix(std::string_view Utf8) {
+  std::size_t Pos = 0;
+  for (std::uint64_t Word; Pos + sizeof Word <= Utf8.size(); Pos += sizeof Word) {
+    std::memcpy(&Word, Utf8.data() + Pos, sizeof Word);
+    if (Word & 0x8080808080808080u) break;
+  }
+  while (Pos < Utf8.size() && static_cast<unsigned char>(Utf8[Pos]) < 0x80) ++Pos;
+  return Pos;
+}
+
+std::size_t AsciiPrefix(StringView Text) {
+  std::size_t Pos = 0;
+  for (std::uint64_t Word; Pos + 4 <= Text.size(); Pos += 4) {
+    std::memcpy(&Word, Text.data() + Pos, sizeof Word);
+    if (Word & 0xFF80FF80FF80FF80u) break;
+  }
+  while (Pos < Text.size() && Text[Pos] < 0x80) ++Pos;
+  return Pos;
+}
 
 char32_t Fold(char16_t C) { return u_foldCase(C, U_FOLD_CASE_DEFAULT); }
 
@@ -94,12 +116,12 @@ TTextUnit ReadTextUnit(StringView Text, std::size_t Pos, char32_t& CodePoint, st
 }
 
 String Utf8ToString(std::string_view Utf8) {
-  String Result;
-  Result.reserve(Utf8.size());
   // Most names are plain ASCII, one unit per byte.
-  std::size_t Pos = 0;
-  while (Pos < Utf8.size() && static_cast<unsigned char>(Utf8[Pos]) < 0x80) ++Pos;
-  Result.assign(Utf8.begin(), Utf8.begin() + static_cast<std::ptrdiff_t>(Pos));
+  std::size_t Pos = AsciiPrefix(Utf8);
+  String Result(Pos, u'\0');
+  std::copy(Utf8.begin(), Utf8.begin() + static_cast<std::ptrdiff_t>(Pos), Result.begin());
+  if (Pos == Utf8.size()) return Result;
+  Result.reserve(Utf8.size());
   while (Pos < Utf8.size()) {
     char32_t CodePoint;
     std::size_t Length;
@@ -121,10 +143,11 @@ std::string StringToUtf8(StringView Text) {
 }
 
 void AppendStringAsUtf8(std::string& Result, StringView Text) {
-  if (Result.empty()) Result.reserve(Text.size());
-  std::size_t Pos = 0;
-  while (Pos < Text.size() && Text[Pos] < 0x80) ++Pos;
-  Result.append(Text.begin(), Text.begin() + static_cast<std::ptrdiff_t>(Pos));
+  // Plain ASCII first, a byte for each unit.
+  std::size_t Pos = AsciiPrefix(Text);
+  const std::size_t Start = Result.size();
+  Result.resize(Start + Pos);
+  std::copy(Text.begin(), Text.begin() + static_cast<std::ptrdiff_t>(Pos), Result.begin() + static_cast<std::ptrdiff_t>(Start));
   char32_t CodePoint;
   for (std::size_t Length; Pos < Text.size(); Pos += Length) {
     switch (ReadTextUnit(Text, Pos, CodePoint, Length)) {

@@ -1,5 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <unicode/uchar.h>
+#include <unicode/utf16.h>
+
+#include <random>
+
 #include "PinnedLocale.h"
 #include "filesearch/WildcardMask.h"
 #include "runtime/Locale.h"
@@ -114,4 +119,34 @@ TEST(WildcardMaskTest, PiecesLongerThanAWordMatchAsShortOnes) {
   // The question marks after a star are taken again before every attempt.
   EXPECT_FALSE(MatchWildcardMask(u"*?ab", u"aaab"));
   EXPECT_TRUE(MatchWildcardMask(u"*?ab*", u"xabab"));
+}
+
+// Masks that test a name's end are compared in place; every name must get
+// the matcher's answer on the name in upper case, "." added when it has none.
+TEST_F(NameTest, EndingMasksAnswerAsTheMatcher) {
+  const String Alphabet = u"aAbB.3\u00e9\u0131\u00df\U0001F3B5";
+  std::mt19937 Random(11);
+  std::uniform_int_distribution<std::size_t> Length(0, 6);
+  std::uniform_int_distribution<std::size_t> Pick(0, Alphabet.size() - 1);
+  const auto Upper = [](StringView Text) {
+    String Result;
+    for (std::int32_t Pos = 0; Pos < static_cast<std::int32_t>(Text.size());) {
+      UChar32 C;
+      U16_NEXT(Text.data(), Pos, static_cast<std::int32_t>(Text.size()), C);
+      AppendCodePoint(Result, static_cast<char32_t>(u_toupper(C)));
+    }
+    return Result;
+  };
+  for (const char16_t* Mask : {u"*.mp3", u"*.", u"*a.B", u"*\u00e9", u"*\u0131.", u"*3"}) {
+    for (const bool CaseSensitive : {false, true}) {
+      const TFileNameMasks Ending(Masks({Mask}), CaseSensitive);
+      for (int Round = 0; Round < 3000; ++Round) {
+        String Name(Length(Random) + 1, u'a');
+        for (char16_t& C : Name) C = Alphabet[Pick(Random)];
+        String Tested = Name.find(u'.') == String::npos ? Name + u"." : Name;
+        const bool Expected = CaseSensitive ? MatchWildcardMask(Mask, Tested) : MatchWildcardMask(Upper(Mask), Upper(Tested));
+        ASSERT_EQ(Ending.Matches(Name), Expected) << StringToUtf8(Mask) << " " << StringToUtf8(Name);
+      }
+    }
+  }
 }

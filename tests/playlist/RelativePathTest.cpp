@@ -32,3 +32,13 @@ TEST(RelativePathTest, EmptyAndMixedPaths) {
   // ":" is an ordinary character here.
   EXPECT_EQ(GetRelativePath(u"/a/", u"/a/C:x/"), u"C:x");
 }
+
+TEST(RelativePathTest, PathsThatOnlyLookLikeAFolderBelow) {
+  EXPECT_EQ(GetRelativePath(u"/a/./", u"/a/./b/c/"), u"b/c");
+  EXPECT_EQ(GetRelativePath(u"/a/", u"/a/./b/"), u"b");
+  EXPECT_EQ(GetRelativePath(u"/a/", u"/a/../b/"), u"../b");
+  EXPECT_EQ(GetRelativePath(u"/a/", u"/a/b/../"), u".");
+  EXPECT_EQ(GetRelativePath(u"/a/", u"/a//b/"), u"b");
+  EXPECT_EQ(GetRelativePath(u"/a", u"/ab/"), u"../ab");
+  EXPECT_EQ(GetRelativePath(u"../x/", u"../x/y/"), u"y");
+}

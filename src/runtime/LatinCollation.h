@@ -1,0 +1,77 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "runtime/String.h"
+
+struct UCollator;
+
+namespace cantrel {
+
+// The order a collator gives names in Latin letters, read off the collator
+// itself, so that most file names compare without a call into ICU. It keeps
+// the collation elements of every character up to U+024F (primary weights
+// by rank, secondary weights as they are) and compares a run of digits by
+// its value, as numeric collation does; at secondary strength a name's order
+// is that of its primary weights, then of its secondary weights. A
+// character the locale tailors or that is part of one of its contractions
+// (Czech "ch", Danish "aa", the root's "l·"), an ignorable or combining
+// character, and anything beyond U+024F is not known, and a name holding
+// one is left to the collator.
+class TLatinCollation {
+public:
+  // The collator must compare at secondary strength; when its order cannot
+  // be read this way (French accents, a case level), no name is known.
+  explicit TLatinCollation(const UCollator* Collator);
+
+  // The collator's result for A and B when both are names of known
+  // characters only; nothing otherwise.
+  std::optional<int> Compare(StringView A, StringView B) const;
+  // Appends a key for a name of known characters only, and answers false,
+  // adding nothing, for any other. Keys compare as bytes as Compare
+  // compares their names.
+  bool AppendKey(StringView Name, std::string& Key) const;
+
+  static constexpr char16_t End = 0x250;
+
+private:
+  struct TWeights {
+    // 0 for a character that is not known.
+    std::uint8_t PrimaryCount = 0;
+    std::uint8_t SecondaryCount = 0;
+    std::array<std::uint16_t, 3> Primary{};
+    std::array<std::uint16_t, 4> Secondary{};
+  };
+
+  // A step of a name's primary weights: a rank, or for a run of digits
+  // the digits' rank and the digits without leading zeros.
+  struct TToken {
+    std::uint16_t Rank = 0;
+    StringView Digits;
+  };
+  struct TPrimaryWalk {
+    StringView Name;
+    std::size_t Pos = 0;
+    std::size_t Within = 0;
+    bool Next(const TLatinCollation& Table, TToken& Token);
+  };
+  struct TSecondaryWalk {
+    StringView Name;
+    std::size_t Pos = 0;
+    std::size_t Within = 0;
+    bool Next(const TLatinCollation& Table, std::uint16_t& Weight);
+  };
+
+  bool Known(StringView Name) const;
+
+  std::array<TWeights, End> FWeights{};
+  // The rank of a run of digits among the primary weights, and the common
+  // secondary weight, a run's and a plain letter's.
+  std::uint16_t FDigitRank = 0;
+  std::uint16_t FCommonSecondary = 0;
+};
+
+}  // namespace cantrel
