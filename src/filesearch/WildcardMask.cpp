@@ -182,7 +182,7 @@ bool TFileNameMasks::Matches(StringView FileName) const {
   // ready once, in upper case. An ASCII character's upper case is simply
   // that of its letter; a name whose end is not plain ASCII, and any other
   // mask, take the matcher on the whole name made ready.
-  const bool Dotless = FileName.find(u'.') == StringView::npos;
+  const bool Dotless = FileName.rfind(u'.') == StringView::npos;
   const std::size_t Length = FileName.size() + (Dotless ? 1 : 0);
   const std::size_t TailLength = std::min(Length, FLongestEnding);
   char16_t Tail[LongestFastEnding];

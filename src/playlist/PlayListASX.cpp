@@ -26,16 +26,16 @@ public:
   // reference; carried entries name the reference before the parameters.
   const TResStringRec* AddEntry(TPlayListLines& Lines, StringView Path, bool Carried, int) const override {
     const String Escaped = EscapeLocation(Path);
-    String FileType = ExtractFileExt(Escaped);
-    if (!FileType.empty()) FileType.erase(0, 1);
-    const String Location = RelativeReference(Escaped);
-    const String RefLine = u"    <ref href = \"" + Location + u"\" />";
+    const String Extension = ExtractFileExt(Escaped);
+    const StringView FileType = StringView(Extension).substr(Extension.empty() ? 0 : 1);
+    const StringView Reference = ReferencePrefix(Escaped);
+    const auto AddRef = [&] { Lines.Add({u"    <ref href = \"", Reference, Escaped, u"\" />"}); };
     Lines.Add(u"  <entry>");
-    Lines.Add(u"    <title>" + ChangeFileExt(Escaped, u"") + u"</title>");
-    if (Carried) Lines.Add(RefLine);
-    Lines.Add(ParamLine(u"    ", u"FileType", FileType));
-    Lines.Add(ParamLine(u"    ", u"SourceURL", Location));
-    if (!Carried) Lines.Add(RefLine);
+    Lines.Add({u"    <title>", StringView(Escaped).substr(0, Escaped.size() - Extension.size()), u"</title>"});
+    if (Carried) AddRef();
+    Lines.Add({u"    <Param Name = \"FileType\" Value = \"", FileType, u"\" />"});
+    Lines.Add({u"    <Param Name = \"SourceURL\" Value = \"", Reference, Escaped, u"\" />"});
+    if (!Carried) AddRef();
     Lines.Add(u"  </entry>");
     return nullptr;
   }

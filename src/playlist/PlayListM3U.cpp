@@ -30,7 +30,7 @@ public:
 
   const TResStringRec* AddEntry(TPlayListLines& Lines, StringView Path, bool, int) const override {
     if (HasLineBreak(Path)) return &SLineBreakInName;
-    const bool Added = NeedsDotSlash(Path) ? Lines.Add(u"./" + String(Path)) : Lines.Add(Path);
+    const bool Added = NeedsDotSlash(Path) ? Lines.Add({u"./", Path}) : Lines.Add(Path);
     return Added ? nullptr : &SNotInLocaleCharset;
   }
 

@@ -17,8 +17,8 @@ public:
   const TResStringRec* AddEntry(TPlayListLines& Lines, StringView Path, bool, int Number) const override {
     if (HasLineBreak(Path)) return &SLineBreakInName;
     const String Index = IntToStr(Number);
-    Lines.Add(u"File" + Index + u"=" + String(Path));
-    Lines.Add(u"Title" + Index + u"=" + ChangeFileExt(ExtractFileName(Path), u""));
+    Lines.Add({u"File", Index, u"=", Path});
+    Lines.Add({u"Title", Index, u"=", ChangeFileExt(ExtractFileName(Path), u"")});
     return nullptr;
   }
 

@@ -1,7 +1,7 @@
 #include "playlist/PlayListText.h"
 
 #include <algorithm>
-#include <cstdio>
+#include <cstdint>
 
 namespace cantrel {
 
@@ -12,15 +12,28 @@ bool IsXmlCharacter(char32_t C) {
          (C >= 0x10000 && C <= 0x10FFFF);
 }
 
+// The ASCII characters a location escapes, one bit each.
+constexpr std::uint64_t PercentLow = 0xFFFFFFFFu | (1ull << ' ') | (1ull << '%') | (1ull << '&') | (1ull << '#') |
+                                     (1ull << '?') | (1ull << '<') | (1ull << '>') | (1ull << '"');
+constexpr std::uint64_t PercentHigh = (1ull << ('\\' - 64)) | (1ull << (0x7F - 64));
+
+bool AsciiNeedsPercent(char16_t C) { return C < 64 ? (PercentLow >> C) & 1 : (PercentHigh >> (C - 64)) & 1; }
+
 bool NeedsPercent(char32_t C) {
-  if (C < 0x20 || C == 0x7F || !IsXmlCharacter(C)) return true;
-  return C < 0x80 && StringView(u"% &#?<>\"\\").find(static_cast<char16_t>(C)) != StringView::npos;
+  if (C < 0x80) return AsciiNeedsPercent(static_cast<char16_t>(C));
+  return !IsXmlCharacter(C);
 }
 
 void AppendPercent(String& Result, unsigned char Byte) {
-  char Buffer[4];
-  std::snprintf(Buffer, sizeof Buffer, "%%%02X", Byte);
-  Result += AsciiToString(Buffer);
+  static constexpr char16_t Hex[] = u"0123456789ABCDEF";
+  Result += u'%';
+  Result += Hex[Byte >> 4];
+  Result += Hex[Byte & 15];
+}
+
+// The characters XML escapes, and those it cannot carry.
+bool IsXmlSpecial(char16_t C) {
+  return C == u'&' || C == u'\'' || C == u'"' || C == u'<' || C == u'>' || C == u'\t' || C == u'\n' || C == u'\r';
 }
 
 // Calls Visit(Unit, CodePoint, Piece) for every character or kept byte.
@@ -38,7 +51,22 @@ void ForEachUnit(StringView Text, TVisit Visit) {
 String EscapeLocation(StringView Path) {
   String Result;
   Result.reserve(Path.size());
-  ForEachUnit(Path, [&](TTextUnit Unit, char32_t CodePoint, StringView Piece) {
+  char32_t CodePoint;
+  for (std::size_t Pos = 0, Length; Pos < Path.size(); Pos += Length) {
+    // Runs of plain ASCII that stays as it is first, as most names are.
+    std::size_t Run = Pos;
+    while (Run < Path.size() && Path[Run] < 0x80 && !AsciiNeedsPercent(Path[Run])) ++Run;
+    Result.append(Path.substr(Pos, Run - Pos));
+    Pos = Run;
+    Length = 0;
+    if (Pos == Path.size()) break;
+    if (const char16_t C = Path[Pos]; C < 0x80) {
+      Length = 1;
+      AppendPercent(Result, static_cast<unsigned char>(C));
+      continue;
+    }
+    const TTextUnit Unit = ReadTextUnit(Path, Pos, CodePoint, Length);
+    const StringView Piece = Path.substr(Pos, Length);
     if (Unit == TTextUnit::tuKeptByte) {
       AppendPercent(Result, static_cast<unsigned char>(CodePoint));
     } else if (Unit == TTextUnit::tuLoneSurrogate || NeedsPercent(CodePoint)) {
@@ -46,16 +74,20 @@ String EscapeLocation(StringView Path) {
     } else {
       Result += Piece;
     }
-  });
+  }
   return Result;
 }
 
-String RelativeReference(StringView Path) {
-  const StringView FirstSegment = Path.substr(0, Path.find(u'/'));
-  return FirstSegment.find(u':') != StringView::npos ? u"./" + String(Path) : String(Path);
+StringView ReferencePrefix(StringView Path) {
+  for (const char16_t C : Path) {
+    if (C == u'/') break;
+    if (C == u':') return u"./";
+  }
+  return u"";
 }
 
 String EscapeXml(StringView Text) {
+  if (std::none_of(Text.begin(), Text.end(), IsXmlSpecial)) return String(Text);
   String Result;
   Result.reserve(Text.size());
   for (const char16_t C : Text) {
@@ -75,6 +107,10 @@ String EscapeXml(StringView Text) {
 }
 
 bool IsXmlText(StringView Text) {
+  const bool PlainAscii = std::all_of(Text.begin(), Text.end(), [](char16_t C) {
+    return (C >= 0x20 && C < 0x80) || C == u'\t' || C == u'\n' || C == u'\r';
+  });
+  if (PlainAscii) return true;
   bool Result = true;
   ForEachUnit(Text, [&](TTextUnit Unit, char32_t CodePoint, StringView) {
     if (Unit != TTextUnit::tuCharacter || !IsXmlCharacter(CodePoint)) Result = false;

@@ -10,9 +10,9 @@ namespace cantrel {
 // UTF-8 bytes, and a byte kept from an undecodable file name becomes that
 // byte's %XX, so every file name survives.
 String EscapeLocation(StringView Path);
-// Path as a relative reference: behind "./" when its first segment holds
-// ":", which would read as a URI scheme ("file:x.mp3").
-String RelativeReference(StringView Path);
+// What makes Path a relative reference when put before it: "./" when its
+// first segment holds ":", which would read as a URI scheme ("file:x.mp3").
+StringView ReferencePrefix(StringView Path);
 
 // Escapes text for XML content and attribute values; tab, CR and LF become
 // character references, which attribute values would otherwise turn into

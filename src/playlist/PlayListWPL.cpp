@@ -25,7 +25,7 @@ public:
   // form here.
   const TResStringRec* AddEntry(TPlayListLines& Lines, StringView Path, bool, int) const override {
     if (!IsXmlText(Path)) return &SNotRepresentableInXml;
-    Lines.Add(u"      <media src=\"" + EscapeXml(RelativeReference(Path)) + u"\"/>");
+    Lines.Add({u"      <media src=\"", ReferencePrefix(Path), EscapeXml(Path), u"\"/>"});
     return nullptr;
   }
 

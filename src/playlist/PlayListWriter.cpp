@@ -1,5 +1,7 @@
 #include "playlist/PlayListWriter.h"
 
+#include <algorithm>
+
 namespace cantrel {
 
 namespace {
@@ -12,17 +14,31 @@ constexpr std::size_t PieceSize = 65536;
 TPlayListLines::TPlayListLines(const TPlayListWriter& Writer, TOutput Output)
     : FWriter(Writer), FOutput(std::move(Output)) {}
 
-bool TPlayListLines::Add(StringView Line) {
-  const bool Blank = Line.empty();
+// Appends the pieces' bytes; false, with Bytes as it was, when the encoding
+// cannot hold one.
+bool TPlayListLines::Encode(const TPlayListWriter& Writer, std::initializer_list<StringView> Pieces,
+                            std::string& Bytes) {
+  const std::size_t Size = Bytes.size();
+  for (const StringView Piece : Pieces) {
+    if (!Writer.Encode(Piece, Bytes)) {
+      Bytes.resize(Size);
+      return false;
+    }
+  }
+  return true;
+}
+
+bool TPlayListLines::Add(std::initializer_list<StringView> Pieces) {
+  const bool Blank = std::all_of(Pieces.begin(), Pieces.end(), [](StringView Piece) { return Piece.empty(); });
   if (FHeldCount == 0 && !Blank) {
-    if (!FWriter.Encode(Line, FBytes)) return false;
+    if (!Encode(FWriter, Pieces, FBytes)) return false;
     FBytes += "\r\n";
     if (FBytes.size() >= PieceSize) Flush();
     return true;
   }
   THeld& Slot = FHeld[FHeldCount];
   Slot.Bytes.clear();
-  if (!FWriter.Encode(Line, Slot.Bytes)) return false;
+  if (!Encode(FWriter, Pieces, Slot.Bytes)) return false;
   Slot.Blank = Blank;
   ++FHeldCount;
   // Only a blank line can go in the tidy, so a line before none waits.

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -27,7 +28,9 @@ public:
   // Bytes before the first line (a byte-order mark).
   void AddBytes(std::string_view Bytes) { FBytes.append(Bytes); }
   // Adds a line; false, adding nothing, when the encoding cannot hold it.
-  bool Add(StringView Line);
+  bool Add(StringView Line) { return Add({Line}); }
+  // The same for a line made of these pieces.
+  bool Add(std::initializer_list<StringView> Pieces);
   void AddBlank() { Add(StringView()); }
   // The tidy, then everything that waited.
   void Finish();
@@ -38,6 +41,7 @@ private:
     bool Blank = false;
   };
 
+  static bool Encode(const TPlayListWriter& Writer, std::initializer_list<StringView> Pieces, std::string& Bytes);
   void Pass(const std::string& Line);
   void Flush();
 

@@ -17,7 +17,8 @@ public:
 
   // A location keeps every name: what XML or a URI cannot carry is escaped.
   const TResStringRec* AddEntry(TPlayListLines& Lines, StringView Path, bool, int) const override {
-    Lines.Add(u"    <track><location>" + RelativeReference(EscapeLocation(Path)) + u"</location></track>");
+    const String Location = EscapeLocation(Path);
+    Lines.Add({u"    <track><location>", ReferencePrefix(Location), Location, u"</location></track>"});
     return nullptr;
   }
 

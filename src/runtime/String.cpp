@@ -143,13 +143,16 @@ std::string StringToUtf8(StringView Text) {
 }
 
 void AppendStringAsUtf8(std::string& Result, StringView Text) {
-  // Plain ASCII first, a byte for each unit.
-  std::size_t Pos = AsciiPrefix(Text);
-  const std::size_t Start = Result.size();
-  Result.resize(Start + Pos);
-  std::copy(Text.begin(), Text.begin() + static_cast<std::ptrdiff_t>(Pos), Result.begin() + static_cast<std::ptrdiff_t>(Start));
   char32_t CodePoint;
-  for (std::size_t Length; Pos < Text.size(); Pos += Length) {
+  for (std::size_t Pos = 0, Length; Pos < Text.size(); Pos += Length) {
+    // Runs of plain ASCII, a byte for each unit.
+    if (const std::size_t Run = AsciiPrefix(Text.substr(Pos)); Run > 0) {
+      const std::size_t Size = Result.size();
+      Result.resize(Size + Run);
+      std::copy_n(Text.begin() + static_cast<std::ptrdiff_t>(Pos), Run, Result.begin() + static_cast<std::ptrdiff_t>(Size));
+      Length = Run;
+      continue;
+    }
     switch (ReadTextUnit(Text, Pos, CodePoint, Length)) {
       case TTextUnit::tuCharacter: AppendUtf8(Result, CodePoint); break;
       case TTextUnit::tuKeptByte: Result += static_cast<char>(CodePoint); break;
