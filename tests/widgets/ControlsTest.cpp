@@ -159,4 +159,12 @@ TEST(CheckBoxTest, TheCaptionMayStandLeftAndEveryChangeClicks) {
   const QRect Indicator = Box.style()->subElementRect(QStyle::SE_CheckBoxIndicator, &Option, &Box);
   const QRect Caption = Box.style()->subElementRect(QStyle::SE_CheckBoxContents, &Option, &Box);
   EXPECT_GT(Indicator.left(), Caption.left());
+
+  // A caption wider than the box is narrowed to fit; one that fits is not.
+  Box.resize(Box.sizeHint());
+  EXPECT_EQ(Box.font().stretch(), QFont::AnyStretch);
+  Box.resize(Box.sizeHint().width() - 8, Box.sizeHint().height());
+  EXPECT_LT(Box.font().stretch(), QFont::Unstretched);
+  Box.SetCaption(u"U");
+  EXPECT_EQ(Box.font().stretch(), QFont::AnyStretch);
 }
