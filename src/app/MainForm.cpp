@@ -49,9 +49,24 @@ TControl* NewControl(QWidget* Parent, const char* Name, TArgs... Args) {
 
 String ApplicationTitle() { return Application() ? Application()->Title() : String(); }
 
+// Control characters as their pictures, so that a name with a line break in
+// it keeps to its one line of the list, the panel or the message.
+String Printable(StringView Text) {
+  String Result(Text);
+  for (char16_t& Character : Result) {
+    if (Character < 0x20)
+      Character = static_cast<char16_t>(0x2400 + Character);
+    else if (Character == 0x7F)
+      Character = 0x2421;
+    else if (Character == 0x2028 || Character == 0x2029)
+      Character = 0x2424;
+  }
+  return Result;
+}
+
 String JoinLines(const std::vector<String>& Lines) {
   String Text;
-  for (const String& Line : Lines) Text += (Text.empty() ? u"" : u"\n") + Line;
+  for (const String& Line : Lines) Text += (Text.empty() ? u"" : u"\n") + Printable(Line);
   return Text;
 }
 
@@ -243,13 +258,13 @@ void TMainForm::btnFindClick(QObject&) {
 void TMainForm::FileEnumeratorEnterDirectory(const String& Directory) {
   FSession->EnterDirectory(Directory);
   ShowStatus(TSearchSession::FilesText(mmoFiles->Lines()->Count()), FSession->DirectoriesText(),
-             TSearchSession::ProcessingText(Directory));
+             TSearchSession::ProcessingText(Printable(Directory)));
 }
 
 void TMainForm::FileEnumeratorFileFound(const String& Directory, const TSearchRec& FileInfo) {
   // Relative to the folder shown now, which may no longer be the one searched.
   const String Shown = IncludeTrailingPathDelimiter(listLocalDirectory->Directory());
-  mmoFiles->Lines()->Add(FSession->FileFound(Directory, FileInfo, Shown));
+  mmoFiles->Lines()->Add(Printable(FSession->FileFound(Directory, FileInfo, Shown)));
 }
 
 void TMainForm::FileEnumeratorDirectoryError(const String& Directory, const String& Message) {
@@ -259,7 +274,7 @@ void TMainForm::FileEnumeratorDirectoryError(const String& Directory, const Stri
 void TMainForm::FileEnumeratorTerminateTask(int, bool Aborted, const std::optional<String>& Failure) {
   FSearching = false;
   FSession->Terminated(Aborted, Failure);
-  String Progress = FSession->EndText();
+  String Progress = Printable(FSession->EndText());
   const int Unreadable = static_cast<int>(FSession->UnreadableFolders().size());
   if (!Failure && Unreadable > 0) Progress += Format(gettext(u", %d folders could not be read"), {Unreadable});
   ShowStatus(TSearchSession::FilesText(mmoFiles->Lines()->Count()), FSession->DirectoriesText(), Progress);

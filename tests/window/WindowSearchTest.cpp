@@ -118,6 +118,24 @@ TEST_F(TWindowSearchTest, MakeWritesEveryFormatIntoTheFolders) {
   EXPECT_TRUE(Boxes.Shown.empty());
 }
 
+TEST_F(TWindowSearchTest, ANameWithALineBreakKeepsToItsLine) {
+  TTempDir Hostile;
+  Hostile.MakeFile("plain.mp3");
+  Hostile.MakeFile("two\nlines.mp3");
+  auto Form = NewForm("[Path]\nLastFolder=" + Hostile.Path() + "\n");
+  ASSERT_TRUE(FindAndWait(*Form));
+  Form->mmoFiles->Lines()->Flush();
+  EXPECT_EQ(LinesOf(*Form->mmoFiles->Lines()), (std::vector<String>{u"plain.mp3", u"two\u240Alines.mp3"}));
+  EXPECT_EQ(PanelTexts(*Form)[0], u"2 files");
+  EXPECT_EQ(LinesOf(Form->PlayListFiles().Items()), (std::vector<String>{u"plain.mp3", u"two\nlines.mp3"}));
+  Form->cbbFileName->SetText(u"list.m3u");
+  Form->btnMake->click();
+  ASSERT_EQ(Boxes.Shown.size(), 1u);
+  EXPECT_EQ(Boxes.Shown[0].Text,
+            u"Left out of \"" + Hostile.Folder() + u"list.m3u\": \"two\u240Alines.mp3\" (line break in the name)");
+  EXPECT_EQ(ReadFileBytes(Hostile.Path() + "list.m3u"), CrLfLines({"#EXTM3U", "", "plain.mp3"}));
+}
+
 TEST_F(TWindowSearchTest, WhatFindCouldNotReadAndMakeCouldNotWriteIsToldOnce) {
   Temp.MakeFile("Music/Private/p.mp3");
   Temp.MakeFile("Music/Locked/l.mp3");
