@@ -46,6 +46,12 @@ void MakeFiles(const std::vector<fs::path>& Folders, int Count) {
   }
 }
 
+int IntOption(int Argc, char** Argv, const std::string& Name, int Default) {
+  for (int I = 1; I + 1 < Argc; ++I)
+    if (Argv[I] == Name) return std::atoi(Argv[I + 1]);
+  return Default;
+}
+
 }  // namespace
 
 void MakeMediaLibrary(const fs::path& Root, int Files, int Folders) { MakeFiles(MakeFolders(Root, Folders), Files); }
@@ -80,10 +86,10 @@ TRun Best(const std::vector<std::string>& Arguments, int Runs) {
   return Best;
 }
 
-int IntOption(int Argc, char** Argv, const std::string& Name, int Default) {
-  for (int I = 1; I + 1 < Argc; ++I)
-    if (Argv[I] == Name) return std::atoi(Argv[I + 1]);
-  return Default;
+TBenchOptions BenchOptions(int Argc, char** Argv) {
+  return {IntOption(Argc, Argv, "--files", 100000), IntOption(Argc, Argv, "--folders", 5000),
+          IntOption(Argc, Argv, "--runs", 3),
+          (fs::canonical("/proc/self/exe").parent_path() / "cantrel-cli").string()};
 }
 
 }  // namespace cantrel::bench

@@ -23,7 +23,14 @@ TRun Run(const std::vector<std::string>& Arguments);
 // The best of a few runs: the figure least disturbed by the rest of the machine.
 TRun Best(const std::vector<std::string>& Arguments, int Runs);
 
-// The value of "--Name N" on the command line, or Default.
-int IntOption(int Argc, char** Argv, const std::string& Name, int Default);
+// The command line of a benchmark: --files N (100 000), --folders N (5 000)
+// and --runs N (3); and the cantrel-cli beside the benchmark.
+struct TBenchOptions {
+  int Files;
+  int Folders;
+  int Runs;
+  std::string Cli;
+};
+TBenchOptions BenchOptions(int Argc, char** Argv);
 
 }  // namespace cantrel::bench

@@ -31,10 +31,7 @@ std::vector<std::string> FindCommand(const std::string& Root) {
 }  // namespace
 
 int main(int Argc, char** Argv) {
-  const int Files = IntOption(Argc, Argv, "--files", 100000);
-  const int Folders = IntOption(Argc, Argv, "--folders", 5000);
-  const int Runs = IntOption(Argc, Argv, "--runs", 3);
-  const std::string Cli = (fs::canonical("/proc/self/exe").parent_path() / "cantrel-cli").string();
+  const auto [Files, Folders, Runs, Cli] = BenchOptions(Argc, Argv);
 
   char Template[] = "/tmp/cantrel-bench-XXXXXX";
   const fs::path Root = mkdtemp(Template);
