@@ -2,9 +2,9 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QMessageBox>
 
 #include "runtime/Exceptions.h"
+#include "widgets/MessageDialog.h"
 
 namespace cantrel {
 
@@ -35,25 +35,10 @@ public:
   }
 };
 
-QMessageBox::Icon QtIcon(TMessageBoxIcon Icon) {
-  switch (Icon) {
-    case TMessageBoxIcon::miInformation:
-      return QMessageBox::Information;
-    case TMessageBoxIcon::miWarning:
-      return QMessageBox::Warning;
-    case TMessageBoxIcon::miError:
-      return QMessageBox::Critical;
-    case TMessageBoxIcon::miNone:
-      break;
-  }
-  return QMessageBox::NoIcon;
-}
-
 void ShowQtMessageBox(const String& Text, const String& Caption, TMessageBoxIcon Icon) {
   // A dialog belongs to the main thread; a worker waits for it there.
   TThread::Synchronize(nullptr, [&] {
-    QMessageBox Box(QtIcon(Icon), QString::fromStdU16String(Caption), QString::fromStdU16String(Text), QMessageBox::Ok);
-    Box.exec();
+    MakeMessageDialog(Text, Caption, Icon)->exec();
   });
 }
 

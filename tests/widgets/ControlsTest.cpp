@@ -2,6 +2,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QScreen>
 #include <QStyleOptionButton>
 #include <QTest>
 
@@ -10,6 +11,7 @@
 #include "widgets/Form.h"
 #include "widgets/Geometry.h"
 #include "widgets/Memo.h"
+#include "widgets/MessageDialog.h"
 #include "widgets/QtObjectAdapter.h"
 #include "widgets/StatusBar.h"
 #include "widgets/StdControls.h"
@@ -177,4 +179,20 @@ TEST(CheckBoxTest, TheCaptionMayStandLeftAndEveryChangeClicks) {
   EXPECT_LT(Box.font().stretch(), QFont::Unstretched);
   Box.SetCaption(u"U");
   EXPECT_EQ(Box.font().stretch(), QFont::AnyStretch);
+}
+
+TEST(MessageDialogTest, AThousandLinesStaySmallerThanTheScreenAndAllCanBeRead) {
+  String Text;
+  for (int I = 0; I < 5000; ++I) Text += u"Left out of \"/music/a.m3u\": \"line " + IntToStr(I) + u"\"\n";
+  Text.pop_back();
+  const auto Dialog = MakeMessageDialog(Text, u"Cantrel", TMessageBoxIcon::miWarning);
+  EXPECT_LT(Dialog->sizeHint().height(), QGuiApplication::primaryScreen()->availableGeometry().height());
+  EXPECT_EQ(Dialog->detailedText().toStdU16String(), Text);
+  EXPECT_TRUE(Dialog->text().startsWith(u"Left out of \"/music/a.m3u\": \"line 0\""));
+
+  const auto Short = MakeMessageDialog(u"Cannot create file \"a.m3u\". Permission denied", u"Cantrel",
+                                       TMessageBoxIcon::miError);
+  EXPECT_EQ(Short->text().toStdU16String(), u"Cannot create file \"a.m3u\". Permission denied");
+  EXPECT_TRUE(Short->detailedText().isEmpty());
+  EXPECT_EQ(Short->windowTitle().toStdU16String(), u"Cantrel");
 }
