@@ -100,11 +100,12 @@ function(cantrel_pack_program PROGRAM)
   set_property(GLOBAL APPEND PROPERTY CANTREL_PACKED_PROGRAMS ${PROGRAM})
 endfunction()
 
-# cantrel_add_pot(<domain> [RESOURCE_TABLES] TARGETS <targets>...)
+# cantrel_add_pot(<domain> [RESOURCE_TABLES] TARGETS <targets>... [KEYWORDS <functions>...])
 #
 # The build target pot-<domain> (and with it "pot") writes the template
 # po/<domain>/<domain>.pot from the sources of the given targets and their
-# headers: the texts handed to gettext and gettext_noop, or with
+# headers: the texts handed to gettext, gettext_noop and the KEYWORDS
+# functions (setters of texts that window translation translates), or with
 # RESOURCE_TABLES those of the resource-string tables. The test
 # Catalogs.<domain> checks that the template is current and that every
 # catalog of the domain translates all of it.
@@ -112,7 +113,7 @@ find_package(Python3 REQUIRED COMPONENTS Interpreter)
 find_program(CANTREL_XGETTEXT xgettext REQUIRED)
 find_program(CANTREL_MSGCMP msgcmp REQUIRED)
 function(cantrel_add_pot DOMAIN)
-  cmake_parse_arguments(ARG "RESOURCE_TABLES" "" "TARGETS" ${ARGN})
+  cmake_parse_arguments(ARG "RESOURCE_TABLES" "" "TARGETS;KEYWORDS" ${ARGN})
   set(Files)
   foreach(Target IN LISTS ARG_TARGETS)
     get_target_property(Sources ${Target} SOURCES)
@@ -131,6 +132,9 @@ function(cantrel_add_pot DOMAIN)
   if(ARG_RESOURCE_TABLES)
     set(Mode --resource-tables)
   endif()
+  foreach(Keyword IN LISTS ARG_KEYWORDS)
+    list(APPEND Mode --keyword ${Keyword})
+  endforeach()
   set(Command ${Python3_EXECUTABLE} ${PROJECT_SOURCE_DIR}/tools/ExtractMessages.py --domain ${DOMAIN}
       --root ${PROJECT_SOURCE_DIR} --template ${PROJECT_SOURCE_DIR}/po/${DOMAIN}/${DOMAIN}.pot ${Mode}
       --xgettext ${CANTREL_XGETTEXT} --msgfmt ${CANTREL_MSGFMT} --msgcmp ${CANTREL_MSGCMP} ${Files})

@@ -1,10 +1,12 @@
 #!/usr/bin/env python3
 """Makes the template (.pot) of one text domain from the C++ sources, or checks it.
 
-    ExtractMessages.py --domain D --root DIR --template FILE [--resource-tables] [--check] SOURCE...
+    ExtractMessages.py --domain D --root DIR --template FILE [--resource-tables | --keyword NAME...]
+                       [--check] SOURCE...
 
 Without --resource-tables the template holds the literal texts handed to
-gettext and gettext_noop; with it, the texts of the resource-string tables
+gettext and gettext_noop, and to each --keyword function (a setter of a
+text that window translation translates later); with it, the texts of the resource-string tables
 (TResourceEntry Table[] = {{Id, u"text"}, ...}), which the run-time layer
 looks up in the domain "default". xgettext does the extraction, on copies of
 the sources in which string literals lost their encoding prefix (xgettext
@@ -116,7 +118,10 @@ def make_template(args):
             with open(source, encoding="utf-8") as original, open(copy, "w", encoding="utf-8") as target:
                 target.write(prepared(original.read()))
             names.append(name)
-        keywords = ["--keyword", "--keyword=" + RESOURCE_MARKER] if args.resource_tables else []
+        if args.resource_tables:
+            keywords = ["--keyword", "--keyword=" + RESOURCE_MARKER]
+        else:
+            keywords = ["--keyword=" + keyword for keyword in args.keyword]
         result = subprocess.run(
             [args.xgettext, "--language=C++", "--from-code=UTF-8", "--omit-header", "--add-comments=TRANSLATORS:",
              "--add-location=file",
@@ -161,6 +166,7 @@ def main():
     parser.add_argument("--root", required=True)
     parser.add_argument("--template", required=True)
     parser.add_argument("--resource-tables", action="store_true")
+    parser.add_argument("--keyword", action="append", default=[])
     parser.add_argument("--check", action="store_true")
     parser.add_argument("--xgettext", default="xgettext")
     parser.add_argument("--msgfmt", default="msgfmt")
