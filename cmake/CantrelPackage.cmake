@@ -11,7 +11,9 @@ folder and into every folder below it, each listing the media of its own
 folder and of all folders below it by relative paths, as M3U, M3U8, XSPF,
 ASX, PLS or WPL.
 
-cantrel-cli does it from the command line, for scripts and servers.")
+The package holds the window program cantrel, which shows up in the
+desktop's menu, and cantrel-cli, which does the same from the command line
+for scripts and servers.")
 set(CANTREL_MAINTAINER "The Cantrel developers <maintainers@cantrel.invalid>"
     CACHE STRING "The Maintainer field of the Debian package")
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CANTREL_MAINTAINER})

@@ -1,8 +1,10 @@
 #include "app/SettingsLocation.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <vector>
 
@@ -39,6 +41,17 @@ String SettingsFileName() {
   if (!ProgramFolder.empty() && access(SystemFileName(ProgramFolder).c_str(), W_OK | X_OK) == 0)
     return ProgramFolder + String(SettingsName);
   return ConfigFolder() + u"cantrel/" + String(SettingsName);
+}
+
+bool CreateSettingsFolder(StringView FileName) {
+  const std::string Folder = SystemFileName(ExtractFilePath(FileName));
+  // Each missing folder from the top down.
+  for (std::size_t End = Folder.find('/', 1); End != std::string::npos; End = Folder.find('/', End + 1)) {
+    const std::string Part = Folder.substr(0, End);
+    if (mkdir(Part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  struct stat Info {};
+  return Folder.empty() || (stat(Folder.c_str(), &Info) == 0 && S_ISDIR(Info.st_mode));
 }
 
 }  // namespace cantrel

@@ -10,4 +10,9 @@ namespace cantrel {
 // ~/.config for an unset or relative XDG_CONFIG_HOME (an installed program).
 String SettingsFileName();
 
+// Creates the missing folders above a settings file, each readable by the
+// user alone, so that the first write of an installed program finds its
+// folder. Answers whether the folder is there.
+bool CreateSettingsFolder(StringView FileName);
+
 }  // namespace cantrel
