@@ -19,6 +19,9 @@ set(CANTREL_MAINTAINER "The Cantrel developers <maintainers@cantrel.invalid>"
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CANTREL_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# Qt finds its Wayland platform there; without it the window runs through
+# XWayland.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS qt6-wayland)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The programs are stripped before their catalogs are embedded; stripping
 # them again would cut the catalogs off.
