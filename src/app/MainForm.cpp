@@ -26,15 +26,16 @@ struct TFormatItem {
 };
 
 constexpr TFormatItem FormatItems[] = {
-    {u"M3U File (*.m3u)", u".m3u"},
-    {u"M3U8 File (*.m3u8)", u".m3u8"},
-    {u"xspf File (*.xspf)", u".xspf"},
-    {u"Windows Media Playlist (*.wpl)", u".wpl"},
-    {u"Playlist Fils (*.pls)", u".pls"},
-    {u"ASX File (*.asx)", u".asx"},
+    {gettext_noop(u"M3U File (*.m3u)"), u".m3u"},
+    {gettext_noop(u"M3U8 File (*.m3u8)"), u".m3u8"},
+    {gettext_noop(u"xspf File (*.xspf)"), u".xspf"},
+    {gettext_noop(u"Windows Media Playlist (*.wpl)"), u".wpl"},
+    {gettext_noop(u"Playlist Fils (*.pls)"), u".pls"},
+    {gettext_noop(u"ASX File (*.asx)"), u".asx"},
 };
 
-constexpr StringView FileNameItems[] = {u"playall.m3u", u"play.m3u", u"%album%.m3u"};
+constexpr StringView FileNameItems[] = {gettext_noop(u"playall.m3u"), gettext_noop(u"play.m3u"),
+                                         gettext_noop(u"%album%.m3u")};
 
 // How long closing waits for stopped searches to end, so that no walk runs
 // on while the program exits; a folder that hangs the walk is not waited for.
