@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <vector>
 
+#include "i18n/Gettext.h"
 #include "runtime/Paths.h"
 
 namespace cantrel {
@@ -34,11 +35,20 @@ String ConfigFolder() {
   return IncludeTrailingPathDelimiter(HomeFolder()) + u".config/";
 }
 
+// The installed programs are the packed copies that carry their catalogs;
+// they keep their settings per user even where their folder is writable
+// (root and /usr/local/bin).
+bool IsInstalledProgram() {
+  const TFileLocator* Locator = GlobalFileLocator();
+  return Locator && !Locator->BaseDirectory().empty();
+}
+
 }  // namespace
 
 String SettingsFileName() {
   const String ProgramFolder = ExtractFilePath(ModuleFileName());
-  if (!ProgramFolder.empty() && access(SystemFileName(ProgramFolder).c_str(), W_OK | X_OK) == 0)
+  if (!ProgramFolder.empty() && !IsInstalledProgram() &&
+      access(SystemFileName(ProgramFolder).c_str(), W_OK | X_OK) == 0)
     return ProgramFolder + String(SettingsName);
   return ConfigFolder() + u"cantrel/" + String(SettingsName);
 }

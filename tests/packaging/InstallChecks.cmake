@@ -52,6 +52,20 @@ if(NOT Result EQUAL 3 OR NOT Error MATCHES "\\(Zeilenumbruch im Namen\\)\n$")
   message(FATAL_ERROR "cantrel-cli -t m3u8 under LC_ALL=de_DE.UTF-8: status ${Result}\n${Error}")
 endif()
 
+# Installed, the program keeps its settings per user even where its folder
+# is writable (as /usr/local/bin is for root): the video line comes from
+# XDG_CONFIG_HOME, never from a cantrel.ini beside the program.
+file(WRITE ${Root}/bin/cantrel.ini "[Filter]\nVideoFormat=Beside (*.beside)\n")
+file(WRITE ${DESTDIR}/config/cantrel/cantrel.ini "[Filter]\nVideoFormat=Per user (*.user)\n")
+file(WRITE ${Music}/v.beside "")
+file(WRITE ${Music}/v.user "")
+execute_process(COMMAND ${German} ${Root}/bin/cantrel-cli -q -f 9 --list ${Music} RESULT_VARIABLE Result
+                OUTPUT_VARIABLE Listed)
+file(REMOVE ${Root}/bin/cantrel.ini)
+if(NOT Result EQUAL 0 OR NOT Listed STREQUAL "v.user\n")
+  message(FATAL_ERROR "cantrel-cli -f 9 installed: status ${Result}\n${Listed}")
+endif()
+
 # The Debian package holds the same files under /usr.
 set(Packages ${DESTDIR}/packages)
 execute_process(COMMAND ${CPACK} -G DEB --config ${BUILD}/CPackConfig.cmake -B ${Packages}
