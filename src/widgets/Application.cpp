@@ -2,8 +2,12 @@
 
 #include <QApplication>
 #include <QEvent>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "runtime/Exceptions.h"
+#include "runtime/Locale.h"
 #include "widgets/MessageDialog.h"
 
 namespace cantrel {
@@ -62,6 +66,21 @@ void TApplication::Initialize() {
   // Posting is safe from any thread; the event runs the waiting calls.
   FPreviousWake = SetWakeMainThread([this] { QCoreApplication::postEvent(this, new QEvent(WakeEvent)); });
   FPreviousMessageBox = SetMessageBoxHook(ShowQtMessageBox);
+  InstallQtTexts();
+}
+
+// Qt's dialogs name their buttons ("OK", "Show Details...") from Qt's own
+// catalogs, in the language the program's texts follow.
+void TApplication::InstallQtTexts() {
+  FQtTexts.reset();
+  const std::string Language = UserLocaleName(TLocaleCategory::lcMessages);
+  if (Language == "C") return;
+  auto Texts = std::make_unique<QTranslator>();
+  if (!Texts->load(QLocale(QString::fromStdString(Language)), u"qtbase"_qs, u"_"_qs,
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    return;
+  QCoreApplication::installTranslator(Texts.get());
+  FQtTexts = std::move(Texts);
 }
 
 int TApplication::Run() {
