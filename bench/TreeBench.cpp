@@ -19,6 +19,7 @@
 
 #include "BenchLibrary.h"
 #include "BenchRun.h"
+#include "BenchSettings.h"
 
 using namespace cantrel::bench;
 namespace fs = std::filesystem;
@@ -31,14 +32,6 @@ const char* const Formats[] = {"m3u8", "m3u", "xspf", "wpl", "pls", "asx"};
 // The user's locale for the program's collation and character set.
 const std::vector<std::string> CliEnvironment{"LC_ALL=en_US.UTF-8"};
 
-struct TSettings {
-  bool Large = false;
-  int Files = 100000;
-  int Folders = 5000;
-  int Runs = 5;
-  int LargeRuns = 3;
-  fs::path Base = "/tmp";
-};
 
 // One row's figure for one library; nothing for a row not measured.
 struct TCell {
@@ -104,7 +97,7 @@ int CountChanged(const std::vector<timespec>& Before, const std::vector<timespec
 
 class TBench {
 public:
-  TBench(const TSettings& Settings, std::string Cli) : FSettings(Settings), FCli(std::move(Cli)) {
+  explicit TBench(const TBenchSettings& Settings) : FSettings(Settings), FCli(ProgramBeside("cantrel-cli")) {
     if (Settings.Large) {
       FLibraries.emplace_back(Settings.Base, 100000, 5000);
       FLibraries.emplace_back(Settings.Base, 1000000, 50000);
@@ -202,9 +195,42 @@ private:
       Add(4 + I, Job);
       Library.RemovePlayLists(Extension);
     }
-    // The window's own benchmark measures these.
-    Add(FRows.size() - 2, std::nullopt, "(window bench: not yet here)");
-    Add(FRows.size() - 1, std::nullopt, "(window bench: not yet here)");
+    MeasureWindow(Library);
+  }
+
+  // The window's Find on the 100k library, by the window's own benchmark,
+  // which times --list in turns with it: its ratio is to that --list.
+  void MeasureWindow(const TBenchLibrary& Library) {
+    const std::size_t FindRow = FRows.size() - 2;
+    const std::size_t GapRow = FRows.size() - 1;
+    if (Library.Files() != FLibraries.front().Files()) {
+      Add(FindRow, std::nullopt, "(measured on the first library)");
+      Add(GapRow, std::nullopt, "");
+      return;
+    }
+    const fs::path Figures = Library.Root().parent_path() / "cantrel-window-bench.figures";
+    fs::remove(Figures);
+    TRun Window = RunProgram({ProgramBeside("cantrel-window-bench"), "--library", FSettings.Base.string(), "--files",
+                              std::to_string(Library.Files()), "--folders", std::to_string(Library.Folders()),
+                              "--runs", std::to_string(RunsFor(Library)), "--figures", Figures.string()},
+                             CliEnvironment);
+    Note(Window, "the window's benchmark");
+    double Seconds = 0, ListSeconds = 0, LongestGap = 0;
+    int Lines = 0;
+    std::ifstream(Figures) >> Seconds >> ListSeconds >> LongestGap >> Lines;
+    fs::remove(Figures);
+    if (!Window.Succeeded() || ListSeconds <= 0) {
+      Add(FindRow, std::nullopt, "(failed)");
+      Add(GapRow, std::nullopt, "(failed)");
+      return;
+    }
+    char Text[96];
+    std::snprintf(Text, sizeof Text, "%.2fx its --list (%.3f s), %d files listed", Seconds / ListSeconds,
+                  ListSeconds, Lines);
+    Window.Seconds = Seconds;
+    Add(FindRow, Window, Text);
+    std::snprintf(Text, sizeof Text, "%.1f ms", LongestGap * 1000);
+    Add(GapRow, std::nullopt, Text);
   }
 
   // SIGINT at a quarter, half and three quarters of a listing of the
@@ -263,11 +289,10 @@ private:
     }
     std::printf("%-36s | %.0f ms from SIGINT to exit, the slowest of 3 during a walk of %dk files | <= 200 ms\n",
                 "Ctrl-C during the walk", Stop.StopSeconds * 1000, FLibraries.back().Files() / 1000);
-    std::printf("\nWindow figures (window Find, input gaps): not yet measured here.\n");
     std::printf("Load average at the end: %s\n", LoadAverage().c_str());
   }
 
-  TSettings FSettings;
+  TBenchSettings FSettings;
   std::string FCli;
   std::vector<TBenchLibrary> FLibraries;
   std::vector<TRun> FFinds;
@@ -275,37 +300,9 @@ private:
   bool FFailed = false;
 };
 
-TSettings ParseArguments(int Argc, char** Argv) {
-  TSettings Settings;
-  for (int I = 1; I < Argc; ++I) {
-    const std::string Argument = Argv[I];
-    const bool HasValue = I + 1 < Argc;
-    if (Argument == "--large")
-      Settings.Large = true;
-    else if (Argument == "--files" && HasValue)
-      Settings.Files = std::atoi(Argv[++I]);
-    else if (Argument == "--folders" && HasValue)
-      Settings.Folders = std::atoi(Argv[++I]);
-    else if (Argument == "--runs" && HasValue)
-      Settings.Runs = Settings.LargeRuns = std::atoi(Argv[++I]);
-    else if (Argument == "--library" && HasValue)
-      Settings.Base = Argv[++I];
-    else {
-      std::fprintf(stderr,
-                   "usage: cantrel-bench [--large] [--files N --folders M] [--runs N] [--library DIR]\n"
-                   "  --large        also a library of 1 000 000 files in 50 000 folders\n"
-                   "  --library DIR  where the libraries are made and kept for later runs (/tmp)\n");
-      std::exit(2);
-    }
-  }
-  return Settings;
-}
-
 }  // namespace
 
 int main(int Argc, char** Argv) {
-  const TSettings Settings = ParseArguments(Argc, Argv);
-  const std::string Cli = (fs::canonical("/proc/self/exe").parent_path() / "cantrel-cli").string();
-  TBench Bench(Settings, Cli);
+  TBench Bench(ParseBenchSettings(Argc, Argv));
   return Bench.Run();
 }

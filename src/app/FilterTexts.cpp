@@ -6,20 +6,21 @@
 namespace cantrel {
 
 const std::array<StringView, 9> AudioFilterTexts = {
-    u"Supported Audio Files (*.aiff;*.aifc;*.mp3;*.mp2;*.ogg;*.flac;*.it;*.xm;*.s3m;*.mod;*.spx;*.wma;*.wav)",
-    u"AIFF Files (*.aiff;*.aifc)",
-    u"MP3 Files (*.mp3;*.mp2)",
-    u"Ogg Vorbis Files (*.ogg)",
-    u"FLAC Files (*.flac)",
-    u"Mod Files (*.it;*.xm;*.s3m;*.mod)",
-    u"Speex Files (*.spx)",
-    u"WMA Files (*.wma)",
-    u"WAV Files (*.wav)",
+    gettext_noop(
+        u"Supported Audio Files (*.aiff;*.aifc;*.mp3;*.mp2;*.ogg;*.flac;*.it;*.xm;*.s3m;*.mod;*.spx;*.wma;*.wav)"),
+    gettext_noop(u"AIFF Files (*.aiff;*.aifc)"),
+    gettext_noop(u"MP3 Files (*.mp3;*.mp2)"),
+    gettext_noop(u"Ogg Vorbis Files (*.ogg)"),
+    gettext_noop(u"FLAC Files (*.flac)"),
+    gettext_noop(u"Mod Files (*.it;*.xm;*.s3m;*.mod)"),
+    gettext_noop(u"Speex Files (*.spx)"),
+    gettext_noop(u"WMA Files (*.wma)"),
+    gettext_noop(u"WAV Files (*.wav)"),
 };
 
 const StringView DefaultVideoFilterText =
-    u"Supported Video File (*.3gp;*.avi;*.dat;*.divx;*.dvr-ms;*.flv;*.m1v;*.m2v;*.m4a;*.m4p;*.m4v;*.mov;*.mp4v;"
-    u"*.mpe;*.mpeg;*.mpg;*.ogg;*.rm;*.rmvb;*.swf;*.ts;*.vob;*.wmv;*.mkv)";
+    gettext_noop(u"Supported Video File (*.3gp;*.avi;*.dat;*.divx;*.dvr-ms;*.flv;*.m1v;*.m2v;*.m4a;*.m4p;*.m4v;*.mov;"
+                 u"*.mp4v;*.mpe;*.mpeg;*.mpg;*.ogg;*.rm;*.rmvb;*.swf;*.ts;*.vob;*.wmv;*.mkv)");
 
 String FilterText(int Index, const String& VideoFormat) {
   if (Index >= 0 && Index < static_cast<int>(AudioFilterTexts.size()))

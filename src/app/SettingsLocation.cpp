@@ -1,11 +1,14 @@
 #include "app/SettingsLocation.h"
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdlib>
 #include <vector>
 
+#include "i18n/Gettext.h"
 #include "runtime/Paths.h"
 
 namespace cantrel {
@@ -32,13 +35,33 @@ String ConfigFolder() {
   return IncludeTrailingPathDelimiter(HomeFolder()) + u".config/";
 }
 
+// The installed programs are the packed copies that carry their catalogs;
+// they keep their settings per user even where their folder is writable
+// (root and /usr/local/bin).
+bool IsInstalledProgram() {
+  const TFileLocator* Locator = GlobalFileLocator();
+  return Locator && !Locator->BaseDirectory().empty();
+}
+
 }  // namespace
 
 String SettingsFileName() {
   const String ProgramFolder = ExtractFilePath(ModuleFileName());
-  if (!ProgramFolder.empty() && access(SystemFileName(ProgramFolder).c_str(), W_OK | X_OK) == 0)
+  if (!ProgramFolder.empty() && !IsInstalledProgram() &&
+      access(SystemFileName(ProgramFolder).c_str(), W_OK | X_OK) == 0)
     return ProgramFolder + String(SettingsName);
   return ConfigFolder() + u"cantrel/" + String(SettingsName);
+}
+
+bool CreateSettingsFolder(StringView FileName) {
+  const std::string Folder = SystemFileName(ExtractFilePath(FileName));
+  // Each missing folder from the top down.
+  for (std::size_t End = Folder.find('/', 1); End != std::string::npos; End = Folder.find('/', End + 1)) {
+    const std::string Part = Folder.substr(0, End);
+    if (mkdir(Part.c_str(), 0700) != 0 && errno != EEXIST) return false;
+  }
+  struct stat Info {};
+  return Folder.empty() || (stat(Folder.c_str(), &Info) == 0 && S_ISDIR(Info.st_mode));
 }
 
 }  // namespace cantrel

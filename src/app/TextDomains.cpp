@@ -8,8 +8,10 @@
 
 namespace cantrel {
 
+String ProgramBaseName() { return ChangeFileExt(ExtractFileName(ModuleFileName()), u""); }
+
 void StartTextDomains() {
-  const String BaseName = ChangeFileExt(ExtractFileName(ModuleFileName()), u"");
+  const String BaseName = ProgramBaseName();
   textdomain(BaseName);
   AddResourceStringDomain(BaseName);
   TGettextInstance* Engine = DefaultGettextInstance();

@@ -1,6 +1,12 @@
 #pragma once
 
+#include "runtime/String.h"
+
 namespace cantrel {
+
+// The executable's file name without its extension: the program's text
+// domain.
+String ProgramBaseName();
 
 // What the window and the command line do first once the localization layer
 // runs: the program's base name becomes the current text domain and a

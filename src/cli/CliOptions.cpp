@@ -47,7 +47,7 @@ String PlayListName(const String& Name) {
 
 // Translations come with Windows line breaks; a terminal and a pager want
 // line feeds.
-String TranslatedLines(const String& MsgId) { return ReplaceAll(gettext(MsgId), u"\r\n", u"\n"); }
+String WithLineFeeds(const String& Text) { return ReplaceAll(Text, u"\r\n", u"\n"); }
 
 String OptionName(int Argc, char** Argv) {
   const int Index = optind - 1;
@@ -88,7 +88,7 @@ TCliOptions ParseCommandLine(int Argc, char** Argv) {
 }
 
 String UsageText() {
-  String Text = TranslatedLines(
+  String Text = WithLineFeeds(gettext(
       u"Usage: cantrel-cli [options] FOLDER\n"
       u"Finds the media files in FOLDER and the folders below it and writes a playlist into each\n"
       u"folder, listing the files of that folder and of all folders below it.\n"
@@ -106,17 +106,17 @@ String UsageText() {
       u"  -V, --version         show the version and exit\n"
       u"\n"
       u"Filters (9 is the video line of the settings file cantrel.ini, which lies beside the program\n"
-      u"when that folder is writable, else in ~/.config/cantrel/):\n");
+      u"when that folder is writable, else in ~/.config/cantrel/):\n"));
   for (std::size_t I = 0; I < AudioFilterTexts.size(); ++I)
     Text += u"  " + IntToStr(static_cast<std::int64_t>(I)) + u"  " + gettext(String(AudioFilterTexts[I])) + u"\n";
   Text += u"  9  " + gettext(String(DefaultVideoFilterText)) + u"\n\n";
-  return Text + TranslatedLines(
+  return Text + WithLineFeeds(gettext(
                     u"Exit status (when several apply, the first of this list):\n"
                     u"  2    bad usage, or FOLDER does not exist or cannot be read\n"
                     u"  130  interrupted (143 when terminated)\n"
                     u"  1    a playlist could not be written, the search failed, or the output could not be written\n"
                     u"  3    done, but some folders could not be read or some names were left out\n"
-                    u"  0    done\n");
+                    u"  0    done\n"));
 }
 
 }  // namespace cantrel

@@ -54,6 +54,9 @@ String gettext(const String& MsgId);
 String dgettext(const String& Domain, const String& MsgId);
 void textdomain(const String& Domain);
 void TranslateComponent(const TObjectHandle& AnObject, const String& TextDomain = {});
+// Marks a text that is kept untranslated and handed to gettext later, so
+// that the catalogs' templates hold it.
+constexpr StringView gettext_noop(StringView MsgId) { return MsgId; }
 
 // Appends a domain to those searched for resource strings, unless one of
 // that name (without regard to case) is listed already.

@@ -2,9 +2,13 @@
 
 #include <QApplication>
 #include <QEvent>
-#include <QMessageBox>
+#include <QLibraryInfo>
+#include <QLocale>
+#include <QTranslator>
 
 #include "runtime/Exceptions.h"
+#include "runtime/Locale.h"
+#include "widgets/MessageDialog.h"
 
 namespace cantrel {
 
@@ -35,25 +39,10 @@ public:
   }
 };
 
-QMessageBox::Icon QtIcon(TMessageBoxIcon Icon) {
-  switch (Icon) {
-    case TMessageBoxIcon::miInformation:
-      return QMessageBox::Information;
-    case TMessageBoxIcon::miWarning:
-      return QMessageBox::Warning;
-    case TMessageBoxIcon::miError:
-      return QMessageBox::Critical;
-    case TMessageBoxIcon::miNone:
-      break;
-  }
-  return QMessageBox::NoIcon;
-}
-
 void ShowQtMessageBox(const String& Text, const String& Caption, TMessageBoxIcon Icon) {
   // A dialog belongs to the main thread; a worker waits for it there.
   TThread::Synchronize(nullptr, [&] {
-    QMessageBox Box(QtIcon(Icon), QString::fromStdU16String(Caption), QString::fromStdU16String(Text), QMessageBox::Ok);
-    Box.exec();
+    MakeMessageDialog(Text, Caption, Icon)->exec();
   });
 }
 
@@ -77,6 +66,21 @@ void TApplication::Initialize() {
   // Posting is safe from any thread; the event runs the waiting calls.
   FPreviousWake = SetWakeMainThread([this] { QCoreApplication::postEvent(this, new QEvent(WakeEvent)); });
   FPreviousMessageBox = SetMessageBoxHook(ShowQtMessageBox);
+  InstallQtTexts();
+}
+
+// Qt's dialogs name their buttons ("OK", "Show Details...") from Qt's own
+// catalogs, in the language the program's texts follow.
+void TApplication::InstallQtTexts() {
+  FQtTexts.reset();
+  const std::string Language = UserLocaleName(TLocaleCategory::lcMessages);
+  if (Language == "C") return;
+  auto Texts = std::make_unique<QTranslator>();
+  if (!Texts->load(QLocale(QString::fromStdString(Language)), u"qtbase"_qs, u"_"_qs,
+                   QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    return;
+  QCoreApplication::installTranslator(Texts.get());
+  FQtTexts = std::move(Texts);
 }
 
 int TApplication::Run() {

@@ -11,6 +11,7 @@
 #include "widgets/Form.h"
 
 class QApplication;
+class QTranslator;
 
 namespace cantrel {
 
@@ -26,8 +27,9 @@ public:
   // worker threads have ended by then.
   ~TApplication() override;
 
-  // Installs the wake-up of the event loop for hand-overs and the message
-  // box (a real dialog, shown on the main thread).
+  // Installs the wake-up of the event loop for hand-overs, the message box
+  // (a real dialog, shown on the main thread) and Qt's own texts (the
+  // dialogs' buttons) in the user's language.
   void Initialize();
 
   String Title() const { return FTitle; }
@@ -43,6 +45,10 @@ public:
   // title, showing the error's text. The program goes on.
   void HandleException(const std::exception& Error);
 
+  // Loads Qt's own texts for the user's language of messages anew, after
+  // the language changed.
+  void InstallQtTexts();
+
 protected:
   bool event(QEvent* Event) override;
 
@@ -53,6 +59,7 @@ private:
   bool FInitialized = false;
   TWakeMainThread FPreviousWake;
   TMessageBoxHook FPreviousMessageBox;
+  std::unique_ptr<QTranslator> FQtTexts;
 };
 
 // The application object, or nullptr while there is none.

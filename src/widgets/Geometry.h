@@ -1,5 +1,6 @@
 #pragma once
 
+class QString;
 class QWidget;
 
 namespace cantrel {
@@ -10,5 +11,11 @@ int ScaledPixels(const QWidget& Widget, int Pixels);
 
 // Places a control at left, top, width and height given at 96 dots per inch.
 void SetBounds(QWidget& Control, int Left, int Top, int Width, int Height);
+
+// Narrows the control's font, down to a limit, so that Text fits in Room
+// pixels: the fixed pixels of a window drawn for one font hold longer
+// translations and wider fonts. A text that fits keeps the font the
+// control inherits.
+void CondenseToFit(QWidget& Control, const QString& Text, int Room);
 
 }  // namespace cantrel

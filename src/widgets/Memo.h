@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 #include <QTimer>
+#include <chrono>
 #include <memory>
 #include <vector>
 
@@ -13,9 +14,12 @@ namespace cantrel {
 // The lines of a plain-text editor as a string list: line I is the editor's
 // block I, and each line ends with a line break, so an editor holding "a\n"
 // has one line and an empty one none. Lines added at the end are batched:
-// they reach the editor together, at the end of an update, a moment later
-// or when anything but an Add needs the editor; the list always reads as if
-// they were there already.
+// they reach the editor together at the end of an update, or when anything
+// but an Add needs the editor; else those the editor has room to show (all
+// while it has the focus) a moment later, and the others, which nobody sees
+// yet, a slice at a time once lines stop coming, so that a long run of lines
+// costs the window nothing while it lasts. The list always reads as if they
+// were there already.
 class TMemoStrings : public TWidgetStrings {
 public:
   explicit TMemoStrings(QPlainTextEdit& Edit);
@@ -36,13 +40,24 @@ protected:
 
 private:
   int EditorLines() const;
+  // How many of the lines waiting the editor would show now: all of them
+  // while it has the focus.
+  std::size_t Shown() const;
+  // Writes up to Limit of the lines added since into the editor.
+  void Write(std::size_t Limit);
+  void WriteSlice();
 
   QPlainTextEdit& FEdit;
   std::vector<String> FPending;
+  // Written so far of FPending.
+  std::size_t FWritten = 0;
+  std::chrono::steady_clock::time_point FLastAdd;
   QTimer FFlushTimer;
+  QTimer FSliceTimer;
 };
 
 // A multi-line plain-text field: editable, no word wrap, no scroll bars.
+// Taking the focus writes every line still waiting into the editor.
 class TMemo : public QPlainTextEdit {
   Q_OBJECT
   Q_CLASSINFO("BaseClass", "TComponent")
@@ -52,6 +67,9 @@ public:
   explicit TMemo(QWidget* Parent = nullptr);
 
   TMemoStrings* Lines() const { return FLines.get(); }
+
+protected:
+  void focusInEvent(QFocusEvent* Event) override;
 
 private:
   std::unique_ptr<TMemoStrings> FLines;

@@ -8,6 +8,9 @@ namespace cantrel {
 
 namespace {
 
+// How long a panel's label keeps a text before it shows a newer one.
+constexpr int ShowIntervalMs = 50;
+
 Qt::Alignment QtAlignment(TStatusPanel::TAlignment Alignment) {
   switch (Alignment) {
     case TStatusPanel::taRightJustify:
@@ -39,14 +42,27 @@ TStatusPanel::TStatusPanel(QObject& Panels, QWidget& Bar) : QObject(&Panels), FL
   FLabel->setAlignment(QtAlignment(FAlignment));
   FLabel->setFrameStyle(FrameStyle(FBevel));
   FLabel->show();
+  FShowTimer.setSingleShot(true);
+  FShowTimer.setInterval(ShowIntervalMs);
+  connect(&FShowTimer, &QTimer::timeout, this, [this] {
+    if (FShowPending) ShowText();
+  });
 }
 
 TStatusPanel::~TStatusPanel() { delete FLabel; }
 
-String TStatusPanel::Text() const { return FLabel ? FLabel->text().toStdU16String() : String(); }
-
 void TStatusPanel::SetText(const String& Value) {
-  if (FLabel) FLabel->setText(QString::fromStdU16String(Value));
+  FText = Value;
+  if (FShowTimer.isActive())
+    FShowPending = true;
+  else
+    ShowText();
+}
+
+void TStatusPanel::ShowText() {
+  FShowPending = false;
+  if (FLabel) FLabel->setText(QString::fromStdU16String(FText));
+  FShowTimer.start();
 }
 
 void TStatusPanel::SetWidth(int Value) {

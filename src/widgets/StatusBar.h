@@ -4,13 +4,17 @@
 #include <QObject>
 #include <QPointer>
 #include <QStatusBar>
+#include <QTimer>
 
 #include "runtime/String.h"
 
 namespace cantrel {
 
 // One text panel of a status bar: a width at 96 dots per inch, an alignment
-// and a bevel.
+// and a bevel. A new text is drawn at once, and then at most a few times a
+// second however often it changes, so that a search reporting thousands of
+// folders a second does not spend its time drawing them; Text always reads
+// the latest.
 class TStatusPanel : public QObject {
   Q_OBJECT
   Q_CLASSINFO("BaseClass", "TCollectionItem")
@@ -29,7 +33,7 @@ public:
   TStatusPanel(QObject& Panels, QWidget& Bar);
   ~TStatusPanel() override;
 
-  String Text() const;
+  String Text() const { return FText; }
   void SetText(const String& Value);
   int Width() const { return FWidth; }
   void SetWidth(int Value);
@@ -44,7 +48,12 @@ signals:
   void LayoutChanged();
 
 private:
+  void ShowText();
+
   QPointer<QLabel> FLabel;
+  String FText;
+  QTimer FShowTimer;
+  bool FShowPending = false;
   int FWidth = 50;
   TAlignment FAlignment = taLeftJustify;
   TStatusPanelBevel FBevel = pbLowered;

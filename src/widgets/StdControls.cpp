@@ -1,6 +1,31 @@
 #include "widgets/StdControls.h"
 
+#include <QEvent>
+#include <QStyleOptionButton>
+
+#include "widgets/Geometry.h"
+
 namespace cantrel {
+
+namespace {
+
+bool ChangesRoom(const QEvent& Event) {
+  return Event.type() == QEvent::FontChange || Event.type() == QEvent::StyleChange ||
+         Event.type() == QEvent::LayoutDirectionChange;
+}
+
+// The room of a caption inside the part of the control its style gives it.
+int CaptionRoom(const QAbstractButton& Control, QStyle::SubElement Contents, int Margins) {
+  QStyleOptionButton Option;
+  Option.initFrom(&Control);
+  Option.text = Control.text();
+  return Control.style()->subElementRect(Contents, &Option, &Control).width() - Margins;
+}
+
+// Room for the focus frame around a caption.
+constexpr int CaptionMargins = 4;
+
+}  // namespace
 
 TButton::TButton(QWidget* Parent) : QPushButton(Parent) {
   connect(this, &QPushButton::clicked, this, [this] { FireEvent(OnClick, *this); });
@@ -8,7 +33,24 @@ TButton::TButton(QWidget* Parent) : QPushButton(Parent) {
 
 String TButton::Caption() const { return text().toStdU16String(); }
 
-void TButton::SetCaption(const String& Value) { setText(QString::fromStdU16String(Value)); }
+void TButton::SetCaption(const String& Value) {
+  setText(QString::fromStdU16String(Value));
+  FitCaption();
+}
+
+void TButton::resizeEvent(QResizeEvent* Event) {
+  QPushButton::resizeEvent(Event);
+  FitCaption();
+}
+
+void TButton::changeEvent(QEvent* Event) {
+  QPushButton::changeEvent(Event);
+  if (ChangesRoom(*Event)) FitCaption();
+}
+
+void TButton::FitCaption() {
+  CondenseToFit(*this, text(), CaptionRoom(*this, QStyle::SE_PushButtonContents, CaptionMargins));
+}
 
 TCheckBox::TCheckBox(QWidget* Parent) : QCheckBox(Parent) {
   connect(this, &QCheckBox::toggled, this, [this] { FireEvent(OnClick, *this); });
@@ -16,9 +58,26 @@ TCheckBox::TCheckBox(QWidget* Parent) : QCheckBox(Parent) {
 
 String TCheckBox::Caption() const { return text().toStdU16String(); }
 
-void TCheckBox::SetCaption(const String& Value) { setText(QString::fromStdU16String(Value)); }
+void TCheckBox::SetCaption(const String& Value) {
+  setText(QString::fromStdU16String(Value));
+  FitCaption();
+}
 
 void TCheckBox::SetCaptionLeft(bool Value) { setLayoutDirection(Value ? Qt::RightToLeft : Qt::LeftToRight); }
+
+void TCheckBox::resizeEvent(QResizeEvent* Event) {
+  QCheckBox::resizeEvent(Event);
+  FitCaption();
+}
+
+void TCheckBox::changeEvent(QEvent* Event) {
+  QCheckBox::changeEvent(Event);
+  if (ChangesRoom(*Event)) FitCaption();
+}
+
+void TCheckBox::FitCaption() {
+  CondenseToFit(*this, text(), CaptionRoom(*this, QStyle::SE_CheckBoxContents, CaptionMargins));
+}
 
 TGroupBox::TGroupBox(QWidget* Parent) : QGroupBox(Parent) {}
 

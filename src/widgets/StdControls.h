@@ -9,6 +9,7 @@
 
 namespace cantrel {
 
+// A caption wider than a button or check box is condensed to fit.
 class TButton : public QPushButton {
   Q_OBJECT
   Q_CLASSINFO("BaseClass", "TComponent")
@@ -22,6 +23,13 @@ public:
 
   // Runs when the button is pressed.
   TControlEvent OnClick;
+
+protected:
+  void resizeEvent(QResizeEvent* Event) override;
+  void changeEvent(QEvent* Event) override;
+
+private:
+  void FitCaption();
 };
 
 class TCheckBox : public QCheckBox {
@@ -43,6 +51,13 @@ public:
   // Runs whenever the box changes between ticked and clear, by the user or
   // from code; setting it to what it is already runs nothing.
   TControlEvent OnClick;
+
+protected:
+  void resizeEvent(QResizeEvent* Event) override;
+  void changeEvent(QEvent* Event) override;
+
+private:
+  void FitCaption();
 };
 
 class TGroupBox : public QGroupBox {

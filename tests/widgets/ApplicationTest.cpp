@@ -7,6 +7,7 @@
 
 #include "I18nTestSupport.h"
 #include "runtime/Exceptions.h"
+#include "runtime/Locale.h"
 #include "runtime/Thread.h"
 #include "widgets/Application.h"
 #include "widgets/StdControls.h"
@@ -95,4 +96,16 @@ TEST(ApplicationTest, HandOversRunInTheEventLoopAndErrorsLeaveItRunning) {
   EXPECT_EQ(Boxes.Shown[0].Text, u"disk full");
   EXPECT_EQ(Boxes.Shown[1].Caption, u"Cantrel test");
   EXPECT_EQ(Boxes.Shown[1].Text, u"event failed");
+}
+
+TEST(ApplicationTest, QtsOwnButtonsSpeakTheUsersLanguage) {
+  TApplication& App = *Application();
+  SetUserLocaleName("fr_FR");
+  App.InstallQtTexts();
+  const QString French = QCoreApplication::translate("QPlatformTheme", "Cancel");
+  SetUserLocaleName("C");
+  App.InstallQtTexts();
+  EXPECT_EQ(French.toStdU16String(), u"Annuler");
+  EXPECT_EQ(QCoreApplication::translate("QPlatformTheme", "Cancel").toStdU16String(), u"Cancel");
+  SetUserLocaleName("");
 }

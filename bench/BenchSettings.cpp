@@ -1,0 +1,41 @@
+#include "BenchSettings.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace cantrel::bench {
+
+TBenchSettings ParseBenchSettings(int Argc, char** Argv) {
+  TBenchSettings Settings;
+  for (int I = 1; I < Argc; ++I) {
+    const std::string Argument = Argv[I];
+    const bool HasValue = I + 1 < Argc;
+    if (Argument == "--large")
+      Settings.Large = true;
+    else if (Argument == "--files" && HasValue)
+      Settings.Files = std::atoi(Argv[++I]);
+    else if (Argument == "--folders" && HasValue)
+      Settings.Folders = std::atoi(Argv[++I]);
+    else if (Argument == "--runs" && HasValue)
+      Settings.Runs = Settings.LargeRuns = std::atoi(Argv[++I]);
+    else if (Argument == "--library" && HasValue)
+      Settings.Base = Argv[++I];
+    else if (Argument == "--figures" && HasValue)
+      Settings.Figures = Argv[++I];
+    else {
+      std::fprintf(stderr,
+                   "usage: %s [--large] [--files N --folders M] [--runs N] [--library DIR]\n"
+                   "  --large        also a library of 1 000 000 files in 50 000 folders\n"
+                   "  --library DIR  where the libraries are made and kept for later runs (/tmp)\n",
+                   Argv[0]);
+      std::exit(2);
+    }
+  }
+  return Settings;
+}
+
+std::string ProgramBeside(const char* Name) {
+  return (std::filesystem::canonical("/proc/self/exe").parent_path() / Name).string();
+}
+
+}  // namespace cantrel::bench

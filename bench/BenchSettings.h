@@ -1,0 +1,29 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace cantrel::bench {
+
+// The command line shared by the benchmarks.
+struct TBenchSettings {
+  // Also the library of 1 000 000 files in 50 000 folders.
+  bool Large = false;
+  int Files = 100000;
+  int Folders = 5000;
+  int Runs = 5;
+  int LargeRuns = 3;
+  // Where the libraries are made and kept for later runs.
+  std::filesystem::path Base = "/tmp";
+  // Where the window's benchmark leaves its figures for the table.
+  std::filesystem::path Figures;
+};
+
+// Reads --large, --files N, --folders N, --runs N, --library DIR and
+// --figures FILE; prints the usage and exits 2 on anything else.
+TBenchSettings ParseBenchSettings(int Argc, char** Argv);
+
+// The program of that name beside the running benchmark.
+std::string ProgramBeside(const char* Name);
+
+}  // namespace cantrel::bench

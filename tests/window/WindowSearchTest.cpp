@@ -1,0 +1,240 @@
+#include <gtest/gtest.h>
+
+#include <signal.h>
+#include <sys/stat.h>
+
+#include <QTest>
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <regex>
+#include <thread>
+
+#include "CliRunner.h"
+#include "Lines.h"
+#include "ScopedEnvironment.h"
+#include "Unprivileged.h"
+#include "WindowTestSupport.h"
+#include "app/FilterTexts.h"
+#include "runtime/Paths.h"
+
+using namespace cantrel;
+using namespace cantrel::test;
+
+namespace {
+
+class TWindowSearchTest : public TWindowTest {
+protected:
+  TWindowSearchTest() {
+    for (const char* File : {"r1.mp3", "cover.jpg", "A/a1.MP3", "A/X/x1.ogg", "B/b1.flac", "B/notes.txt", ".hidden/h.wav"})
+      Temp.MakeFile(std::string("Music/") + File);
+  }
+
+  std::string Settings() const { return "[Path]\nLastFolder=" + Music + "\n"; }
+  // The folders of the tree below Music as the walk reports them.
+  String Folder(const char* Relative) const { return Utf8ToString(Music + "/" + Relative); }
+
+  const std::string Music = Temp.Path() + "Music";
+};
+
+// Lets the worker reach its first hand-over while the window is busy.
+void LetTheWalkWait() { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
+
+bool WaitForSignalHandler(pid_t Child, int Signal) {
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  while (std::chrono::steady_clock::now() < Deadline) {
+    std::ifstream Status("/proc/" + std::to_string(Child) + "/status");
+    for (std::string Line; std::getline(Status, Line);)
+      if (Line.starts_with("SigCgt:") && (std::stoull(Line.substr(7), nullptr, 16) >> (Signal - 1)) & 1) return true;
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+  }
+  return false;
+}
+
+}  // namespace
+
+TEST_F(TWindowSearchTest, FindListsTheTreeAsReportsOfEveryFileWould) {
+  const TScopedEnvironment Locale{{"LC_ALL", "de_DE.UTF-8"}};
+  UseGerman();
+  auto Form = NewForm(Settings());
+  ASSERT_TRUE(FindAndWait(*Form));
+  const std::vector<String> Lines = LinesOf(*Form->mmoFiles->Lines());
+  EXPECT_EQ(Lines, (std::vector<String>{u"r1.mp3", u".hidden/h.wav", u"A/a1.MP3", u"A/X/x1.ogg", u"B/b1.flac"}));
+  const std::vector<String> Tree = TreeOf(Form->PlayListFiles());
+  EXPECT_EQ(Tree, (std::vector<String>{Folder("") + u": r1.mp3", Folder(".hidden/") + u": h.wav",
+                                       Folder("A/") + u": a1.MP3", Folder("A/X/") + u": x1.ogg",
+                                       Folder("B/") + u": b1.flac"}));
+  const std::vector<String> Panels = PanelTexts(*Form);
+  EXPECT_EQ(Panels[0], u"5 Dateien");
+  EXPECT_EQ(Panels[1], u"5 Ordner");
+  EXPECT_TRUE(std::regex_match(StringToUtf8(Panels[2]), std::regex(R"(\.\.\.fertig nach \d+,\d\d Sekunden\.)")))
+      << StringToUtf8(Panels[2]);
+  // The minimum size goes with the search but drops no file: these are empty.
+  EXPECT_EQ(Form->FileEnumerator().GetFileSizeMin(), 102400);
+
+  // One hand-over per file gives the same window.
+  Form->FileEnumerator().SetSynchronizationMode(TFileEnumeratorSyncMode::smPerFile);
+  ASSERT_TRUE(FindAndWait(*Form));
+  EXPECT_EQ(LinesOf(*Form->mmoFiles->Lines()), Lines);
+  EXPECT_EQ(TreeOf(Form->PlayListFiles()), Tree);
+  EXPECT_EQ(PanelTexts(*Form)[0], Panels[0]);
+  EXPECT_EQ(PanelTexts(*Form)[1], Panels[1]);
+
+  // Without recursion only the folder itself.
+  Form->chkFindRecursion->click();
+  ASSERT_TRUE(FindAndWait(*Form));
+  EXPECT_EQ(LinesOf(*Form->mmoFiles->Lines()), std::vector<String>{u"r1.mp3"});
+  EXPECT_EQ(TreeOf(Form->PlayListFiles()), std::vector<String>{Folder("") + u": r1.mp3"});
+  EXPECT_EQ(PanelTexts(*Form)[1], u"1 Ordner");
+  EXPECT_TRUE(Boxes.Shown.empty());
+}
+
+TEST_F(TWindowSearchTest, MakeWritesEveryFormatIntoTheFolders) {
+  auto Form = NewForm(Settings());
+  ASSERT_TRUE(FindAndWait(*Form));
+  const char* const Extensions[] = {".m3u", ".m3u8", ".xspf", ".wpl", ".pls", ".asx"};
+  for (const char* Extension : Extensions) {
+    Form->btnMake->click();
+    for (const char* Folder : {"Music/Music", "Music/A/A", "Music/A/X/X", "Music/B/B", "Music/.hidden/.hidden"})
+      EXPECT_TRUE(FileExistsAt(Temp.Path() + Folder + Extension)) << Folder << Extension;
+    const std::string Root = ReadFileBytes(Temp.Path() + "Music/Music" + Extension);
+    for (const char* Entry : {"r1.mp3", "h.wav", "a1.MP3", "x1.ogg", "b1.flac"})
+      EXPECT_NE(Root.find(Entry), std::string::npos) << Extension << " " << Entry;
+    QTest::keyClick(Form->cbbFileFormat, Qt::Key_Down);
+  }
+  EXPECT_EQ(ReadFileBytes(Temp.Path() + "Music/A/A.m3u"), CrLfLines({"#EXTM3U", "", "a1.MP3", "", "X/x1.ogg"}));
+  EXPECT_EQ(ReadFileBytes(Temp.Path() + "Music/A/A.m3u8").substr(0, 7), "#EXTM3U");
+
+  // The box's byte-order mark, and a recursion cleared after Find: the
+  // folder's own playlist alone.
+  Form->chkUTF8->click();
+  Form->chkFindRecursion->click();
+  QTest::keyClick(Form->cbbFileFormat, Qt::Key_Home);
+  QTest::keyClick(Form->cbbFileFormat, Qt::Key_Down);
+  Form->cbbFileName->SetText(u"bom.m3u8");
+  Form->btnMake->click();
+  EXPECT_EQ(ReadFileBytes(Temp.Path() + "Music/bom.m3u8"), CrLfLines({"\xEF\xBB\xBF#EXTM3U", "", "r1.mp3"}));
+  EXPECT_FALSE(FileExistsAt(Temp.Path() + "Music/A/bom.m3u8"));
+  EXPECT_TRUE(Boxes.Shown.empty());
+}
+
+TEST_F(TWindowSearchTest, ANameWithALineBreakKeepsToItsLine) {
+  TTempDir Hostile;
+  Hostile.MakeFile("plain.mp3");
+  Hostile.MakeFile("two\nlines.mp3");
+  auto Form = NewForm("[Path]\nLastFolder=" + Hostile.Path() + "\n");
+  ASSERT_TRUE(FindAndWait(*Form));
+  Form->mmoFiles->Lines()->Flush();
+  EXPECT_EQ(LinesOf(*Form->mmoFiles->Lines()), (std::vector<String>{u"plain.mp3", u"two\u240Alines.mp3"}));
+  EXPECT_EQ(PanelTexts(*Form)[0], u"2 files");
+  EXPECT_EQ(LinesOf(Form->PlayListFiles().Items()), (std::vector<String>{u"plain.mp3", u"two\nlines.mp3"}));
+  Form->cbbFileName->SetText(u"list.m3u");
+  Form->btnMake->click();
+  ASSERT_EQ(Boxes.Shown.size(), 1u);
+  EXPECT_EQ(Boxes.Shown[0].Text,
+            u"Left out of \"" + Hostile.Folder() + u"list.m3u\": \"two\u240Alines.mp3\" (line break in the name)");
+  EXPECT_EQ(ReadFileBytes(Hostile.Path() + "list.m3u"), CrLfLines({"#EXTM3U", "", "plain.mp3"}));
+}
+
+TEST_F(TWindowSearchTest, WhatFindCouldNotReadAndMakeCouldNotWriteIsToldOnce) {
+  Temp.MakeFile("Music/Private/p.mp3");
+  Temp.MakeFile("Music/Locked/l.mp3");
+  chmod((Music + "/Private").c_str(), 0);
+  chmod((Music + "/Locked").c_str(), 0555);
+  // Permission bits bind this child even when the tests run as root.
+  const std::string Failure = RunWithoutOverride([&]() -> std::string {
+    auto Form = NewForm(Settings());
+    if (!FindAndWait(*Form)) return "the search did not end";
+    const String Progress = PanelTexts(*Form)[2];
+    if (!StartsStr(u"...finished (", Progress) || !EndsStr(u" seconds)., 1 folders could not be read", Progress))
+      return "panel 2: " + StringToUtf8(Progress);
+    Form->cbbFileName->SetText(u"list.m3u");
+    Form->btnMake->click();
+    if (Boxes.Shown.size() != 1) return "boxes: " + std::to_string(Boxes.Shown.size());
+    const std::string Text = StringToUtf8(Boxes.Shown[0].Text);
+    const std::string Expected = "Cannot create file \"" + Music + "/Locked/list.m3u\". Permission denied\nFolder \"" +
+                                 Music + "/Private/\" could not be read: Permission denied";
+    if (Boxes.Shown[0].Caption != u"Cantrel" || Text != Expected) return "box: " + Text;
+    if (!FileExistsAt(Music + "/list.m3u") || !FileExistsAt(Music + "/B/list.m3u")) return "a playlist is missing";
+    // The window goes on.
+    Form->cbbFileName->SetText(u"again.m3u");
+    Form->btnMake->click();
+    if (!FileExistsAt(Music + "/A/again.m3u") || Boxes.Shown.size() != 2) return "the second Make";
+    return {};
+  });
+  EXPECT_EQ(Failure, "");
+  EXPECT_FALSE(FileExistsAt(Music + "/Locked/list.m3u"));
+}
+
+TEST_F(TWindowSearchTest, MakeAfterAFailedSearchWritesNothing) {
+  auto Form = NewForm(Settings());
+  ASSERT_TRUE(FindAndWait(*Form));
+  // The end report of a walk that failed, as the enumerator hands it over.
+  Form->FileEnumeratorTerminateTask(0, false, u"Out of memory");
+  EXPECT_EQ(PanelTexts(*Form)[2], u"Search failed: Out of memory");
+  Form->btnMake->click();
+  ASSERT_EQ(Boxes.Shown.size(), 1u);
+  EXPECT_EQ(Boxes.Shown[0].Caption, u"Cantrel");
+  EXPECT_EQ(Boxes.Shown[0].Text, u"The last search failed. Press Find again.");
+  for (const auto& Entry : std::filesystem::recursive_directory_iterator(Music))
+    EXPECT_FALSE(Entry.path().extension() == ".m3u") << Entry.path();
+
+  // Find again, and Make writes.
+  ASSERT_TRUE(FindAndWait(*Form));
+  Form->btnMake->click();
+  EXPECT_TRUE(FileExistsAt(Music + "/Music.m3u"));
+  EXPECT_EQ(Boxes.Shown.size(), 1u);
+}
+
+TEST_F(TWindowSearchTest, FindDuringASearchStopsItAndHearsNoMoreOfIt) {
+  Temp.MakeFile("Other/o1.mp3");
+  Temp.MakeFile("Other/Sub/o2.mp3");
+  auto Form = NewForm(Settings());
+  Form->btnFind->click();
+  LetTheWalkWait();
+  Form->listLocalDirectory->SetDirectory(Temp.Folder() + u"Other");
+  ASSERT_TRUE(FindAndWait(*Form));
+  ASSERT_TRUE(WaitForTasks(*Form));
+  EXPECT_EQ(LinesOf(*Form->mmoFiles->Lines()), (std::vector<String>{u"o1.mp3", u"Sub/o2.mp3"}));
+  EXPECT_EQ(TreeOf(Form->PlayListFiles()),
+            (std::vector<String>{Temp.Folder() + u"Other/: o1.mp3", Temp.Folder() + u"Other/Sub/: o2.mp3"}));
+  const std::vector<String> Panels = PanelTexts(*Form);
+  EXPECT_EQ(Panels[0], u"2 files");
+  EXPECT_EQ(Panels[1], u"2 directories");
+  EXPECT_TRUE(StartsStr(u"...finished (", Panels[2])) << StringToUtf8(Panels[2]);
+}
+
+TEST_F(TWindowSearchTest, ClosingDuringASearchStopsItSilently) {
+  auto Form = NewForm(Settings());
+  Form->show();
+  const std::vector<String> Before = PanelTexts(*Form);
+  Form->btnFind->click();
+  LetTheWalkWait();
+  Form->close();
+  EXPECT_FALSE(Form->Searching());
+  // Whatever the stopped walk still hands over goes nowhere.
+  ASSERT_TRUE(WaitForTasks(*Form));
+  QTest::qWait(100);
+  EXPECT_EQ(PanelTexts(*Form), Before);
+  EXPECT_EQ(Form->mmoFiles->Lines()->Count(), 0);
+  Form.reset();
+  EXPECT_EQ(SettingsBytes(), Settings() + "\n[Filter]\nVideoFormat=" + StringToUtf8(DefaultVideoFilterText) +
+                                 "\n\n[File]\nMinSize=102400\n");
+}
+
+TEST_F(TWindowSearchTest, StopSignalsCloseTheProgramAsItsCloseButtonDoes) {
+  // A copy of the program keeps its settings beside it.
+  const std::string Program = Temp.Path() + "cantrel";
+  std::filesystem::copy_file(CANTREL_WINDOW_PATH, Program);
+  for (const int Signal : {SIGTERM, SIGINT}) {
+    SCOPED_TRACE(Signal);
+    Temp.MakeFile("cantrel.ini", Settings());
+    TCliProcess Run(Temp, {.Program = Program});
+    ASSERT_TRUE(WaitForSignalHandler(Run.Pid(), Signal));
+    kill(Run.Pid(), Signal);
+    const TCliResult Result = Run.Wait();
+    EXPECT_EQ(Result.Status, 0) << Result.Err;
+    EXPECT_EQ(SettingsBytes(), Settings() + "\n[Filter]\nVideoFormat=" + StringToUtf8(DefaultVideoFilterText) +
+                                   "\n\n[File]\nMinSize=102400\n");
+  }
+}
