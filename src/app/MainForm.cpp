@@ -67,7 +67,10 @@ String Printable(StringView Text) {
 
 String JoinLines(const std::vector<String>& Lines) {
   String Text;
-  for (const String& Line : Lines) Text += (Text.empty() ? u"" : u"\n") + Printable(Line);
+  for (const String& Line : Lines) {
+    if (!Text.empty()) Text += u'\n';
+    Text += Printable(Line);
+  }
   return Text;
 }
 
@@ -164,9 +167,10 @@ void TMainForm::FormCreate() {
   FPlayListFiles = std::make_unique<TPlayListFile>();
   FSession = std::make_unique<TSearchSession>(*FPlayListFiles);
   FFileEnumerator = std::make_unique<TFileEnumerator>();
-  // One hand-over per folder keeps the window quick; the reports, and so
-  // the lines, the tree and the counts, are those of one per file.
-  FFileEnumerator->SetSynchronizationMode(TFileEnumeratorSyncMode::smPerDirectory);
+  // Many folders per hand-over, the worker reading ahead, keep the window
+  // quick; the reports, and so the lines, the tree and the counts, are
+  // those of one per file.
+  FFileEnumerator->SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
   // A stopped search ends with a report too; only the last one started speaks.
   FFileEnumerator->SetOnTerminateTask([this](int TaskID, bool Aborted, const std::optional<String>& Failure) {
     if (TaskID == FTaskID && FSearching) FileEnumeratorTerminateTask(TaskID, Aborted, Failure);
