@@ -79,14 +79,14 @@ bool TBenchLibrary::Prepare() {
   return true;
 }
 
-std::vector<fs::path> TBenchLibrary::PlayLists(const std::string& Extension) const {
-  std::vector<fs::path> Result{FRoot / (FRoot.filename().string() + Extension)};
-  for (const fs::path& Folder : FolderPaths()) Result.push_back(Folder / (Folder.filename().string() + Extension));
+std::vector<fs::path> TBenchLibrary::PlayLists(const std::string& Suffix) const {
+  std::vector<fs::path> Result{FRoot / (FRoot.filename().string() + Suffix)};
+  for (const fs::path& Folder : FolderPaths()) Result.push_back(Folder / (Folder.filename().string() + Suffix));
   return Result;
 }
 
-void TBenchLibrary::RemovePlayLists(const std::string& Extension) const {
-  for (const fs::path& PlayList : PlayLists(Extension)) unlink(PlayList.c_str());
+void TBenchLibrary::RemovePlayLists(const std::string& Suffix) const {
+  for (const fs::path& PlayList : PlayLists(Suffix)) unlink(PlayList.c_str());
 }
 
 }  // namespace cantrel::bench

@@ -24,10 +24,10 @@ public:
   // The files the default filter finds.
   int MediaFiles() const { return FMediaFiles; }
 
-  // The playlists cantrel-cli writes with "%album%" and this extension
-  // (".m3u8"), one per folder and one in the root.
-  std::vector<std::filesystem::path> PlayLists(const std::string& Extension) const;
-  void RemovePlayLists(const std::string& Extension) const;
+  // The playlists cantrel-cli writes with "%album%" and this suffix
+  // (".m3u8", " 2.m3u8"), one per folder and one in the root.
+  std::vector<std::filesystem::path> PlayLists(const std::string& Suffix) const;
+  void RemovePlayLists(const std::string& Suffix) const;
 
 private:
   std::vector<std::filesystem::path> FolderPaths() const;
