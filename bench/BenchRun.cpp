@@ -54,11 +54,9 @@ TRun RunProgram(const std::vector<std::string>& Arguments, const std::vector<std
   return Result;
 }
 
-TRun BestOf(int Runs, const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment,
-            const std::function<void()>& Before) {
+TRun BestOf(int Runs, const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment) {
   TRun Best;
   for (int I = 0; I < Runs; ++I) {
-    if (Before) Before();
     const TRun Next = RunProgram(Arguments, Environment);
     if (I == 0 || Next.Seconds < Best.Seconds) Best = Next;
   }

@@ -1,6 +1,5 @@
 #pragma once
 
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -25,8 +24,6 @@ TRun RunProgram(const std::vector<std::string>& Arguments, const std::vector<std
                 double InterruptAfter = 0);
 
 // The fastest of Runs runs: the one least disturbed by the rest of the machine.
-// Before, when given, runs before each run and is not timed.
-TRun BestOf(int Runs, const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment = {},
-            const std::function<void()>& Before = {});
+TRun BestOf(int Runs, const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment = {});
 
 }  // namespace cantrel::bench

@@ -32,7 +32,6 @@ const char* const Formats[] = {"m3u8", "m3u", "xspf", "wpl", "pls", "asx"};
 // The user's locale for the program's collation and character set.
 const std::vector<std::string> CliEnvironment{"LC_ALL=en_US.UTF-8"};
 
-
 // One row's figure for one library; nothing for a row not measured.
 struct TCell {
   std::optional<TRun> Run;
@@ -186,8 +185,8 @@ private:
     Add(2, List);
 
     // Each first write under names of its own, so that no playlist is
-    // deleted before a timed run: ext4 gives no new file an inode freed in
-    // the last 30 seconds and scans past every such inode to find one, and
+    // deleted before a timed run: ext4 without a journal gives no new file an
+    // inode freed in the last 30 seconds and scans past every such one, and
     // a run right after 50 000 deletions would measure that scan.
     TRun First;
     std::string Last;
