@@ -7,8 +7,14 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <clocale>
+#include <cstring>
+#include <filesystem>
+#include <optional>
 #include <thread>
 
+#include "RunProgram.h"
+#include "ScopedEnvironment.h"
 #include "Unprivileged.h"
 
 extern char** environ;
@@ -90,5 +96,24 @@ TCliResult TCliProcess::Wait() {
 TCliResult RunCli(const TTempDir& Scratch, TCliCall Call) { return TCliProcess(Scratch, std::move(Call)).Wait(); }
 
 void OpenToEveryone(const TTempDir& Dir) { chmod(Dir.Path().c_str(), 0755); }
+
+std::vector<TCLibrary> CLibraries(const TTempDir& Scratch) {
+  const std::string Locales = Scratch.Path() + "loc/";
+  std::filesystem::create_directories(Locales);
+  RunProgram({"localedef", "-i", "de_DE", "-f", "UTF-8", Locales + "de_DE.UTF-8"});
+  return {{"the machine's", {}}, {"with German built in", {"LOCPATH=" + Locales}}};
+}
+
+std::string SystemText(int Error, const std::string& Language, const TCLibrary& Library) {
+  std::optional<std::string> LocPath;
+  for (const std::string& Setting : Library.Environment)
+    if (Setting.starts_with("LOCPATH=")) LocPath = Setting.substr(8);
+  const TScopedEnvironment Environment{{"LOCPATH", LocPath}};
+  const locale_t Locale = newlocale(LC_ALL_MASK, Language.c_str(), nullptr);
+  if (!Locale) return strerror(Error);
+  const std::string Text = strerror_l(Error, Locale);
+  freelocale(Locale);
+  return Text;
+}
 
 }  // namespace cantrel::test

@@ -169,20 +169,23 @@ TEST_F(CliTest, ASearchThatFindsNothingKeepsThePlaylists) {
 }
 
 TEST_F(CliTest, SpeaksTheUsersLanguage) {
-  const TCliResult Result = RunCli(Scratch, {"-l", "--no-recursion", Music.Path()}, "de_DE.UTF-8");
-  EXPECT_EQ(Result.Out, "a.mp3\nb.OGG\n");
-  EXPECT_TRUE(Result.Err.starts_with("2 Dateien\n1 Verzeichnisse\n...fertig (0,")) << Result.Err;
-
-  const TCliResult Bad = RunCli(Scratch, {"--frobnicate", Music.Path()}, "de_DE.UTF-8");
-  EXPECT_EQ(Bad.Err, "cantrel-cli: unbekannte Option \u201E--frobnicate\u201C\n"
-                     "\u201Ecantrel-cli --help\u201C gibt weitere Informationen.\n");
   Music.MakeDir("y.m3u");
-  const TCliResult Unwritable = RunCli(Scratch, {"-q", "--no-recursion", "-n", "y.m3u", Music.Path()}, "de_DE.UTF-8");
-  // The system's own text follows the C library's German, where it is installed.
-  const locale_t German = newlocale(LC_ALL_MASK, "de_DE.UTF-8", nullptr);
-  const std::string SystemText = German ? strerror_l(EISDIR, German) : "Is a directory";
-  if (German) freelocale(German);
-  EXPECT_EQ(Unwritable.Err,
-            "cantrel-cli: Datei \u201E" + Music.Path() + "y.m3u\u201C kann nicht erstellt werden. " + SystemText + "\n");
+  // The system's own text follows the C library's German, where it has it.
+  for (const TCLibrary& Library : CLibraries(Scratch)) {
+    SCOPED_TRACE(Library.Name);
+    const auto Run = [&](std::vector<std::string> Arguments) {
+      return RunCli(Scratch,
+                    {.Arguments = std::move(Arguments), .Language = "de_DE.UTF-8", .Environment = Library.Environment});
+    };
+    const TCliResult Result = Run({"-l", "--no-recursion", Music.Path()});
+    EXPECT_EQ(Result.Out, "a.mp3\nb.OGG\n");
+    EXPECT_TRUE(Result.Err.starts_with("2 Dateien\n1 Verzeichnisse\n...fertig (0,")) << Result.Err;
 
+    const TCliResult Bad = Run({"--frobnicate", Music.Path()});
+    EXPECT_EQ(Bad.Err, "cantrel-cli: unbekannte Option \u201E--frobnicate\u201C\n"
+                       "\u201Ecantrel-cli --help\u201C gibt weitere Informationen.\n");
+    const TCliResult Unwritable = Run({"-q", "--no-recursion", "-n", "y.m3u", Music.Path()});
+    EXPECT_EQ(Unwritable.Err, "cantrel-cli: Datei \u201E" + Music.Path() + "y.m3u\u201C kann nicht erstellt werden. " +
+                                  SystemText(EISDIR, "de_DE.UTF-8", Library) + "\n");
+  }
 }
