@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -101,6 +102,33 @@ TEST_F(CliEnvironmentTest, ACatalogThatCannotBeReadLeavesEnglish) {
     EXPECT_EQ(Full.Status, 1);
     EXPECT_EQ(Full.Err, Warning + "cantrel-cli: write error: " + SystemText(ENOSPC, German, Library) + "\n");
   }
+}
+
+TEST_F(CliEnvironmentTest, ATranslationWithOtherPlaceholdersLeavesItsTextInEnglish) {
+  // Compiled without msgfmt's format checks, as a careless catalog would be.
+  Home.MakeFile("cli.po", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                          "msgid \"cannot search \\\"%s\\\": %s\"\nmsgstr \"%s%n%x\"\n"
+                          "msgid \"...finished (%f seconds).\"\nmsgstr \"...fertig nach %d Sekunden.\"\n");
+  const std::string Catalog = Home.Path() + "bin/locale/de/LC_MESSAGES/cantrel-cli.mo";
+  Home.MakeDir("bin/locale/de/LC_MESSAGES");
+  ASSERT_EQ(std::system((CANTREL_MSGFMT " -o " + Catalog + " " + Home.Path() + "cli.po").c_str()), 0);
+  const auto Refused = [&](const std::string& Text) {
+    return "cantrel-cli: Localization problem: The translation of \"" + Text + "\" in " + Catalog +
+           " does not keep the placeholders of the text in their order. Such translations are not used.\n";
+  };
+  const auto Run = [&](std::vector<std::string> Arguments) {
+    return RunCli(Scratch, {.Arguments = std::move(Arguments), .Language = "de_DE.UTF-8", .Program = Program()});
+  };
+  // The status of a folder that cannot be searched, and its message.
+  const TCliResult Missing = Run({Music.Path() + "missing"});
+  EXPECT_EQ(Missing.Status, 2);
+  EXPECT_EQ(Missing.Err, Refused("cannot search \"%s\": %s") + "cantrel-cli: cannot search \"" + Music.Path() +
+                             "missing\": " + SystemText(ENOENT, "de_DE.UTF-8", {"the machine's", {}}) + "\n");
+  // A summary in English, and Make goes on.
+  const TCliResult Made = Run({"-n", "list.m3u", Music.Path()});
+  EXPECT_EQ(Made.Status, 0);
+  EXPECT_TRUE(Made.Err.starts_with(Refused("...finished (%f seconds).") + "1 files\n")) << Made.Err;
+  EXPECT_EQ(ReadFileBytes(Music.Path() + "list.m3u"), CrLfLines({"#EXTM3U", "", "e.mp3"}));
 }
 
 TEST_F(CliEnvironmentTest, ProgressShowsControlCharactersAsQuestionMarks) {
