@@ -93,7 +93,8 @@ TCliRun::TCliRun(const TCliOptions& Options)
   FFileEnumerator.SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
   FFileEnumerator.SetOnEnterDirectory([this](const String& Directory) { EnterDirectory(Directory); });
   FFileEnumerator.SetOnDirectoryError([this](const String& Directory, const String& Message) {
-    FSession.DirectoryError(Directory, Message);
+    // FOLDER itself, gone since it was checked, fails the search instead.
+    if (!FSession.DirectoryError(Directory, Message)) return;
     // The report takes the progress line's place; the next progress comes below it.
     if (FShowProgress) WriteErr(u"\r\x1b[K");
     Report(Format(gettext(u"cannot read folder \"%s\": %s"), {Directory, Message}));
@@ -116,7 +117,7 @@ int TCliRun::Execute() {
   const int Status = FSession.UnreadableFolders().empty() ? esDone : esIncomplete;
   // A list that could not be written is reported with the output's close.
   if (FOptions.ListOnly || OutputFailed()) return Status;
-  if (FFiles == 0) {
+  if (FSession.MakeAvailability() == TMakeAvailability::maNothingFound) {
     // A mistyped filter must not empty every playlist of a library.
     Report(gettext(u"no file found, so no playlist was written"));
     return Status;

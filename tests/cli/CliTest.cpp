@@ -1,11 +1,16 @@
 #include <gtest/gtest.h>
 
-#include <locale.h>
+#include <fcntl.h>
+#include <poll.h>
 #include <string.h>
+#include <sys/fanotify.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 #include <vector>
 
 #include "CliRunner.h"
@@ -13,6 +18,51 @@
 using namespace cantrel::test;
 
 namespace {
+
+// For its lifetime, opens of Folder by worker threads fail (EPERM) while
+// main threads may open it: what cantrel-cli checks on its main thread the
+// walk then cannot list, as if it had gone in between. Needs fanotify's
+// permission events (root).
+class TWorkerOpenRefusal {
+public:
+  explicit TWorkerOpenRefusal(const std::string& Folder)
+      : FNotify(fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC | FAN_REPORT_TID, O_RDONLY)) {
+    if (FNotify >= 0 && fanotify_mark(FNotify, FAN_MARK_ADD, FAN_OPEN_PERM | FAN_ONDIR, AT_FDCWD, Folder.c_str()) == 0)
+      FAnswering = std::jthread([this](std::stop_token Stop) { Answer(Stop); });
+  }
+  ~TWorkerOpenRefusal() {
+    FAnswering = {};
+    if (FNotify >= 0) close(FNotify);
+  }
+  bool Works() const { return FAnswering.joinable(); }
+
+private:
+  // A process's main thread carries the process's id.
+  static bool IsMainThread(pid_t Thread) {
+    std::ifstream Status("/proc/" + std::to_string(Thread) + "/status");
+    for (std::string Line; std::getline(Status, Line);)
+      if (Line.starts_with("Tgid:")) return std::stoi(Line.substr(5)) == Thread;
+    return true;
+  }
+
+  void Answer(std::stop_token Stop) {
+    for (pollfd Wait{FNotify, POLLIN, 0}; !Stop.stop_requested();) {
+      if (poll(&Wait, 1, 20) <= 0) continue;
+      alignas(fanotify_event_metadata) char Buffer[4096];
+      ssize_t Left = read(FNotify, Buffer, sizeof Buffer);
+      for (auto* Event = reinterpret_cast<fanotify_event_metadata*>(Buffer); FAN_EVENT_OK(Event, Left);
+           Event = FAN_EVENT_NEXT(Event, Left)) {
+        const std::uint32_t Verdict = IsMainThread(Event->pid) ? FAN_ALLOW : FAN_DENY;
+        const fanotify_response Answer{Event->fd, Verdict};
+        [[maybe_unused]] const ssize_t Written = write(FNotify, &Answer, sizeof Answer);
+        close(Event->fd);
+      }
+    }
+  }
+
+  const int FNotify;
+  std::jthread FAnswering;
+};
 
 class CliTest : public ::testing::Test {
 protected:
@@ -137,6 +187,16 @@ TEST_F(CliTest, AFolderThatCannotBeSearchedIsRefusedBeforeTheSearch) {
   EXPECT_EQ(Locked.Status, 2);
   EXPECT_EQ(Locked.Err, "cantrel-cli: cannot search \"" + Music.Path() + "Rock\": Permission denied\n");
   EXPECT_EQ(Locked.Out, "");
+}
+
+TEST_F(CliTest, AFolderGoneBetweenItsCheckAndTheWalkFailsTheSearch) {
+  Music.MakeFile("Rock/Rock.m3u", "kept");
+  const TWorkerOpenRefusal Refusal(Music.Path() + "Rock");
+  if (!Refusal.Works()) GTEST_SKIP() << "no fanotify permission events here";
+  const TCliResult Result = RunCli(Scratch, {"-q", Music.Path() + "Rock"});
+  EXPECT_EQ(Result.Status, 1);
+  EXPECT_EQ(Result.Err, "cantrel-cli: the search failed: " + std::string(strerror(EPERM)) + "\n");
+  EXPECT_EQ(Read("Rock/Rock.m3u"), "kept");
 }
 
 TEST_F(CliTest, OutputThatCannotBeWrittenIsAFailure) {
