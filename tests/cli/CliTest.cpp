@@ -2,12 +2,15 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
 #include <string.h>
 #include <sys/fanotify.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <thread>
@@ -247,5 +250,28 @@ TEST_F(CliTest, SpeaksTheUsersLanguage) {
     const TCliResult Unwritable = Run({"-q", "--no-recursion", "-n", "y.m3u", Music.Path()});
     EXPECT_EQ(Unwritable.Err, "cantrel-cli: Datei \u201E" + Music.Path() + "y.m3u\u201C kann nicht erstellt werden. " +
                                   SystemText(EISDIR, "de_DE.UTF-8", Library) + "\n");
+  }
+}
+
+TEST_F(CliTest, StopSignalsEndAListWhoseReaderStoppedReading) {
+  // More than the program buffers and the pipe holds.
+  for (int I = 0; I < 600; ++I) Music.MakeFile("Many/" + std::string(200, 'x') + std::to_string(I) + ".mp3");
+  for (const int Signal : {SIGINT, SIGTERM}) {
+    int Pipe[2];
+    ASSERT_EQ(pipe2(Pipe, O_CLOEXEC), 0);
+    const int Capacity = fcntl(Pipe[1], F_SETPIPE_SZ, 4096);
+    TCliProcess Run(Scratch, {.Arguments = {"--list", Music.Path()}, .Output = "/proc/self/fd/" + std::to_string(Pipe[1])});
+    close(Pipe[1]);
+    // Nobody reads: once the pipe is full, the program waits for a reader.
+    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    for (int Waiting = 0; ioctl(Pipe[0], FIONREAD, &Waiting) == 0 && Waiting < Capacity;) {
+      ASSERT_TRUE(std::chrono::steady_clock::now() < Deadline);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    kill(Run.Pid(), Signal);
+    const TCliResult Result = Run.Wait();
+    close(Pipe[0]);
+    EXPECT_EQ(Result.Status, 128 + Signal) << Result.Err;
+    EXPECT_EQ(Result.Err.find("write error"), std::string::npos) << Result.Err;
   }
 }
