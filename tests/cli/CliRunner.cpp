@@ -10,11 +10,9 @@
 #include <clocale>
 #include <cstring>
 #include <filesystem>
-#include <optional>
 #include <thread>
 
 #include "RunProgram.h"
-#include "ScopedEnvironment.h"
 #include "Unprivileged.h"
 
 extern char** environ;
@@ -105,14 +103,22 @@ std::vector<TCLibrary> CLibraries(const TTempDir& Scratch) {
 }
 
 std::string SystemText(int Error, const std::string& Language, const TCLibrary& Library) {
-  std::optional<std::string> LocPath;
-  for (const std::string& Setting : Library.Environment)
-    if (Setting.starts_with("LOCPATH=")) LocPath = Setting.substr(8);
-  const TScopedEnvironment Environment{{"LOCPATH", LocPath}};
-  const locale_t Locale = newlocale(LC_ALL_MASK, Language.c_str(), nullptr);
-  if (!Locale) return strerror(Error);
-  const std::string Text = strerror_l(Error, Locale);
-  freelocale(Locale);
+  // Asked in a child: the C library keeps for good what LOCPATH made it load.
+  int Pipe[2];
+  if (pipe2(Pipe, O_CLOEXEC) != 0) return strerror(Error);
+  const pid_t Child = fork();
+  if (Child == 0) {
+    for (const std::string& Setting : Library.Environment) putenv(const_cast<char*>(Setting.c_str()));
+    const locale_t Locale = newlocale(LC_ALL_MASK, Language.c_str(), nullptr);
+    const char* Text = Locale ? strerror_l(Error, Locale) : strerror(Error);
+    _exit(write(Pipe[1], Text, std::strlen(Text)) < 0);
+  }
+  close(Pipe[1]);
+  std::string Text;
+  char Buffer[256];
+  for (ssize_t Read; (Read = read(Pipe[0], Buffer, sizeof Buffer)) > 0;) Text.append(Buffer, static_cast<std::size_t>(Read));
+  close(Pipe[0]);
+  waitpid(Child, nullptr, 0);
   return Text;
 }
 
