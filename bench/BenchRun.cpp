@@ -23,12 +23,14 @@ double SecondsOf(const timeval& Time) { return static_cast<double>(Time.tv_sec) 
 bool TRun::Succeeded() const { return WIFEXITED(Status) && WEXITSTATUS(Status) == 0; }
 
 TRun RunProgram(const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment,
-                double InterruptAfter) {
+                double InterruptAfter, bool Stalled) {
+  int Unread[2] = {-1, -1};
+  if (Stalled && pipe2(Unread, O_CLOEXEC) != 0) return {};
   const auto Start = TClock::now();
   const pid_t Child = fork();
   if (Child == 0) {
     const int Null = open("/dev/null", O_WRONLY);
-    dup2(Null, STDOUT_FILENO);
+    dup2(Stalled ? Unread[1] : Null, STDOUT_FILENO);
     dup2(Null, STDERR_FILENO);
     for (const std::string& Setting : Environment) putenv(const_cast<char*>(Setting.c_str()));
     std::vector<char*> Argv;
@@ -37,6 +39,7 @@ TRun RunProgram(const std::vector<std::string>& Arguments, const std::vector<std
     execvp(Argv[0], Argv.data());
     _exit(127);
   }
+  if (Stalled) close(Unread[1]);
   TRun Result;
   TClock::time_point Interrupted{};
   if (InterruptAfter > 0) {
@@ -47,6 +50,7 @@ TRun RunProgram(const std::vector<std::string>& Arguments, const std::vector<std
   struct rusage Usage {};
   wait4(Child, &Result.Status, 0, &Usage);
   const auto End = TClock::now();
+  if (Stalled) close(Unread[0]);
   Result.Seconds = std::chrono::duration<double>(End - Start).count();
   if (InterruptAfter > 0) Result.StopSeconds = std::chrono::duration<double>(End - Interrupted).count();
   Result.CpuSeconds = SecondsOf(Usage.ru_utime) + SecondsOf(Usage.ru_stime);

@@ -19,9 +19,11 @@ struct TRun {
 };
 
 // Runs the program with its output thrown away and Environment ("NAME=value")
-// added. With InterruptAfter > 0, sends SIGINT after that many seconds.
+// added. With InterruptAfter > 0, sends SIGINT after that many seconds. With
+// Stalled, standard output is a pipe nobody reads, so the program soon waits
+// for its reader.
 TRun RunProgram(const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment = {},
-                double InterruptAfter = 0);
+                double InterruptAfter = 0, bool Stalled = false);
 
 // The fastest of Runs runs: the one least disturbed by the rest of the machine.
 TRun BestOf(int Runs, const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment = {});

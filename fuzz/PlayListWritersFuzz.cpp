@@ -145,7 +145,8 @@ std::vector<std::string> M3UEntries(std::string_view Text) {
   return Entries;
 }
 
-// The "FileN=" values, numbered from 1, as many as NumberOfEntries says.
+// The "FileN=" values, numbered from 1, as many as NumberOfEntries says,
+// trimmed of blanks and tabs as INI readers do.
 std::vector<std::string> PLSEntries(std::string_view Text) {
   const std::vector<std::string_view> Lines = CrLfLines(Text);
   FUZZ_CHECK(Lines.front() == "[playlist]");
@@ -157,7 +158,10 @@ std::vector<std::string> PLSEntries(std::string_view Text) {
     const std::string_view Key = Line.substr(0, Equals);
     if (Key.starts_with("File")) {
       FUZZ_CHECK(Key == "File" + std::to_string(Entries.size() + 1));
-      Entries.emplace_back(Line.substr(Equals + 1));
+      std::string_view Value = Line.substr(Equals + 1);
+      Value.remove_prefix(std::min(Value.find_first_not_of(" \t"), Value.size()));
+      Value.remove_suffix(Value.size() - std::min(Value.find_last_not_of(" \t") + 1, Value.size()));
+      Entries.emplace_back(Value);
     } else if (Key == "NumberOfEntries") {
       Count = Line.substr(Equals + 1);
     }
@@ -269,6 +273,9 @@ const char16_t* ReasonToLeaveOut(TPlayListFileFoamat Format, std::string_view En
       return nullptr;
     case plWPL:
       return IsXmlText(Entry) ? nullptr : u"not representable in XML";
+    case plPLS:
+      if (Entry.find_first_of("\r\n") != std::string_view::npos) return u"line break in the name";
+      return static_cast<unsigned char>(Entry.back()) <= 32 ? u"blank at the end of the name" : nullptr;
     default:
       return Entry.find_first_of("\r\n") != std::string_view::npos ? u"line break in the name" : nullptr;
   }

@@ -175,6 +175,7 @@ void TMainForm::FormCreate() {
   FFileEnumerator->SetOnTerminateTask([this](int TaskID, bool Aborted, const std::optional<String>& Failure) {
     if (TaskID == FTaskID && FSearching) FileEnumeratorTerminateTask(TaskID, Aborted, Failure);
   });
+  ShowMakeAvailability();
   listLocalDirectory->setFocus();
 }
 
@@ -258,6 +259,7 @@ void TMainForm::btnFindClick(QObject&) {
   } catch (const Exception&) {
     // Find ends without a word, leaving the window as it is.
   }
+  ShowMakeAvailability();
 }
 
 void TMainForm::FileEnumeratorEnterDirectory(const String& Directory) {
@@ -281,20 +283,30 @@ void TMainForm::FileEnumeratorTerminateTask(int, bool Aborted, const std::option
   FSession->Terminated(Aborted, Failure);
   String Progress = Printable(FSession->EndText());
   const int Unreadable = static_cast<int>(FSession->UnreadableFolders().size());
-  if (!Failure && Unreadable > 0) Progress += Format(gettext(u", %d folders could not be read"), {Unreadable});
+  if (!FSession->Failure() && Unreadable > 0)
+    Progress += u" " + Format(ngettext(u"%d folder could not be read.", u"%d folders could not be read.", Unreadable),
+                              {Unreadable});
   ShowStatus(TSearchSession::FilesText(mmoFiles->Lines()->Count()), FSession->DirectoriesText(), Progress);
+  ShowMakeAvailability();
 }
 
-// Writes the playlists of the tree as it stands; what could not be done is
-// told in one box: the playlists not written first, then the names left
-// out and the folders the search could not read.
+// Make only writes what a finished search found; otherwise its button is
+// disabled and its tooltip says why.
+void TMainForm::ShowMakeAvailability() {
+  const String Reason = FSession->MakeUnavailableReason();
+  btnMake->setEnabled(Reason.empty());
+  btnMake->setToolTip(QString::fromStdU16String(Reason));
+}
+
+// Writes the playlists of the tree the last search built; what could not be
+// done is told in one box: the playlists not written first, then the names
+// left out and the folders the search could not read.
 void TMainForm::btnMakeClick(QObject&) {
   TMakeRequest Request;
   Request.NameTemplate = cbbFileName->Text();
   Request.Format = FPlayListFiles->Format();
   Request.Recursion = chkFindRecursion->Checked();
   Request.UTF8BOM = chkUTF8->Checked();
-  // After a failed search this raises, and the error handler says so.
   const TMakeReport Made = FSession->Make(Request);
   std::vector<String> Lines;
   for (const TPlayListFailure& Failure : Made.Failures) Lines.push_back(Failure.Message);

@@ -67,6 +67,7 @@ private:
   void FormCreate();
   void FormDestroy();
   void ShowStatus(const String& Files, const String& Directories, const String& Progress);
+  void ShowMakeAvailability();
   // Wraps a report of the search that starts now, so that it is dropped
   // once another Find or the window's closing has ended that search.
   template <class TReport>

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "app/FilterTexts.h"
+#include "filesearch/RootDirectory.h"
 #include "i18n/Gettext.h"
 #include "playlist/RelativePath.h"
 #include "runtime/Format.h"
@@ -32,6 +33,11 @@ bool SameBytes(StringView A, StringView B) {
 
 int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Options, TFileHandlerEx Handler) {
   Start();
+  // Every playlist is named from the folder searched, even when the walk
+  // cannot enter it.
+  FSearchFolder = NormalizeRootDirectory(Options.Folder);
+  FRoot.SetName(FSearchFolder);
+  FRoot.SetPath(FSearchFolder);
   Enumerator.SetFileMask(MasksOfFilter(Options.FilterText));
   Enumerator.SetIncludeSubDirectories(Options.Recursion);
   Enumerator.SetIncludeHiddenSubDirectories(Options.Recursion);
@@ -42,13 +48,20 @@ int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Option
   Enumerator.SetFileSizeMin(Options.MinSize);
   // Find reads the names alone.
   Enumerator.SetReadFileDetails(false);
-  return Enumerator.ForEach(std::move(Handler));
+  try {
+    return Enumerator.ForEach(std::move(Handler));
+  } catch (const Exception& Error) {
+    Terminated(false, Error.Message());
+    throw;
+  }
 }
 
 void TSearchSession::Start() {
   FRoot.Clear();
   FDirCount = 0;
   FT0 = Now();
+  FStarted = true;
+  FRunning = true;
   FAborted = false;
   FFailure.reset();
   FUnreadableFolders.clear();
@@ -103,17 +116,49 @@ String TSearchSession::FileFound(const String& Directory, const TSearchRec& File
   return FShownPrefix + FileInfo.Name;
 }
 
-void TSearchSession::DirectoryError(const String& Directory, const String& Message) {
+bool TSearchSession::DirectoryError(const String& Directory, const String& Message) {
+  if (SameBytes(Directory, FSearchFolder)) {
+    FFailure = Message;
+    return false;
+  }
   FUnreadableFolders.push_back({Directory, Message});
+  return true;
 }
 
 void TSearchSession::Terminated(bool Aborted, const std::optional<String>& Failure) {
+  FRunning = false;
   FAborted = Aborted;
-  FFailure = Failure;
+  if (Failure) FFailure = Failure;
+}
+
+TMakeAvailability TSearchSession::MakeAvailability() const {
+  if (!FStarted) return TMakeAvailability::maNoSearch;
+  if (FRunning) return TMakeAvailability::maSearching;
+  if (FFailure) return TMakeAvailability::maSearchFailed;
+  if (FAborted) return TMakeAvailability::maSearchStopped;
+  if (FRoot.Count() == 0) return TMakeAvailability::maNothingFound;
+  return TMakeAvailability::maAvailable;
+}
+
+String TSearchSession::MakeUnavailableReason() const {
+  switch (MakeAvailability()) {
+    case TMakeAvailability::maAvailable: return {};
+    case TMakeAvailability::maSearching: return gettext(u"The search is still running.");
+    case TMakeAvailability::maSearchFailed: return gettext(u"The last search failed. Press Find again.");
+    case TMakeAvailability::maNothingFound: return gettext(u"The last search found no file.");
+    // A stopped search left part of the folder unsearched: as good as none.
+    case TMakeAvailability::maNoSearch:
+    case TMakeAvailability::maSearchStopped: break;
+  }
+  return gettext(u"Press Find first.");
 }
 
 TMakeReport TSearchSession::Make(const TMakeRequest& Request) {
-  if (FFailure) throw ESearchFailedError(gettext(u"The last search failed. Press Find again."));
+  switch (MakeAvailability()) {
+    case TMakeAvailability::maAvailable: break;
+    case TMakeAvailability::maSearchFailed: throw ESearchFailedError(MakeUnavailableReason());
+    default: throw EMakeUnavailableError(MakeUnavailableReason());
+  }
   FRoot.SetFormat(Request.Format);
   FRoot.SetUTF8BOM(Request.UTF8BOM);
   TMakeOptions Options;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <optional>
 #include <vector>
@@ -41,8 +42,22 @@ struct TMakeRequest {
   std::function<bool()> StopRequested;
 };
 
-// Make refused because the last search failed: its tree is not the folder's.
-CANTREL_EXCEPTION(ESearchFailedError, Exception);
+// Whether Make can write something sound from the tree: only once the last
+// search has come to its end, neither stopped nor failed, with at least one
+// file found. Anything else would replace good playlists by worse ones.
+enum class TMakeAvailability : std::uint8_t {
+  maAvailable,
+  maNoSearch,
+  maSearching,
+  maSearchStopped,
+  maSearchFailed,
+  maNothingFound,
+};
+
+// Make refused: the tree is no sound picture of the folder (yet).
+CANTREL_EXCEPTION(EMakeUnavailableError, Exception);
+// Make refused because the last search failed.
+CANTREL_EXCEPTION(ESearchFailedError, EMakeUnavailableError);
 
 // Find without its window: prepares the enumerator, and builds the playlist
 // tree from the search's reports, one node per folder entered holding the
@@ -51,11 +66,13 @@ class TSearchSession {
 public:
   explicit TSearchSession(TPlayListFile& Root) : FRoot(Root) {}
 
-  // Clears the tree, sets the enumerator's options and starts the task,
-  // answering its id. Reports then reach EnterDirectory and FileFound
-  // through the enumerator's events and Handler.
+  // Clears the tree, gives its root the folder's path, sets the
+  // enumerator's options and starts the task, answering its id. Reports
+  // then reach EnterDirectory and FileFound through the enumerator's events
+  // and Handler. A task that cannot start fails the search and raises.
   int Find(TFileEnumerator& Enumerator, const TFindOptions& Options, TFileHandlerEx Handler);
-  // Empties the tree and starts the count and the clock of a new search.
+  // Empties the tree and starts the count and the clock of a new search,
+  // which runs until Terminated.
   void Start();
 
   // A folder entered: answers its node, or nullptr when the tree has no
@@ -64,18 +81,27 @@ public:
   // A file found: adds its name to its folder's node and answers the line
   // that lists it, relative to ShownFolder.
   String FileFound(const String& Directory, const TSearchRec& FileInfo, const String& ShownFolder);
-  // A folder the walk could not list: it has no node, and is remembered.
-  void DirectoryError(const String& Directory, const String& Message);
+  // A folder the walk could not list: it has no node. One below the folder
+  // searched is remembered, and the answer is true; the folder searched
+  // itself fails the search with Message, the system's reason, and the
+  // answer is false.
+  bool DirectoryError(const String& Directory, const String& Message);
   // The end report of the search: Aborted when it was stopped, Failure the
   // message of the error that ended the walk early.
   void Terminated(bool Aborted, const std::optional<String>& Failure);
 
+  TMakeAvailability MakeAvailability() const;
+  // Why Make is not available, translated ("Press Find first.", "The search
+  // is still running.", "The last search found no file.", "The last search
+  // failed. Press Find again."); empty when it is.
+  String MakeUnavailableReason() const;
+
   // Writes the playlists of the tree as Make does: every playlist that can
   // be written is, and the report holds every one that could not be, every
-  // name left out and whether Make stopped. After a failed search it writes
-  // nothing and raises ESearchFailedError "The last search failed. Press
-  // Find again.", so a partial tree never replaces good playlists; a search
-  // stopped or still running is written as it stands.
+  // name left out and whether Make stopped. Where Make is not available it
+  // writes nothing and raises EMakeUnavailableError with the reason
+  // (ESearchFailedError after a failed search), so a partial or empty tree
+  // never replaces good playlists.
   TMakeReport Make(const TMakeRequest& Request);
 
   int DirCount() const { return FDirCount; }
@@ -97,8 +123,12 @@ private:
   TPlayListFile* ChooseNode(const String& Directory);
 
   TPlayListFile& FRoot;
+  // The folder searched as the walk reports it.
+  String FSearchFolder;
   int FDirCount = 0;
   TDateTime FT0 = 0;
+  bool FStarted = false;
+  bool FRunning = false;
   bool FAborted = false;
   std::optional<String> FFailure;
   std::vector<TUnreadableFolder> FUnreadableFolders;

@@ -1,8 +1,14 @@
 #include "cli/CliOutput.h"
 
-#include <cerrno>
-#include <cstdio>
+#include <limits.h>
+#include <poll.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <cerrno>
+#include <string>
+
+#include "cli/StopSignals.h"
 #include "i18n/Gettext.h"
 #include "runtime/Exceptions.h"
 
@@ -10,11 +16,42 @@ namespace cantrel {
 
 namespace {
 
+// Standard output goes to the system in pieces this large, or line by line
+// to a terminal.
+constexpr std::size_t OutputBufferSize = 64 * 1024;
+// How long a write waits for room before it looks for a stop signal again;
+// the signal itself ends the wait at once.
+constexpr int StopCheckMs = 100;
+
+std::string OutputBuffer;
 int OutputError = 0;
 bool Written = false;
 
-void KeepOutputError() {
-  if (OutputError == 0) OutputError = errno != 0 ? errno : EIO;
+// Writes Bytes whole, waiting for room as long as no stop signal came.
+// Answers 0, the system's error, or EINTR when a stop signal ended a wait:
+// a reader that stopped reading must not keep the run from ending.
+int WriteAll(int Handle, std::string_view Bytes) {
+  while (!Bytes.empty()) {
+    pollfd Room{Handle, POLLOUT, 0};
+    const int Ready = poll(&Room, 1, StopCheckMs);
+    if (Ready < 0 && errno != EINTR) return errno;
+    if (Ready <= 0) {
+      if (StopSignal() != 0) return EINTR;
+      continue;
+    }
+    // A pipe with room takes this much without blocking.
+    const ssize_t Count = write(Handle, Bytes.data(), std::min<std::size_t>(Bytes.size(), PIPE_BUF));
+    if (Count >= 0)
+      Bytes.remove_prefix(static_cast<std::size_t>(Count));
+    else if (errno != EINTR && errno != EAGAIN)
+      return errno;
+  }
+  return 0;
+}
+
+bool ToTerminal() {
+  static const bool Terminal = isatty(STDOUT_FILENO) == 1;
+  return Terminal;
 }
 
 }  // namespace
@@ -34,33 +71,30 @@ String TerminalSafe(StringView Text) {
   return Result;
 }
 
-void WriteErr(StringView Text) {
-  const std::string Bytes = StringToUtf8(Text);
-  std::fwrite(Bytes.data(), 1, Bytes.size(), stderr);
-}
+void WriteErr(StringView Text) { WriteAll(STDERR_FILENO, StringToUtf8(Text)); }
 
 void Report(StringView Text) { WriteErr(u"cantrel-cli: " + TerminalSafe(Text) + u"\n"); }
 
 void WriteOut(std::string_view Bytes) {
   if (OutputError != 0) return;
   Written = true;
-  errno = 0;
-  if (std::fwrite(Bytes.data(), 1, Bytes.size(), stdout) != Bytes.size()) KeepOutputError();
+  OutputBuffer.append(Bytes);
+  if (OutputBuffer.size() >= OutputBufferSize || ToTerminal()) FlushOutput();
 }
 
-bool OutputFailed() { return OutputError != 0; }
+bool OutputFailed() { return OutputError != 0 && OutputError != EINTR; }
 
 void FlushOutput() {
-  errno = 0;
-  if (std::fflush(stdout) != 0 || std::ferror(stdout)) KeepOutputError();
+  if (OutputError == 0) OutputError = WriteAll(STDOUT_FILENO, OutputBuffer);
+  OutputBuffer.clear();
 }
 
 bool CloseOutput() {
   FlushOutput();
-  errno = 0;
   // A closed standard output is no error for a run that printed nothing.
-  if (std::fclose(stdout) != 0 && (errno != EBADF || Written)) KeepOutputError();
-  if (OutputError == 0) return true;
+  if (close(STDOUT_FILENO) != 0 && (errno != EBADF || Written) && OutputError == 0) OutputError = errno;
+  // Output cut short by a stop signal is no failure: the run was stopped.
+  if (OutputError == 0 || OutputError == EINTR) return true;
   Report(Format(gettext(u"write error: %s"), {SysErrorMessage(OutputError)}));
   return false;
 }

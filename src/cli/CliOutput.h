@@ -17,7 +17,9 @@ void Report(StringView Text);
 void WriteErr(StringView Text);
 
 // Standard output, with its first failure kept: a full disk or a closed
-// pipe must not pass for a finished list.
+// pipe must not pass for a finished list. Output, to standard error too,
+// waits for a reader only until a stop signal comes; after that what did not
+// fit is dropped, and the run ends as interrupted, not failed.
 void WriteOut(std::string_view Bytes);
 bool OutputFailed();
 // Hands what is buffered to the system, so that it comes before what

@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <csignal>
 #include <filesystem>
 
 #include "app/FilterTexts.h"
@@ -15,6 +14,7 @@
 #include "cli/CliErrors.h"
 #include "cli/CliOutput.h"
 #include "cli/ExitStatus.h"
+#include "cli/StopSignals.h"
 #include "i18n/Gettext.h"
 #include "runtime/Paths.h"
 #include "runtime/Thread.h"
@@ -22,23 +22,6 @@
 namespace cantrel {
 
 namespace {
-
-// The first of SIGINT and SIGTERM that came; the handler only notes it.
-volatile std::sig_atomic_t StopSignal = 0;
-
-void OnStopSignal(int Signal) {
-  if (StopSignal == 0) StopSignal = Signal;
-}
-
-void InstallStopHandlers() {
-  struct sigaction Action {};
-  Action.sa_handler = OnStopSignal;
-  sigemptyset(&Action.sa_mask);
-  // Output and waits go on undisturbed; the run looks at the flag itself.
-  Action.sa_flags = SA_RESTART;
-  sigaction(SIGINT, &Action, nullptr);
-  sigaction(SIGTERM, &Action, nullptr);
-}
 
 [[noreturn]] void CannotSearch(const String& Folder, int ErrorCode) {
   throw EFolderError(Format(gettext(u"cannot search \"%s\": %s"), {Folder, SysErrorMessage(ErrorCode)}));
@@ -93,7 +76,8 @@ TCliRun::TCliRun(const TCliOptions& Options)
   FFileEnumerator.SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
   FFileEnumerator.SetOnEnterDirectory([this](const String& Directory) { EnterDirectory(Directory); });
   FFileEnumerator.SetOnDirectoryError([this](const String& Directory, const String& Message) {
-    FSession.DirectoryError(Directory, Message);
+    // FOLDER itself, gone since it was checked, fails the search instead.
+    if (!FSession.DirectoryError(Directory, Message)) return;
     // The report takes the progress line's place; the next progress comes below it.
     if (FShowProgress) WriteErr(u"\r\x1b[K");
     Report(Format(gettext(u"cannot read folder \"%s\": %s"), {Directory, Message}));
@@ -107,7 +91,7 @@ TCliRun::TCliRun(const TCliOptions& Options)
 int TCliRun::Execute() {
   InstallStopHandlers();
   Find();
-  if (StopSignal != 0) return esInterruptedBase + StopSignal;
+  if (StopSignal() != 0) return esInterruptedBase + StopSignal();
   if (const std::optional<String>& Failure = FSession.Failure()) {
     // What the tree holds is not the folder: nothing is written from it.
     Report(Format(gettext(u"the search failed: %s"), {*Failure}));
@@ -116,7 +100,7 @@ int TCliRun::Execute() {
   const int Status = FSession.UnreadableFolders().empty() ? esDone : esIncomplete;
   // A list that could not be written is reported with the output's close.
   if (FOptions.ListOnly || OutputFailed()) return Status;
-  if (FFiles == 0) {
+  if (FSession.MakeAvailability() == TMakeAvailability::maNothingFound) {
     // A mistyped filter must not empty every playlist of a library.
     Report(gettext(u"no file found, so no playlist was written"));
     return Status;
@@ -145,7 +129,7 @@ void TCliRun::Find() {
   bool StopAsked = false;
   while (!FDone) {
     CheckSynchronize(100);
-    if (!StopAsked && (StopSignal != 0 || OutputFailed())) {
+    if (!StopAsked && (StopSignal() != 0 || OutputFailed())) {
       FFileEnumerator.StopTask(TaskID);
       StopAsked = true;
     }
@@ -194,12 +178,12 @@ int TCliRun::Make() {
   Request.Format = FOptions.Format;
   Request.Recursion = FOptions.Recursion;
   Request.UTF8BOM = FOptions.ByteOrderMark;
-  Request.StopRequested = [] { return StopSignal != 0; };
+  Request.StopRequested = [] { return StopSignal() != 0; };
   const TMakeReport Made = FSession.Make(Request);
   for (const TLeftOutName& Name : Made.LeftOut)
     Report(Format(gettext(u"left out of \"%s\": \"%s\" (%s)"), {Name.PlayList, Name.Entry, Name.Reason}));
   for (const TPlayListFailure& Failure : Made.Failures) Report(Failure.Message);
-  if (StopSignal != 0) return esInterruptedBase + StopSignal;
+  if (StopSignal() != 0) return esInterruptedBase + StopSignal();
   if (!Made.Failures.empty()) return esFailed;
   return Made.LeftOut.empty() ? esDone : esIncomplete;
 }

@@ -104,6 +104,7 @@ void TDomain::OpenCatalog() {
   }
   Log("opening " + StringToUtf8(FileName));
   FMoFile = FLocator.GetMoFile(FileName);
+  FCatalogFileName = FileName;
   bool Found;
   if (DeclaresUtf8(HeaderField(FMoFile->gettext("", Found), "Content-Type"))) return;
   CloseCatalog();
@@ -118,6 +119,7 @@ void TDomain::Log(const std::string& Line) const {
 
 void TDomain::CloseCatalog() {
   FLocator.ReleaseMoFile(FMoFile);
+  FCatalogFileName.clear();
   FOpenHasFailedBefore = false;
 }
 

@@ -28,6 +28,8 @@ public:
   TDomain& operator=(const TDomain&) = delete;
 
   const String& Domain() const { return FDomain; }
+  // The file of the open catalog; empty while none is open.
+  const String& CatalogFileName() const { return FCatalogFileName; }
 
   // The root of the domain's catalog tree, kept with a trailing "/"; empty
   // while a file is bound. Setting it closes the catalog and unbinds the
@@ -68,6 +70,7 @@ private:
   TDebugLogger FDebugLogger;
   String FDomain;
   TMoFile* FMoFile = nullptr;
+  String FCatalogFileName;
   String FSpecificFilename;
   String FCurLang;
   bool FOpenHasFailedBefore = false;

@@ -77,6 +77,12 @@ String dgettext(const String& Domain, const String& MsgId) {
   return Instance ? Instance->dgettext(Domain, MsgId) : MsgId;
 }
 
+String ngettext(const String& Singular, const String& Plural, int Number) {
+  TGettextInstance* Instance = DefaultGettextInstance();
+  if (Instance) return Instance->ngettext(Singular, Plural, Number);
+  return GetPluralForm2EN(Number) == 0 ? Singular : Plural;
+}
+
 void textdomain(const String& Domain) {
   if (TGettextInstance* Instance = DefaultGettextInstance()) Instance->textdomain(Domain);
 }

@@ -52,6 +52,8 @@ TFileLocator* GlobalFileLocator();
 // texts come back unchanged and the others do nothing.
 String gettext(const String& MsgId);
 String dgettext(const String& Domain, const String& MsgId);
+// The form of Singular or Plural for Number, in the current domain.
+String ngettext(const String& Singular, const String& Plural, int Number);
 void textdomain(const String& Domain);
 void TranslateComponent(const TObjectHandle& AnObject, const String& TextDomain = {});
 // Marks a text that is kept untranslated and handed to gettext later, so

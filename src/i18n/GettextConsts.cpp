@@ -20,6 +20,7 @@ enum : int {
   IdUtf8InvalidByte,
   IdUtf8Truncated,
   IdLayerAlreadyRunning,
+  IdOtherConversions,
 };
 
 constexpr TResourceEntry GettextTable[] = {
@@ -49,6 +50,9 @@ constexpr TResourceEntry GettextTable[] = {
     {IdUtf8InvalidByte, u"Invalid byte sequence encountered in utf-8 string"},
     {IdUtf8Truncated, u"Utf-8 string terminated unexpectedly in the middle of a multibyte sequence"},
     {IdLayerAlreadyRunning, u"The localization layer is already running."},
+    {IdOtherConversions,
+     u"The translation of \"%s\" in %s does not keep the placeholders of the text in their order. Such "
+     u"translations are not used."},
 };
 
 }  // namespace
@@ -70,5 +74,6 @@ const TResStringRec SAnsi2WideConvError{&GettextResources, IdAnsi2WideConvError}
 const TResStringRec SUtf8InvalidByte{&GettextResources, IdUtf8InvalidByte};
 const TResStringRec SUtf8Truncated{&GettextResources, IdUtf8Truncated};
 const TResStringRec SLayerAlreadyRunning{&GettextResources, IdLayerAlreadyRunning};
+const TResStringRec SOtherConversions{&GettextResources, IdOtherConversions};
 
 }  // namespace cantrel

@@ -22,5 +22,6 @@ extern const TResStringRec SAnsi2WideConvError;           // "Cannot convert Ans
 extern const TResStringRec SUtf8InvalidByte;              // "Invalid byte sequence encountered in utf-8 string"
 extern const TResStringRec SUtf8Truncated;                // "Utf-8 string terminated unexpectedly ..."
 extern const TResStringRec SLayerAlreadyRunning;          // "The localization layer is already running."
+extern const TResStringRec SOtherConversions;             // "The translation of "%s" in %s does not keep ..."
 
 }  // namespace cantrel

@@ -47,6 +47,24 @@ String PluralPart(StringView Text, int Form) {
   }
 }
 
+// Whether a translation takes the arguments its text takes: Format fills
+// them in order, so the conversions must be the same, in the same order
+// (positional forms such as "%1$s" never are). Each plural form is held to
+// the plural text; a form may leave out the number when it is the last
+// conversion, for a singular that names no count.
+bool KeepsConversions(StringView Key, StringView Translation) {
+  const std::size_t PluralStart = Key.find(u'\0');
+  if (PluralStart == StringView::npos) return FormatConversions(Key) == FormatConversions(Translation);
+  const String Wanted = FormatConversions(Key.substr(PluralStart + 1));
+  for (std::size_t Start = 0;;) {
+    const std::size_t End = Translation.find(u'\0', Start);
+    const String Form = FormatConversions(Translation.substr(Start, End - Start));
+    if (Form != Wanted && Form + u'd' != Wanted) return false;
+    if (End == StringView::npos) return true;
+    Start = End + 1;
+  }
+}
+
 // Marks a domain busy for the lookup under way.
 class TBusyDomain {
 public:
@@ -122,7 +140,7 @@ String TGettextInstance::Locked(const std::function<String()>& Work) {
 
 void TGettextInstance::ShowRefusals(const std::vector<TRefusal>& Refusals) const {
   for (const TRefusal& Refusal : Refusals)
-    ShowMessageBox(Format(LoadResString(&SNoUtf8Charset), {Refusal.LangCode, Refusal.FileName}),
+    ShowMessageBox(Format(LoadResString(Refusal.Message), {Refusal.First, Refusal.Second}),
                    LoadResString(&SLocalizationProblem));
 }
 
@@ -131,7 +149,9 @@ TDomain& TGettextInstance::FindOrCreateDomain(const String& Domain) {
     if (SameText(Existing->Domain(), Domain)) return *Existing;
   FDomainList.push_back(std::make_unique<TDomain>(
       FLocator, [this](const std::string& Line) { DebugWriteln(Line); },
-      [this](const String& LangCode, const String& FileName) { FPendingRefusals.push_back({LangCode, FileName}); },
+      [this](const String& LangCode, const String& FileName) {
+        FPendingRefusals.push_back({&SNoUtf8Charset, LangCode, FileName});
+      },
       Domain, FDefaultDomainDirectory, FCurLang));
   return *FDomainList.back();
 }
@@ -195,7 +215,12 @@ String TGettextInstance::dgettext(const String& Domain, const String& MsgId) {
     // An untranslated text is given back as it came, not decoded again, so
     // that one holding bytes kept from a file name survives.
     if (!Found) return WithCarriageReturns(Key);
-    return Utf8Decode(WithCarriageReturns(Translation));
+    String Result = Utf8Decode(WithCarriageReturns(Translation));
+    // The catalog's header is no text to be filled.
+    if (Key.empty() || KeepsConversions(Key, Result)) return Result;
+    if (FMismatchedCatalogs.insert(Target.CatalogFileName()).second)
+      FPendingRefusals.push_back({&SOtherConversions, Key.substr(0, Key.find(u'\0')), Target.CatalogFileName()});
+    return WithCarriageReturns(Key);
   });
 }
 

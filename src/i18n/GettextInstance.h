@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <set>
 #include <string>
 #include <thread>
 #include <vector>
@@ -65,7 +66,10 @@ public:
 
   // The translation in the current or a named domain. Carriage returns are
   // dropped from the key; the result has one before every line feed but a
-  // leading one. 8-bit texts are converted with ansi2wide first.
+  // leading one. 8-bit texts are converted with ansi2wide first. A
+  // translation whose conversions (%d, %s, %f, ...) are not the text's, in
+  // the same order, is not used: the text comes back as it is, and the
+  // catalog is told of once as a localization problem.
   String gettext(const String& MsgId);
   String gettext(const std::string& MsgId);
   String dgettext(const String& Domain, const String& MsgId);
@@ -133,9 +137,12 @@ private:
   using TClassModes = std::vector<std::unique_ptr<TClassMode>>;
   using TQueue = std::deque<std::pair<String, TObjectHandle>>;
 
+  // A catalog or a translation refused, told as Message filled with the
+  // two texts.
   struct TRefusal {
-    String LangCode;
-    String FileName;
+    const TResStringRec* Message;
+    String First;
+    String Second;
   };
   class TLockScope;
 
@@ -158,6 +165,8 @@ private:
   // How often the thread that holds FLock holds it.
   int FLockDepth = 0;
   std::vector<TRefusal> FPendingRefusals;
+  // Catalogs already told of for a translation with other conversions.
+  std::set<String> FMismatchedCatalogs;
   bool FEnabled = true;
   std::thread::id FCreatorThread;
   int FDesignTimeCodePage = 0;

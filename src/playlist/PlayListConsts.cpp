@@ -10,12 +10,14 @@ enum : int {
   IdLineBreakInName = 63000,
   IdNotRepresentableInXml,
   IdNotInLocaleCharset,
+  IdBlankAtEndOfName,
 };
 
 constexpr TResourceEntry PlayListTable[] = {
     {IdLineBreakInName, u"line break in the name"},
     {IdNotRepresentableInXml, u"not representable in XML"},
     {IdNotInLocaleCharset, u"not representable in the locale's character set"},
+    {IdBlankAtEndOfName, u"blank at the end of the name"},
 };
 
 const bool Registered = (RegisterResourceModule(PlayListResources), true);
@@ -27,5 +29,6 @@ const TResourceModule PlayListResources{PlayListTable, std::size(PlayListTable)}
 const TResStringRec SLineBreakInName{&PlayListResources, IdLineBreakInName};
 const TResStringRec SNotRepresentableInXml{&PlayListResources, IdNotRepresentableInXml};
 const TResStringRec SNotInLocaleCharset{&PlayListResources, IdNotInLocaleCharset};
+const TResStringRec SBlankAtEndOfName{&PlayListResources, IdBlankAtEndOfName};
 
 }  // namespace cantrel

@@ -11,5 +11,6 @@ extern const TResourceModule PlayListResources;
 extern const TResStringRec SLineBreakInName;        // "line break in the name"
 extern const TResStringRec SNotRepresentableInXml;  // "not representable in XML"
 extern const TResStringRec SNotInLocaleCharset;     // "not representable in the locale's character set"
+extern const TResStringRec SBlankAtEndOfName;       // "blank at the end of the name"
 
 }  // namespace cantrel

@@ -11,7 +11,7 @@ constexpr std::string_view Utf8Bom = "\xEF\xBB\xBF";
 
 // Players take a line that starts with "#" for a comment and drop leading
 // blanks, so such a path is written behind "./" to still name its file.
-bool NeedsDotSlash(StringView Path) { return Path.front() == u'#' || Path.front() <= 32; }
+bool NeedsDotSlash(StringView Path) { return Path.front() == u'#' || BeginsWithBlank(Path); }
 
 class TM3UWriter final : public TPlayListWriter {
 public:

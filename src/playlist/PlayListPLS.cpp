@@ -13,11 +13,14 @@ public:
 
   void AddHeader(TPlayListLines& Lines, const String&) const override { Lines.Add(u"[playlist]"); }
 
-  // Common readers refuse a byte-order mark here: UTF-8 without one.
+  // Common readers refuse a byte-order mark here: UTF-8 without one. INI
+  // readers trim values: a blank in front is kept behind "./", one at the
+  // end cannot be kept at all.
   const TResStringRec* AddEntry(TPlayListLines& Lines, StringView Path, bool, int Number) const override {
     if (HasLineBreak(Path)) return &SLineBreakInName;
+    if (EndsWithBlank(Path)) return &SBlankAtEndOfName;
     const String Index = IntToStr(Number);
-    Lines.Add({u"File", Index, u"=", Path});
+    Lines.Add({u"File", Index, u"=", BeginsWithBlank(Path) ? u"./" : u"", Path});
     Lines.Add({u"Title", Index, u"=", ChangeFileExt(ExtractFileName(Path), u"")});
     return nullptr;
   }

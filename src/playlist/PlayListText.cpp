@@ -131,4 +131,8 @@ bool HasLineBreak(StringView Text) {
   return std::any_of(Text.begin(), Text.end(), [](char16_t C) { return C == u'\r' || C == u'\n'; });
 }
 
+bool BeginsWithBlank(StringView Text) { return !Text.empty() && Text.front() <= 32; }
+
+bool EndsWithBlank(StringView Text) { return !Text.empty() && Text.back() <= 32; }
+
 }  // namespace cantrel

@@ -28,5 +28,9 @@ String EscapeXmlTitle(StringView Text);
 
 // Whether Text holds a CR or LF, which ends a line in line-based formats.
 bool HasLineBreak(StringView Text);
+// Whether Text begins or ends with a blank, a tab or another character of
+// code 32 or less, which M3U players and INI readers (PLS) drop.
+bool BeginsWithBlank(StringView Text);
+bool EndsWithBlank(StringView Text);
 
 }  // namespace cantrel

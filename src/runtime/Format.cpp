@@ -51,4 +51,16 @@ String Format(StringView Fmt, std::initializer_list<TVarRec> Args) {
   return Result;
 }
 
+String FormatConversions(StringView Fmt) {
+  String Result;
+  for (std::size_t I = 0; I < Fmt.size(); ++I) {
+    if (Fmt[I] != u'%') continue;
+    if (++I == Fmt.size())
+      Result += u'%';
+    else if (Fmt[I] != u'%')
+      Result += Fmt[I];
+  }
+  return Result;
+}
+
 }  // namespace cantrel

@@ -29,4 +29,9 @@ private:
 // fitting argument raises EConvertError.
 String Format(StringView Fmt, std::initializer_list<TVarRec> Args);
 
+// What Format fills in Fmt, in order: the character after each "%" but of
+// "%%", and "%" for one that ends the text. Two texts with the same
+// conversions take the same arguments.
+String FormatConversions(StringView Fmt);
+
 }  // namespace cantrel

@@ -1,7 +1,10 @@
 #include "runtime/Thread.h"
 
+#include <pthread.h>
 #include <sys/resource.h>
 #include <unistd.h>
+
+#include <csignal>
 
 #include <algorithm>
 #include <cerrno>
@@ -196,6 +199,25 @@ void LowerOwnPriority() {
   setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), std::min(Current + Steps, Lowest));
 }
 
+// SIGINT and SIGTERM blocked for as long as it lives, and the mask as it
+// was restored when it goes: a thread started meanwhile inherits the block.
+class TStopSignalsBlocked {
+public:
+  TStopSignalsBlocked() {
+    sigset_t Stop;
+    sigemptyset(&Stop);
+    sigaddset(&Stop, SIGINT);
+    sigaddset(&Stop, SIGTERM);
+    pthread_sigmask(SIG_BLOCK, &Stop, &FPrevious);
+  }
+  ~TStopSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &FPrevious, nullptr); }
+  TStopSignalsBlocked(const TStopSignalsBlocked&) = delete;
+  TStopSignalsBlocked& operator=(const TStopSignalsBlocked&) = delete;
+
+private:
+  sigset_t FPrevious;
+};
+
 }  // namespace
 
 TThread::TThread() = default;
@@ -210,7 +232,13 @@ TThread::~TThread() {
 void TThread::Start() {
   if (FStarted) throw EThread(&SThreadStartTwice, {});
   FStarted = true;
-  std::thread Handle([this] { Run(); });
+  // Stop signals go to the main thread, whose blocking calls (output to a
+  // reader that stopped reading) they interrupt; a worker never takes one.
+  std::thread Handle;
+  {
+    const TStopSignalsBlocked Blocked;
+    Handle = std::thread([this] { Run(); });
+  }
   // A thread that frees itself may be gone at once: touch nothing of it.
   if (FFreeOnTerminate)
     Handle.detach();

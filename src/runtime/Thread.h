@@ -17,7 +17,8 @@ CANTREL_EXCEPTION(EThread, Exception);
 // machine (never SCHED_IDLE, which starves it as long as anything else runs).
 enum class TThreadPriority : std::uint8_t { tpLower, tpNormal };
 
-// A worker thread. It is created suspended and runs Execute once started.
+// A worker thread. It is created suspended and runs Execute once started,
+// with SIGINT and SIGTERM blocked, so that they reach the main thread.
 // The main thread is the one that runs main(); it alone runs the calls that
 // workers hand over with Synchronize, whenever it calls CheckSynchronize.
 // A thread that frees itself is deleted on its own thread. One that does not

@@ -148,6 +148,8 @@ TMemo::TMemo(QWidget* Parent) : QPlainTextEdit(Parent), FLines(std::make_unique<
   setLineWrapMode(QPlainTextEdit::NoWrap);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  // Tab moves on to the next control, as in every other box of the window.
+  setTabChangesFocus(true);
   // Lines come by the ten thousand during a search; an undo history of them
   // would only cost memory.
   document()->setUndoRedoEnabled(false);

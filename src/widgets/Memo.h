@@ -56,8 +56,9 @@ private:
   QTimer FSliceTimer;
 };
 
-// A multi-line plain-text field: editable, no word wrap, no scroll bars.
-// Taking the focus writes every line still waiting into the editor.
+// A multi-line plain-text field: editable, no word wrap, no scroll bars;
+// Tab moves the focus on instead of typing a tab. Taking the focus writes
+// every line still waiting into the editor.
 class TMemo : public QPlainTextEdit {
   Q_OBJECT
   Q_CLASSINFO("BaseClass", "TComponent")

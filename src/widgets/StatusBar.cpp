@@ -61,7 +61,12 @@ void TStatusPanel::SetText(const String& Value) {
 
 void TStatusPanel::ShowText() {
   FShowPending = false;
-  if (FLabel) FLabel->setText(QString::fromStdU16String(FText));
+  if (FLabel) {
+    const QString Text = QString::fromStdU16String(FText);
+    FLabel->setText(Text);
+    // A text wider than its panel is cut; its tooltip holds the whole.
+    FLabel->setToolTip(Text);
+  }
   FShowTimer.start();
 }
 

@@ -14,7 +14,8 @@ namespace cantrel {
 // and a bevel. A new text is drawn at once, and then at most a few times a
 // second however often it changes, so that a search reporting thousands of
 // folders a second does not spend its time drawing them; Text always reads
-// the latest.
+// the latest. The label's tooltip holds the whole text drawn, which the
+// panel's width may cut.
 class TStatusPanel : public QObject {
   Q_OBJECT
   Q_CLASSINFO("BaseClass", "TCollectionItem")

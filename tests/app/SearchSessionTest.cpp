@@ -101,3 +101,11 @@ TEST_F(SearchSessionTest, StatusTextsAndFilterMasks) {
   EXPECT_EQ(MasksOfFilter(u"Lieder ( *.mp3 ;\t*.flac;; *.ogg )"), u"*.mp3;*.flac;;*.ogg");
   EXPECT_EQ(MasksOfFilter(DefaultVideoFilterText).substr(0, 12), u"*.3gp;*.avi;");
 }
+
+TEST_F(SearchSessionTest, AStoppedSearchIsNoGroundForMake) {
+  Report(u"/m/R/", {u"r1"});
+  EXPECT_EQ(Session.MakeAvailability(), TMakeAvailability::maSearching);
+  Session.Terminated(true, std::nullopt);
+  EXPECT_EQ(Session.MakeAvailability(), TMakeAvailability::maSearchStopped);
+  EXPECT_EQ(Session.MakeUnavailableReason(), u"Press Find first.");
+}

@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -79,19 +81,54 @@ TEST_F(CliEnvironmentTest, ACatalogThatCannotBeReadLeavesEnglish) {
   const std::string Warning = "cantrel-cli: Localization problem: This file is not a valid GNU gettext mo file: " +
                               Home.Path() + Catalog + "\n";
 
-  const TCliResult List = RunCli(Scratch, {.Arguments = {"-l", "-f", "2", Music.Path()}, .Language = German, .Program = Program()});
-  EXPECT_EQ(List.Status, 0);
-  EXPECT_EQ(List.Out, "e.mp3\n");
-  EXPECT_TRUE(List.Err.starts_with(Warning + "1 files\n1 directories\n...finished (")) << List.Err;
+  // The system's own texts follow the C library's German, where it has it.
+  for (const TCLibrary& Library : CLibraries(Scratch)) {
+    SCOPED_TRACE(Library.Name);
+    const auto Run = [&](std::vector<std::string> Arguments, std::string Output = {}) {
+      return RunCli(Scratch, {.Arguments = std::move(Arguments), .Language = German, .Program = Program(),
+                              .Output = std::move(Output), .Environment = Library.Environment});
+    };
+    const TCliResult List = Run({"-l", "-f", "2", Music.Path()});
+    EXPECT_EQ(List.Status, 0);
+    EXPECT_EQ(List.Out, "e.mp3\n");
+    EXPECT_TRUE(List.Err.starts_with(Warning + "1 files\n1 directories\n...finished (")) << List.Err;
 
-  const TCliResult Usage = RunCli(Scratch, {.Arguments = {"-n", "/", Music.Path()}, .Language = German, .Program = Program()});
-  EXPECT_EQ(Usage.Status, 2);
-  EXPECT_EQ(Usage.Err, Warning + "cantrel-cli: the playlist name \"/\" is not a file name\n"
-                                 "Try 'cantrel-cli --help' for more information.\n");
+    const TCliResult Usage = Run({"-n", "/", Music.Path()});
+    EXPECT_EQ(Usage.Status, 2);
+    EXPECT_EQ(Usage.Err, Warning + "cantrel-cli: the playlist name \"/\" is not a file name\n"
+                                   "Try 'cantrel-cli --help' for more information.\n");
 
-  const TCliResult Full = RunCli(Scratch, {.Arguments = {"-lq", Music.Path()}, .Language = German, .Program = Program(), .Output = "/dev/full"});
-  EXPECT_EQ(Full.Status, 1);
-  EXPECT_EQ(Full.Err, Warning + "cantrel-cli: write error: No space left on device\n");
+    const TCliResult Full = Run({"-lq", Music.Path()}, "/dev/full");
+    EXPECT_EQ(Full.Status, 1);
+    EXPECT_EQ(Full.Err, Warning + "cantrel-cli: write error: " + SystemText(ENOSPC, German, Library) + "\n");
+  }
+}
+
+TEST_F(CliEnvironmentTest, ATranslationWithOtherPlaceholdersLeavesItsTextInEnglish) {
+  // Compiled without msgfmt's format checks, as a careless catalog would be.
+  Home.MakeFile("cli.po", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+                          "msgid \"cannot search \\\"%s\\\": %s\"\nmsgstr \"%s%n%x\"\n"
+                          "msgid \"...finished (%f seconds).\"\nmsgstr \"...fertig nach %d Sekunden.\"\n");
+  const std::string Catalog = Home.Path() + "bin/locale/de/LC_MESSAGES/cantrel-cli.mo";
+  Home.MakeDir("bin/locale/de/LC_MESSAGES");
+  ASSERT_EQ(std::system((CANTREL_MSGFMT " -o " + Catalog + " " + Home.Path() + "cli.po").c_str()), 0);
+  const auto Refused = [&](const std::string& Text) {
+    return "cantrel-cli: Localization problem: The translation of \"" + Text + "\" in " + Catalog +
+           " does not keep the placeholders of the text in their order. Such translations are not used.\n";
+  };
+  const auto Run = [&](std::vector<std::string> Arguments) {
+    return RunCli(Scratch, {.Arguments = std::move(Arguments), .Language = "de_DE.UTF-8", .Program = Program()});
+  };
+  // The status of a folder that cannot be searched, and its message.
+  const TCliResult Missing = Run({Music.Path() + "missing"});
+  EXPECT_EQ(Missing.Status, 2);
+  EXPECT_EQ(Missing.Err, Refused("cannot search \"%s\": %s") + "cantrel-cli: cannot search \"" + Music.Path() +
+                             "missing\": " + SystemText(ENOENT, "de_DE.UTF-8", {"the machine's", {}}) + "\n");
+  // A summary in English, and Make goes on.
+  const TCliResult Made = Run({"-n", "list.m3u", Music.Path()});
+  EXPECT_EQ(Made.Status, 0);
+  EXPECT_TRUE(Made.Err.starts_with(Refused("...finished (%f seconds).") + "1 files\n")) << Made.Err;
+  EXPECT_EQ(ReadFileBytes(Music.Path() + "list.m3u"), CrLfLines({"#EXTM3U", "", "e.mp3"}));
 }
 
 TEST_F(CliEnvironmentTest, ProgressShowsControlCharactersAsQuestionMarks) {

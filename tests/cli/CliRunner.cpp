@@ -7,8 +7,12 @@
 #include <unistd.h>
 
 #include <chrono>
+#include <clocale>
+#include <cstring>
+#include <filesystem>
 #include <thread>
 
+#include "RunProgram.h"
 #include "Unprivileged.h"
 
 extern char** environ;
@@ -90,5 +94,32 @@ TCliResult TCliProcess::Wait() {
 TCliResult RunCli(const TTempDir& Scratch, TCliCall Call) { return TCliProcess(Scratch, std::move(Call)).Wait(); }
 
 void OpenToEveryone(const TTempDir& Dir) { chmod(Dir.Path().c_str(), 0755); }
+
+std::vector<TCLibrary> CLibraries(const TTempDir& Scratch) {
+  const std::string Locales = Scratch.Path() + "loc/";
+  std::filesystem::create_directories(Locales);
+  RunProgram({"localedef", "-i", "de_DE", "-f", "UTF-8", Locales + "de_DE.UTF-8"});
+  return {{"the machine's", {}}, {"with German built in", {"LOCPATH=" + Locales}}};
+}
+
+std::string SystemText(int Error, const std::string& Language, const TCLibrary& Library) {
+  // Asked in a child: the C library keeps for good what LOCPATH made it load.
+  int Pipe[2];
+  if (pipe2(Pipe, O_CLOEXEC) != 0) return strerror(Error);
+  const pid_t Child = fork();
+  if (Child == 0) {
+    for (const std::string& Setting : Library.Environment) putenv(const_cast<char*>(Setting.c_str()));
+    const locale_t Locale = newlocale(LC_ALL_MASK, Language.c_str(), nullptr);
+    const char* Text = Locale ? strerror_l(Error, Locale) : strerror(Error);
+    _exit(write(Pipe[1], Text, std::strlen(Text)) < 0);
+  }
+  close(Pipe[1]);
+  std::string Text;
+  char Buffer[256];
+  for (ssize_t Read; (Read = read(Pipe[0], Buffer, sizeof Buffer)) > 0;) Text.append(Buffer, static_cast<std::size_t>(Read));
+  close(Pipe[0]);
+  waitpid(Child, nullptr, 0);
+  return Text;
+}
 
 }  // namespace cantrel::test

@@ -56,4 +56,19 @@ inline TCliResult RunCli(const TTempDir& Scratch, std::vector<std::string> Argum
 // Opens a test folder to the unprivileged user: mkdtemp makes it 0700.
 void OpenToEveryone(const TTempDir& Dir);
 
+// A C library the programs may meet: its locales, and so the language of
+// the system's error texts, differ from machine to machine.
+struct TCLibrary {
+  const char* Name;
+  // Added to a child's environment ("LOCPATH=...").
+  std::vector<std::string> Environment;
+};
+// The machine's own C library, and the same with a German locale the test
+// builds in Scratch (localedef), so that a test of messages sees German
+// system texts whatever locales the machine has.
+std::vector<TCLibrary> CLibraries(const TTempDir& Scratch);
+// The system's text for Error (strerror) as a program running under
+// Language with Library shows it.
+std::string SystemText(int Error, const std::string& Language, const TCLibrary& Library);
+
 }  // namespace cantrel::test

@@ -1,11 +1,19 @@
 #include <gtest/gtest.h>
 
-#include <locale.h>
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
 #include <string.h>
+#include <sys/fanotify.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 #include <vector>
 
 #include "CliRunner.h"
@@ -13,6 +21,51 @@
 using namespace cantrel::test;
 
 namespace {
+
+// For its lifetime, opens of Folder by worker threads fail (EPERM) while
+// main threads may open it: what cantrel-cli checks on its main thread the
+// walk then cannot list, as if it had gone in between. Needs fanotify's
+// permission events (root).
+class TWorkerOpenRefusal {
+public:
+  explicit TWorkerOpenRefusal(const std::string& Folder)
+      : FNotify(fanotify_init(FAN_CLASS_CONTENT | FAN_CLOEXEC | FAN_REPORT_TID, O_RDONLY)) {
+    if (FNotify >= 0 && fanotify_mark(FNotify, FAN_MARK_ADD, FAN_OPEN_PERM | FAN_ONDIR, AT_FDCWD, Folder.c_str()) == 0)
+      FAnswering = std::jthread([this](std::stop_token Stop) { Answer(Stop); });
+  }
+  ~TWorkerOpenRefusal() {
+    FAnswering = {};
+    if (FNotify >= 0) close(FNotify);
+  }
+  bool Works() const { return FAnswering.joinable(); }
+
+private:
+  // A process's main thread carries the process's id.
+  static bool IsMainThread(pid_t Thread) {
+    std::ifstream Status("/proc/" + std::to_string(Thread) + "/status");
+    for (std::string Line; std::getline(Status, Line);)
+      if (Line.starts_with("Tgid:")) return std::stoi(Line.substr(5)) == Thread;
+    return true;
+  }
+
+  void Answer(std::stop_token Stop) {
+    for (pollfd Wait{FNotify, POLLIN, 0}; !Stop.stop_requested();) {
+      if (poll(&Wait, 1, 20) <= 0) continue;
+      alignas(fanotify_event_metadata) char Buffer[4096];
+      ssize_t Left = read(FNotify, Buffer, sizeof Buffer);
+      for (auto* Event = reinterpret_cast<fanotify_event_metadata*>(Buffer); FAN_EVENT_OK(Event, Left);
+           Event = FAN_EVENT_NEXT(Event, Left)) {
+        const std::uint32_t Verdict = IsMainThread(Event->pid) ? FAN_ALLOW : FAN_DENY;
+        const fanotify_response Answer{Event->fd, Verdict};
+        [[maybe_unused]] const ssize_t Written = write(FNotify, &Answer, sizeof Answer);
+        close(Event->fd);
+      }
+    }
+  }
+
+  const int FNotify;
+  std::jthread FAnswering;
+};
 
 class CliTest : public ::testing::Test {
 protected:
@@ -139,6 +192,16 @@ TEST_F(CliTest, AFolderThatCannotBeSearchedIsRefusedBeforeTheSearch) {
   EXPECT_EQ(Locked.Out, "");
 }
 
+TEST_F(CliTest, AFolderGoneBetweenItsCheckAndTheWalkFailsTheSearch) {
+  Music.MakeFile("Rock/Rock.m3u", "kept");
+  const TWorkerOpenRefusal Refusal(Music.Path() + "Rock");
+  if (!Refusal.Works()) GTEST_SKIP() << "no fanotify permission events here";
+  const TCliResult Result = RunCli(Scratch, {"-q", Music.Path() + "Rock"});
+  EXPECT_EQ(Result.Status, 1);
+  EXPECT_EQ(Result.Err, "cantrel-cli: the search failed: " + std::string(strerror(EPERM)) + "\n");
+  EXPECT_EQ(Read("Rock/Rock.m3u"), "kept");
+}
+
 TEST_F(CliTest, OutputThatCannotBeWrittenIsAFailure) {
   for (const std::vector<std::string>& Arguments :
        {std::vector<std::string>{"-lq", Music.Path()}, {"--help"}, {"-l", "-f", "*.jpg", Music.Path()}}) {
@@ -169,20 +232,46 @@ TEST_F(CliTest, ASearchThatFindsNothingKeepsThePlaylists) {
 }
 
 TEST_F(CliTest, SpeaksTheUsersLanguage) {
-  const TCliResult Result = RunCli(Scratch, {"-l", "--no-recursion", Music.Path()}, "de_DE.UTF-8");
-  EXPECT_EQ(Result.Out, "a.mp3\nb.OGG\n");
-  EXPECT_TRUE(Result.Err.starts_with("2 Dateien\n1 Verzeichnisse\n...fertig (0,")) << Result.Err;
-
-  const TCliResult Bad = RunCli(Scratch, {"--frobnicate", Music.Path()}, "de_DE.UTF-8");
-  EXPECT_EQ(Bad.Err, "cantrel-cli: unbekannte Option \u201E--frobnicate\u201C\n"
-                     "\u201Ecantrel-cli --help\u201C gibt weitere Informationen.\n");
   Music.MakeDir("y.m3u");
-  const TCliResult Unwritable = RunCli(Scratch, {"-q", "--no-recursion", "-n", "y.m3u", Music.Path()}, "de_DE.UTF-8");
-  // The system's own text follows the C library's German, where it is installed.
-  const locale_t German = newlocale(LC_ALL_MASK, "de_DE.UTF-8", nullptr);
-  const std::string SystemText = German ? strerror_l(EISDIR, German) : "Is a directory";
-  if (German) freelocale(German);
-  EXPECT_EQ(Unwritable.Err,
-            "cantrel-cli: Datei \u201E" + Music.Path() + "y.m3u\u201C kann nicht erstellt werden. " + SystemText + "\n");
+  // The system's own text follows the C library's German, where it has it.
+  for (const TCLibrary& Library : CLibraries(Scratch)) {
+    SCOPED_TRACE(Library.Name);
+    const auto Run = [&](std::vector<std::string> Arguments) {
+      return RunCli(Scratch,
+                    {.Arguments = std::move(Arguments), .Language = "de_DE.UTF-8", .Environment = Library.Environment});
+    };
+    const TCliResult Result = Run({"-l", "--no-recursion", Music.Path()});
+    EXPECT_EQ(Result.Out, "a.mp3\nb.OGG\n");
+    EXPECT_TRUE(Result.Err.starts_with("2 Dateien\n1 Verzeichnisse\n...fertig (0,")) << Result.Err;
 
+    const TCliResult Bad = Run({"--frobnicate", Music.Path()});
+    EXPECT_EQ(Bad.Err, "cantrel-cli: unbekannte Option \u201E--frobnicate\u201C\n"
+                       "\u201Ecantrel-cli --help\u201C gibt weitere Informationen.\n");
+    const TCliResult Unwritable = Run({"-q", "--no-recursion", "-n", "y.m3u", Music.Path()});
+    EXPECT_EQ(Unwritable.Err, "cantrel-cli: Datei \u201E" + Music.Path() + "y.m3u\u201C kann nicht erstellt werden. " +
+                                  SystemText(EISDIR, "de_DE.UTF-8", Library) + "\n");
+  }
+}
+
+TEST_F(CliTest, StopSignalsEndAListWhoseReaderStoppedReading) {
+  // More than the program buffers and the pipe holds.
+  for (int I = 0; I < 600; ++I) Music.MakeFile("Many/" + std::string(200, 'x') + std::to_string(I) + ".mp3");
+  for (const int Signal : {SIGINT, SIGTERM}) {
+    int Pipe[2];
+    ASSERT_EQ(pipe2(Pipe, O_CLOEXEC), 0);
+    const int Capacity = fcntl(Pipe[1], F_SETPIPE_SZ, 4096);
+    TCliProcess Run(Scratch, {.Arguments = {"--list", Music.Path()}, .Output = "/proc/self/fd/" + std::to_string(Pipe[1])});
+    close(Pipe[1]);
+    // Nobody reads: once the pipe is full, the program waits for a reader.
+    const auto Deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+    for (int Waiting = 0; ioctl(Pipe[0], FIONREAD, &Waiting) == 0 && Waiting < Capacity;) {
+      ASSERT_TRUE(std::chrono::steady_clock::now() < Deadline);
+      std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    kill(Run.Pid(), Signal);
+    const TCliResult Result = Run.Wait();
+    close(Pipe[0]);
+    EXPECT_EQ(Result.Status, 128 + Signal) << Result.Err;
+    EXPECT_EQ(Result.Err.find("write error"), std::string::npos) << Result.Err;
+  }
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <optional>
 #include <string>
 
@@ -277,6 +278,46 @@ TEST_F(TEngineTest, ABrokenCatalogRaisesAndIsTriedAgain) {
             u"This file is not a valid GNU gettext mo file: " + Temp.Folder() + u"de/LC_MESSAGES/broken.mo");
   Temp.MakeFile("de/LC_MESSAGES/broken.mo", ReadFileBytes(StringToUtf8(FixtureCatalog("de"))));
   EXPECT_EQ(Engine.dgettext(u"broken", u"Find"), u"Suchen");
+}
+
+TEST_F(TEngineTest, ATranslationFillingOtherConversionsIsNotUsedAndItsCatalogToldOfOnce) {
+  TTempDir Temp;
+  // Compiled without msgfmt's format checks, as a careless catalog would be.
+  Temp.MakeFile("checked.po", R"(msgid ""
+msgstr "Content-Type: text/plain; charset=UTF-8\nPlural-Forms: nplurals=2; plural=(n%10!=1);\n"
+msgid "cannot search \"%s\": %s"
+msgstr "%s%n%x"
+msgid "%d files in %s"
+msgstr "%2$s: %1$d Dateien"
+msgid "%d folder could not be read."
+msgid_plural "%d folders could not be read."
+msgstr[0] "Ein Ordner konnte nicht gelesen werden."
+msgstr[1] "%d Ordner konnten nicht gelesen werden."
+msgid "%s: %d song"
+msgid_plural "%s: %d songs"
+msgstr[0] "%d Lied: %s"
+msgstr[1] "%s: %d Lieder"
+)");
+  const String Catalog = Temp.Folder() + u"checked.mo";
+  ASSERT_EQ(std::system((CANTREL_MSGFMT " -o " + Temp.Path() + "checked.mo " + Temp.Path() + "checked.po").c_str()), 0);
+  Engine.bindtextdomainToFile(u"checked", Catalog);
+  TMessageBoxRecorder Boxes;
+  EXPECT_EQ(Engine.dgettext(u"checked", u"cannot search \"%s\": %s"), u"cannot search \"%s\": %s");
+  EXPECT_EQ(Engine.dgettext(u"checked", u"%d files in %s"), u"%d files in %s");
+  // A plural form may leave out the number; one that moves it is refused.
+  const auto Folders = [&](int N) {
+    return Engine.dngettext(u"checked", u"%d folder could not be read.", u"%d folders could not be read.", N);
+  };
+  EXPECT_EQ(Folders(1), u"Ein Ordner konnte nicht gelesen werden.");
+  EXPECT_EQ(Folders(3), u"%d Ordner konnten nicht gelesen werden.");
+  EXPECT_EQ(Engine.dngettext(u"checked", u"%s: %d song", u"%s: %d songs", 2), u"%s: %d songs");
+  // The header is no text to be filled.
+  EXPECT_NE(Engine.dgettext(u"checked", u"").find(u"n%10"), String::npos);
+  ASSERT_EQ(Boxes.Shown.size(), 1u);
+  EXPECT_EQ(Boxes.Shown[0].Caption, u"Localization problem");
+  EXPECT_EQ(Boxes.Shown[0].Text, u"The translation of \"cannot search \"%s\": %s\" in " + Catalog +
+                                     u" does not keep the placeholders of the text in their order. Such translations "
+                                     u"are not used.");
 }
 
 TEST_F(TEngineTest, TheDebugLogWritesUnlessPausedOrDiscarded) {

@@ -2,6 +2,7 @@
 
 #include <pthread.h>
 #include <sched.h>
+#include <signal.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
@@ -128,6 +129,20 @@ TEST_F(ThreadTest, StopFlagEndNotificationAndSelfFreeing) {
   ASSERT_TRUE(PumpUntil([&] { return Destroyed.load(); }));
   EXPECT_TRUE(SawStop);
   EXPECT_TRUE(EndedOnMain);
+}
+
+TEST_F(ThreadTest, WorkersBlockTheStopSignalsAndTheirCreatorKeepsItsMask) {
+  const auto Blocked = [] {
+    sigset_t Mask;
+    pthread_sigmask(SIG_BLOCK, nullptr, &Mask);
+    return sigismember(&Mask, SIGINT) + sigismember(&Mask, SIGTERM);
+  };
+  int InWorker = 0;
+  TLambdaThread Thread([&](TLambdaThread&) { InWorker = Blocked(); });
+  Thread.Start();
+  Thread.WaitFor();
+  EXPECT_EQ(InWorker, 2);
+  EXPECT_EQ(Blocked(), 0);
 }
 
 TEST_F(ThreadTest, WakeHookAnnouncesWaitingCalls) {

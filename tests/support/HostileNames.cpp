@@ -36,11 +36,18 @@ std::vector<std::string> SplitLines(const std::string& Text) {
   return Lines;
 }
 
+// A value as INI readers take it: without blanks and tabs at either end.
+std::string Trimmed(const std::string& Value) {
+  const std::size_t First = Value.find_first_not_of(" \t");
+  if (First == std::string::npos) return {};
+  return Value.substr(First, Value.find_last_not_of(" \t") - First + 1);
+}
+
 std::vector<std::string> LineEntries(const std::string& Text, bool Pls) {
   std::vector<std::string> Entries;
   for (const std::string& Line : SplitLines(Text)) {
     if (Pls) {
-      if (Line.starts_with("File") && Line.find('=') != std::string::npos) Entries.push_back(Line.substr(Line.find('=') + 1));
+      if (Line.starts_with("File") && Line.find('=') != std::string::npos) Entries.push_back(Trimmed(Line.substr(Line.find('=') + 1)));
     } else if (!Line.empty() && Line.front() != '#') {
       Entries.push_back(Line);
     }

@@ -24,8 +24,8 @@ struct TPlayListVerdict {
 };
 
 // Reads a playlist as a player would, by its extension: M3U and M3U8 lines
-// but comments, PLS "FileN=" values, WPL media sources, each a path read
-// literally; XSPF locations and ASX references as URI references, percent-
+// but comments, PLS "FileN=" values trimmed of blanks and tabs as INI
+// readers do, WPL media sources, each a path read literally; XSPF locations and ASX references as URI references, percent-
 // decoded. Every path is relative to the playlist's folder. XML documents
 // must pass xmllint and parse with libxml2.
 TPlayListVerdict CheckPlayList(const std::string& PlayList);

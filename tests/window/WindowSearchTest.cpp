@@ -3,7 +3,9 @@
 #include <signal.h>
 #include <sys/stat.h>
 
+#include <QLabel>
 #include <QTest>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -16,6 +18,7 @@
 #include "Unprivileged.h"
 #include "WindowTestSupport.h"
 #include "app/FilterTexts.h"
+#include "runtime/Exceptions.h"
 #include "runtime/Paths.h"
 
 using namespace cantrel;
@@ -146,8 +149,12 @@ TEST_F(TWindowSearchTest, WhatFindCouldNotReadAndMakeCouldNotWriteIsToldOnce) {
     auto Form = NewForm(Settings());
     if (!FindAndWait(*Form)) return "the search did not end";
     const String Progress = PanelTexts(*Form)[2];
-    if (!StartsStr(u"...finished (", Progress) || !EndsStr(u" seconds)., 1 folders could not be read", Progress))
+    if (!StartsStr(u"...finished (", Progress) || !EndsStr(u" seconds). 1 folder could not be read.", Progress))
       return "panel 2: " + StringToUtf8(Progress);
+    // The tooltip holds the whole text, which the panel may cut.
+    const QLabel& Panel = *Form->StatusBar->Panels()->Items(2)->Label();
+    if (!QTest::qWaitFor([&] { return Panel.toolTip().toStdU16String() == Progress; }))
+      return "tooltip: " + Panel.toolTip().toStdString();
     Form->cbbFileName->SetText(u"list.m3u");
     Form->btnMake->click();
     if (Boxes.Shown.size() != 1) return "boxes: " + std::to_string(Boxes.Shown.size());
@@ -172,10 +179,10 @@ TEST_F(TWindowSearchTest, MakeAfterAFailedSearchWritesNothing) {
   // The end report of a walk that failed, as the enumerator hands it over.
   Form->FileEnumeratorTerminateTask(0, false, u"Out of memory");
   EXPECT_EQ(PanelTexts(*Form)[2], u"Search failed: Out of memory");
+  EXPECT_FALSE(Form->btnMake->isEnabled());
+  EXPECT_EQ(Form->btnMake->toolTip().toStdU16String(), u"The last search failed. Press Find again.");
   Form->btnMake->click();
-  ASSERT_EQ(Boxes.Shown.size(), 1u);
-  EXPECT_EQ(Boxes.Shown[0].Caption, u"Cantrel");
-  EXPECT_EQ(Boxes.Shown[0].Text, u"The last search failed. Press Find again.");
+  EXPECT_TRUE(Boxes.Shown.empty());
   for (const auto& Entry : std::filesystem::recursive_directory_iterator(Music))
     EXPECT_FALSE(Entry.path().extension() == ".m3u") << Entry.path();
 
@@ -183,7 +190,60 @@ TEST_F(TWindowSearchTest, MakeAfterAFailedSearchWritesNothing) {
   ASSERT_TRUE(FindAndWait(*Form));
   Form->btnMake->click();
   EXPECT_TRUE(FileExistsAt(Music + "/Music.m3u"));
-  EXPECT_EQ(Boxes.Shown.size(), 1u);
+  EXPECT_TRUE(Boxes.Shown.empty());
+}
+
+TEST_F(TWindowSearchTest, MakeIsThereOnlyForAFinishedSearchThatFoundFiles) {
+  Temp.MakeFile("Music/A/A.m3u", "kept");
+  auto Form = NewForm(Settings());
+  const auto Make = [&] {
+    Form->btnMake->click();
+    return Form->btnMake->toolTip().toStdU16String();
+  };
+  EXPECT_EQ(Make(), u"Press Find first.");
+  // A filter that finds nothing here.
+  Form->cbbFileFilter->SetItemIndex(6);
+  ASSERT_TRUE(FindAndWait(*Form));
+  EXPECT_EQ(Make(), u"The last search found no file.");
+  Form->cbbFileFilter->SetItemIndex(0);
+  Form->btnFind->click();
+  EXPECT_EQ(Make(), u"The search is still running.");
+  EXPECT_FALSE(Form->btnMake->isEnabled());
+  EXPECT_EQ(ReadFileBytes(Music + "/A/A.m3u"), "kept");
+
+  // Once the search has ended, as often as the user likes.
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Form->Searching(); }, 60000));
+  EXPECT_EQ(Make(), u"");
+  EXPECT_EQ(ReadFileBytes(Music + "/A/A.m3u"), CrLfLines({"#EXTM3U", "", "a1.MP3", "", "X/x1.ogg"}));
+  Form->cbbFileName->SetText(u"again.m3u");
+  Make();
+  EXPECT_TRUE(FileExistsAt(Music + "/A/again.m3u"));
+  EXPECT_TRUE(Boxes.Shown.empty());
+}
+
+TEST_F(TWindowSearchTest, AFolderThatCannotBeListedFailsTheSearch) {
+  // Chosen, then deleted before Find; then one the user may enter but not
+  // list (as root, permission bits bind a child only).
+  Temp.MakeFile("Gone/g.mp3");
+  Temp.MakeFile("Locked/l.mp3");
+  chmod((Temp.Path() + "Locked").c_str(), 0311);
+  const std::string Failure = RunWithoutOverride([&]() -> std::string {
+    auto Form = NewForm(Settings());
+    for (const auto& [Folder, Error] : {std::pair{"Gone", ENOENT}, std::pair{"Locked", EACCES}}) {
+      Form->listLocalDirectory->SetDirectory(Temp.Folder() + Utf8ToString(Folder));
+      std::filesystem::remove_all(Temp.Path() + "Gone");
+      if (!FindAndWait(*Form)) return "the search did not end";
+      if (PanelTexts(*Form)[2] != u"Search failed: " + SysErrorMessage(Error)) return StringToUtf8(PanelTexts(*Form)[2]);
+      if (Form->btnMake->toolTip().toStdU16String() != u"The last search failed. Press Find again.") return "tooltip";
+      if (Form->PlayListFiles().Path() != Temp.Folder() + Utf8ToString(Folder) + u"/") return "root";
+      Form->btnMake->click();
+    }
+    return {};
+  });
+  EXPECT_EQ(Failure, "");
+  chmod((Temp.Path() + "Locked").c_str(), 0755);
+  for (const auto& Entry : std::filesystem::recursive_directory_iterator(Temp.Path()))
+    EXPECT_NE(Entry.path().extension(), ".m3u") << Entry.path();
 }
 
 TEST_F(TWindowSearchTest, FindDuringASearchStopsItAndHearsNoMoreOfIt) {

@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 
@@ -146,4 +147,17 @@ TEST_F(TWindowTest, TheGermanCatalogTranslatesTheWindow) {
   EXPECT_LT(Form->btnMake->font().stretch(), QFont::Unstretched);
   Form.reset();
   EXPECT_NE(SettingsBytes().find("\nVideoFormat=Videodateien (*.avi;*.mkv)\n"), std::string::npos);
+}
+
+TEST_F(TWindowTest, TabLeavesTheFileListForTheNextControl) {
+  auto Form = NewForm();
+  Form->show();
+  Form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+  Form->mmoFiles->setFocus();
+  QTest::keyClick(Form->mmoFiles, Qt::Key_Tab);
+  EXPECT_EQ(Form->mmoFiles->toPlainText(), "");
+  QWidget* Focus = QApplication::focusWidget();
+  while (Focus && Focus != Form->cbbLocalDriver) Focus = Focus->parentWidget();
+  EXPECT_EQ(Focus, Form->cbbLocalDriver);
 }
