@@ -10,12 +10,14 @@ enum : int {
   IdLineBreakInName = 63000,
   IdNotRepresentableInXml,
   IdNotInLocaleCharset,
+  IdFolderChanged,
 };
 
 constexpr TResourceEntry PlayListTable[] = {
     {IdLineBreakInName, u"line break in the name"},
     {IdNotRepresentableInXml, u"not representable in XML"},
     {IdNotInLocaleCharset, u"not representable in the locale's character set"},
+    {IdFolderChanged, u"Its folder changed since the search"},
 };
 
 const bool Registered = (RegisterResourceModule(PlayListResources), true);
@@ -27,5 +29,6 @@ const TResourceModule PlayListResources{PlayListTable, std::size(PlayListTable)}
 const TResStringRec SLineBreakInName{&PlayListResources, IdLineBreakInName};
 const TResStringRec SNotRepresentableInXml{&PlayListResources, IdNotRepresentableInXml};
 const TResStringRec SNotInLocaleCharset{&PlayListResources, IdNotInLocaleCharset};
+const TResStringRec SFolderChanged{&PlayListResources, IdFolderChanged};
 
 }  // namespace cantrel
