@@ -1,5 +1,6 @@
 #include "app/SearchSession.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "app/FilterTexts.h"
@@ -32,10 +33,19 @@ bool SameBytes(StringView A, StringView B) {
 
 int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Options, TFileHandlerEx Handler) {
   Start();
+  FFolder = Options.OpenedFolder;
+  if (!FFolder) {
+    TFileHandle Opened = OpenFolder(SystemFileName(Options.Folder));
+    if (!Opened.Valid()) {
+      FFailure = SysErrorMessage(errno);
+      throw ESearchFailedError(*FFailure);
+    }
+    FFolder = std::make_shared<const TFileHandle>(std::move(Opened));
+  }
   Enumerator.SetFileMask(MasksOfFilter(Options.FilterText));
   Enumerator.SetIncludeSubDirectories(Options.Recursion);
   Enumerator.SetIncludeHiddenSubDirectories(Options.Recursion);
-  Enumerator.SetRootDirectory(Options.Folder);
+  Enumerator.SetRootDirectory(Options.Folder, FFolder);
   Enumerator.SetSubDirectoryMask(u"*");
   Enumerator.SetCaseSensitiveSearch(false);
   Enumerator.SetFollowDirectoryLinks(Options.FollowLinks);
@@ -47,6 +57,7 @@ int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Option
 
 void TSearchSession::Start() {
   FRoot.Clear();
+  FFolder.reset();
   FDirCount = 0;
   FT0 = Now();
   FAborted = false;
@@ -61,6 +72,17 @@ TPlayListFile* TSearchSession::EnterDirectory(const String& Directory) {
   Node->SetName(Directory);
   Node->SetPath(Directory);
   Node->Items().Clear();
+  Node->SetFolderIdentity(std::nullopt);
+  Node->SetTemporaries({});
+  return Node;
+}
+
+TPlayListFile* TSearchSession::EnterDirectory(const String& Directory, const TEnteredDirectory& Entered) {
+  TPlayListFile* Node = EnterDirectory(Directory);
+  if (Node) {
+    Node->SetFolderIdentity(Entered.Identity);
+    Node->SetTemporaries(Entered.Temporaries);
+  }
   return Node;
 }
 
@@ -117,6 +139,7 @@ TMakeReport TSearchSession::Make(const TMakeRequest& Request) {
   FRoot.SetFormat(Request.Format);
   FRoot.SetUTF8BOM(Request.UTF8BOM);
   TMakeOptions Options;
+  Options.Folder = FFolder;
   Options.StopRequested = Request.StopRequested;
   try {
     return FRoot.makePlayList(Request.NameTemplate, Request.Recursion, Request.UTF8BOM, Options);

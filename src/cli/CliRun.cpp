@@ -1,13 +1,11 @@
 #include "cli/CliRun.h"
 
-#include <dirent.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <csignal>
-#include <filesystem>
 
 #include "app/FilterTexts.h"
 #include "app/Settings.h"
@@ -44,21 +42,19 @@ void InstallStopHandlers() {
   throw EFolderError(Format(gettext(u"cannot search \"%s\": %s"), {Folder, SysErrorMessage(ErrorCode)}));
 }
 
-// The folder as an absolute path ending in "/", so that every report and
-// every playlist path is absolute too. It must be a folder that can be
-// listed.
-String SearchFolder(const String& Folder) {
-  const std::string Path = SystemFileName(Folder);
-  struct stat Info {};
-  if (stat(Path.c_str(), &Info) != 0) CannotSearch(Folder, errno);
-  if (!S_ISDIR(Info.st_mode)) throw EFolderError(Format(gettext(u"\"%s\" is not a folder"), {Folder}));
-  DIR* Listing = opendir(Path.c_str());
-  if (!Listing) CannotSearch(Folder, errno);
-  closedir(Listing);
-  std::error_code Error;
-  const std::filesystem::path Absolute = std::filesystem::absolute(Path, Error).lexically_normal();
-  if (Error) CannotSearch(Folder, Error.value());
-  return IncludeTrailingPathDelimiter(FromSystemFileName(Absolute.string()));
+// The folder, opened once and following links: the search walks it and
+// Make writes into it by this descriptor, whatever its path leads to
+// meanwhile. It must be a folder that can be listed.
+TSharedFolder OpenSearchFolder(const String& Folder) {
+  TFileHandle Handle = OpenFolder(SystemFileName(Folder));
+  if (!Handle.Valid()) {
+    const int ErrorCode = errno;
+    struct stat Info {};
+    if (ErrorCode == ENOTDIR && stat(SystemFileName(Folder).c_str(), &Info) == 0)
+      throw EFolderError(Format(gettext(u"\"%s\" is not a folder"), {Folder}));
+    CannotSearch(Folder, ErrorCode);
+  }
+  return std::make_shared<const TFileHandle>(std::move(Handle));
 }
 
 // The video line of the settings file; a settings file that is missing or
@@ -82,7 +78,9 @@ String FitTerminal(String Text) {
 
 TCliRun::TCliRun(const TCliOptions& Options)
     : FOptions(Options),
-      FFolder(SearchFolder(Options.Folder)),
+      FOpenedFolder(OpenSearchFolder(Options.Folder)),
+      // Every report and every playlist path is absolute.
+      FFolder(IncludeTrailingPathDelimiter(AbsolutePath(Options.Folder))),
       FFilterText(FilterText()),
       // A list printed on the terminal shows the progress itself.
       FShowProgress(!Options.Quiet && isatty(STDERR_FILENO) && !(Options.ListOnly && isatty(STDOUT_FILENO))),
@@ -91,7 +89,8 @@ TCliRun::TCliRun(const TCliOptions& Options)
     throw EUsageError(Format(gettext(u"the filter \"%s\" holds no mask"), {FOptions.Filter}));
   // Many folders per hand-over, the walk reading ahead meanwhile.
   FFileEnumerator.SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
-  FFileEnumerator.SetOnEnterDirectory([this](const String& Directory) { EnterDirectory(Directory); });
+  FFileEnumerator.SetOnEnterDirectoryEx(
+      [this](const String& Directory, const TEnteredDirectory& Entered) { EnterDirectory(Directory, Entered); });
   FFileEnumerator.SetOnDirectoryError([this](const String& Directory, const String& Message) {
     FSession.DirectoryError(Directory, Message);
     // The report takes the progress line's place; the next progress comes below it.
@@ -137,6 +136,7 @@ void TCliRun::Find() {
   TFindOptions Options;
   Options.FilterText = FFilterText;
   Options.Folder = FFolder;
+  Options.OpenedFolder = FOpenedFolder;
   Options.Recursion = FOptions.Recursion;
   Options.FollowLinks = FOptions.FollowLinks;
   const int TaskID = FSession.Find(FFileEnumerator, Options, [this](const String& Directory, const TSearchRec& FileInfo) {
@@ -154,8 +154,8 @@ void TCliRun::Find() {
   ShowSummary();
 }
 
-void TCliRun::EnterDirectory(const String& Directory) {
-  FSession.EnterDirectory(Directory);
+void TCliRun::EnterDirectory(const String& Directory, const TEnteredDirectory& Entered) {
+  FSession.EnterDirectory(Directory, Entered);
   if (FShowProgress) ShowProgress(Directory);
 }
 
