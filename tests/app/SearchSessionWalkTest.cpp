@@ -117,7 +117,8 @@ TEST(SearchSessionWalkTest, MakeWritesNothingWhereAFolderChangedSinceTheSearch) 
     return Result;
   };
   const auto Changed = [&](const char* PlayList) {
-    return u"Cannot create file \"" + Dir.Folder() + Utf8ToString(PlayList) + u"\". Its folder changed since the search";
+    return u"Cannot create file \"" + Dir.Folder() + Utf8ToString(PlayList) +
+           u"\". Its folder changed since the search";
   };
 
   // A folder swapped for a link, and one for another folder.
