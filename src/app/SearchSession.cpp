@@ -37,8 +37,9 @@ int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Option
   if (!FFolder) {
     TFileHandle Opened = OpenFolder(SystemFileName(Options.Folder));
     if (!Opened.Valid()) {
-      FFailure = SysErrorMessage(errno);
-      throw ESearchFailedError(*FFailure);
+      const String Message = SysErrorMessage(errno);
+      Terminated(false, Message);
+      throw ESearchFailedError(Message);
     }
     FFolder = std::make_shared<const TFileHandle>(std::move(Opened));
   }

@@ -143,3 +143,18 @@ TEST(SearchSessionWalkTest, MakeWritesNothingWhereAFolderChangedSinceTheSearch) 
   EXPECT_TRUE(std::filesystem::is_empty(Other.Path()));
   SetUserLocaleName("");
 }
+
+TEST(SearchSessionWalkTest, AFolderThatCannotBeOpenedFailsTheSearchAtOnce) {
+  TTempDir Dir;
+  TWalk Walk;
+  TFindOptions Options;
+  Options.FilterText = u"*.mp3";
+  Options.Folder = Dir.Folder() + u"missing/";
+  EXPECT_THROW(Walk.Session.Find(Walk.Enumerator, Options, nullptr), ESearchFailedError);
+  EXPECT_EQ(Walk.Session.Failure(), SysErrorMessage(ENOENT));
+  EXPECT_EQ(Walk.Enumerator.GetRunningTasks(), 0);
+  TMakeRequest Request;
+  Request.NameTemplate = u"list.m3u";
+  EXPECT_THROW(Walk.Session.Make(Request), ESearchFailedError);
+  EXPECT_FALSE(FileExistsAt(Dir.Path() + "list.m3u"));
+}
