@@ -49,9 +49,12 @@ public:
   // the playlist of every node below, children first; each lists the files
   // of its folder and of every folder below. aName is the file name
   // template ("%album%" is the folder's name); UTF8 is the window's
-  // "UTF8BOM" box (M3U8's byte-order mark follows UTF8BOM). Every playlist that can be written is written, each replaced
-  // whole or not at all (ReplaceUserFile); a name the format cannot hold is
-  // left out of that playlist and reported. Answers the report when every
+  // "UTF8BOM" box (M3U8's byte-order mark follows UTF8BOM). Every playlist
+  // that can be written is written, each replaced by TFileReplacement's
+  // rules for a user's file; a name the format cannot hold is left out of
+  // that playlist and reported. Every folder is reached by descriptors from
+  // the folder searched (Options.Folder), and written only while it is the
+  // folder the search saw (FolderIdentity). Answers the report when every
   // playlist was written or Make stopped (Options.StopRequested). When some
   // could not be written, raises EMakeError at the end, after all others
   // were written; it carries the same report, failures included.
