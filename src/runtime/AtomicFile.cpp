@@ -24,8 +24,6 @@ constexpr std::string_view TemporaryLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefg
 constexpr std::size_t TemporaryLetterCount = 6;
 // A temporary file older than this belongs to no replacement going on.
 constexpr time_t StaleAfter = 3600;
-// As many links as the kernel follows in one path.
-constexpr int MaxLinks = 40;
 
 [[noreturn]] void RaiseCreateError(const String& FileName, const String& Reason) {
   throw EFCreateError(&SFCreateErrorEx, {FileName, Reason});
@@ -141,7 +139,7 @@ void TFileReplacement::LocateFile(const std::string& Path) {
     FFolder = FOwnedFolder.Get();
     FExists = fstatat(FFolder, FName.c_str(), &FPresent, AT_SYMLINK_NOFOLLOW) == 0;
     if (!FExists || !S_ISLNK(FPresent.st_mode)) break;
-    if (Links == MaxLinks) Fail(ELOOP);
+    if (Links == MaxSymbolicLinks) Fail(ELOOP);
     const std::string Target = ReadLinkAt(FFolder, FName);
     if (Target.empty()) Fail(errno);
     Current = Target.starts_with('/') ? Target : Folder + Target;

@@ -12,9 +12,6 @@ namespace cantrel {
 
 namespace {
 
-// As many links as the kernel follows in one path.
-constexpr int MaxLinks = 40;
-
 void PrependPieces(std::deque<std::string>& Pieces, std::string_view Path) {
   std::vector<std::string> Split;
   for (std::size_t Start = 0; Start <= Path.size();) {
@@ -64,7 +61,7 @@ TBeneath ResolveBeneath(int Root, std::string_view Path, TBeneathPlace& Place) {
     const bool Exists = fstatat(Current(), Piece.c_str(), &Info, AT_SYMLINK_NOFOLLOW) == 0;
     if (!Exists && !(errno == ENOENT && Pieces.empty())) return TBeneath::bnFailed;
     if (Exists && S_ISLNK(Info.st_mode)) {
-      if (++Links > MaxLinks) {
+      if (++Links > MaxSymbolicLinks) {
         errno = ELOOP;
         return TBeneath::bnFailed;
       }

@@ -8,6 +8,9 @@
 
 namespace cantrel {
 
+// As many symbolic links as the kernel follows in one path.
+constexpr int MaxSymbolicLinks = 40;
+
 // Where a path followed below a folder ends: the folder its last piece lies
 // in, and that piece, which is no symbolic link and need not exist.
 struct TBeneathPlace {

@@ -97,20 +97,6 @@ TEST(CliWriteRulesTest, AReplacedPlaylistKeepsItsOwnerAndNeverASetIdBit) {
   EXPECT_EQ(Rewritten->Status, 0) << Rewritten->Err;
   EXPECT_EQ(Rewritten->Out, "65534:65534:755\n");
   EXPECT_EQ(ReadFileBytes(Dir.Path() + "Music/list.m3u"), CrLfLines({"#EXTM3U", "", "a.mp3"}));
-  if (geteuid() != 0) return;
-
-  // A user who may not give the file away keeps it as their own.
-  OpenToEveryone(Dir);
-  OpenToEveryone(Scratch);
-  Dir.MakeFile("Music/theirs.m3u", "old");
-  chmod((Dir.Path() + "Music/theirs.m3u").c_str(), 0640);
-  const TCliResult Own =
-      RunCli(Scratch, {.Arguments = {"-q", "-n", "theirs.m3u", Dir.Path() + "Music"}, .Unprivileged = true});
-  EXPECT_EQ(Own.Status, 0) << Own.Err;
-  struct stat Info {};
-  ASSERT_EQ(stat((Dir.Path() + "Music/theirs.m3u").c_str(), &Info), 0);
-  EXPECT_EQ(Info.st_uid, 65534u);
-  EXPECT_EQ(Info.st_mode & 07777, 0640u);
 }
 
 TEST(CliWriteRulesTest, MakeRemovesItsOldLeftoversWhereItWrites) {

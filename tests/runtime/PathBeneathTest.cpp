@@ -24,7 +24,6 @@ TEST(PathBeneathTest, LinksAreFollowedOnlyWhileTheyStayInside) {
   Link("../Store/in.m3u", "In/relative.m3u");
   Link(Music + "/Store/in.m3u", "In/absolute.m3u");
   Link("relative.m3u", "In/chain.m3u");
-  Link("Store", "Shelf");
   Link("../Store/new.m3u", "In/dangling.m3u");
   Link("../../Music/Store/in.m3u", "In/around.m3u");
   Link(Elsewhere.Path() + "x.m3u", "In/away.m3u");
@@ -51,12 +50,10 @@ TEST(PathBeneathTest, LinksAreFollowedOnlyWhileTheyStayInside) {
     fstat(Place.FolderHandle(Root.Get()), &Folder);
     return std::string(Folder.st_ino == Stored.st_ino ? "Store/" : "elsewhere/") + Place.Name;
   };
-  for (const char* Path : {"In/relative.m3u", "In/absolute.m3u", "In/chain.m3u", "Shelf/in.m3u", "In/../Store/in.m3u"})
+  for (const char* Path : {"In/relative.m3u", "In/absolute.m3u", "In/chain.m3u", "In/../Store/in.m3u"})
     EXPECT_EQ(Resolve(Path), "Store/in.m3u") << Path;
   EXPECT_EQ(Resolve("In/dangling.m3u"), "Store/new.m3u");
   for (const char* Path : {"In/around.m3u", "In/away.m3u", "Away/x.m3u", "../Music/Store/in.m3u"})
     EXPECT_EQ(Resolve(Path), "outside") << Path;
   EXPECT_EQ(Resolve("In/loop1"), "failed " + std::to_string(ELOOP));
-  EXPECT_EQ(Resolve("In/.."), "failed " + std::to_string(EISDIR));
-  EXPECT_EQ(RealPathOf(Root.Get()), Music);
 }
