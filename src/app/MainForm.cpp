@@ -246,8 +246,10 @@ void TMainForm::btnFindClick(QObject&) {
     // Handed on, not applied: a limit would silently drop short tracks.
     Options.MinSize = FSettings->MinSize();
     // Each search takes its own copy of these reports.
-    FFileEnumerator->SetOnEnterDirectory(
-        OfThisSearch([this](const String& Directory) { FileEnumeratorEnterDirectory(Directory); }));
+    FFileEnumerator->SetOnEnterDirectoryEx(
+        OfThisSearch([this](const String& Directory, const TEnteredDirectory& Entered) {
+          FileEnumeratorEnterDirectory(Directory, Entered);
+        }));
     FFileEnumerator->SetOnDirectoryError(OfThisSearch([this](const String& Directory, const String& Message) {
       FileEnumeratorDirectoryError(Directory, Message);
     }));
@@ -262,8 +264,8 @@ void TMainForm::btnFindClick(QObject&) {
   ShowMakeAvailability();
 }
 
-void TMainForm::FileEnumeratorEnterDirectory(const String& Directory) {
-  FSession->EnterDirectory(Directory);
+void TMainForm::FileEnumeratorEnterDirectory(const String& Directory, const TEnteredDirectory& Entered) {
+  FSession->EnterDirectory(Directory, Entered);
   ShowStatus(TSearchSession::FilesText(mmoFiles->Lines()->Count()), FSession->DirectoriesText(),
              TSearchSession::ProcessingText(Printable(Directory)));
 }

@@ -40,7 +40,7 @@ public:
   void btnMakeClick(QObject& Sender);
 
   // The reports of the search that runs.
-  void FileEnumeratorEnterDirectory(const String& Directory);
+  void FileEnumeratorEnterDirectory(const String& Directory, const TEnteredDirectory& Entered);
   void FileEnumeratorFileFound(const String& Directory, const TSearchRec& FileInfo);
   void FileEnumeratorDirectoryError(const String& Directory, const String& Message);
   void FileEnumeratorTerminateTask(int TaskID, bool Aborted, const std::optional<String>& Failure);

@@ -1,5 +1,6 @@
 #include "app/SearchSession.h"
 
+#include <cerrno>
 #include <cstring>
 
 #include "app/FilterTexts.h"
@@ -38,10 +39,20 @@ int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Option
   FSearchFolder = NormalizeRootDirectory(Options.Folder);
   FRoot.SetName(FSearchFolder);
   FRoot.SetPath(FSearchFolder);
+  FFolder = Options.OpenedFolder;
+  if (!FFolder) {
+    TFileHandle Opened = OpenFolder(SystemFileName(Options.Folder));
+    if (!Opened.Valid()) {
+      const String Message = SysErrorMessage(errno);
+      Terminated(false, Message);
+      throw ESearchFailedError(Message);
+    }
+    FFolder = std::make_shared<const TFileHandle>(std::move(Opened));
+  }
   Enumerator.SetFileMask(MasksOfFilter(Options.FilterText));
   Enumerator.SetIncludeSubDirectories(Options.Recursion);
   Enumerator.SetIncludeHiddenSubDirectories(Options.Recursion);
-  Enumerator.SetRootDirectory(Options.Folder);
+  Enumerator.SetRootDirectory(Options.Folder, FFolder);
   Enumerator.SetSubDirectoryMask(u"*");
   Enumerator.SetCaseSensitiveSearch(false);
   Enumerator.SetFollowDirectoryLinks(Options.FollowLinks);
@@ -58,6 +69,7 @@ int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Option
 
 void TSearchSession::Start() {
   FRoot.Clear();
+  FFolder.reset();
   FDirCount = 0;
   FT0 = Now();
   FStarted = true;
@@ -74,6 +86,17 @@ TPlayListFile* TSearchSession::EnterDirectory(const String& Directory) {
   Node->SetName(Directory);
   Node->SetPath(Directory);
   Node->Items().Clear();
+  Node->SetFolderIdentity(std::nullopt);
+  Node->SetTemporaries({});
+  return Node;
+}
+
+TPlayListFile* TSearchSession::EnterDirectory(const String& Directory, const TEnteredDirectory& Entered) {
+  TPlayListFile* Node = EnterDirectory(Directory);
+  if (Node) {
+    Node->SetFolderIdentity(Entered.Identity);
+    Node->SetTemporaries(Entered.Temporaries);
+  }
   return Node;
 }
 
@@ -162,6 +185,7 @@ TMakeReport TSearchSession::Make(const TMakeRequest& Request) {
   FRoot.SetFormat(Request.Format);
   FRoot.SetUTF8BOM(Request.UTF8BOM);
   TMakeOptions Options;
+  Options.Folder = FFolder;
   Options.StopRequested = Request.StopRequested;
   try {
     return FRoot.makePlayList(Request.NameTemplate, Request.Recursion, Request.UTF8BOM, Options);

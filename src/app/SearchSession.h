@@ -18,6 +18,10 @@ namespace cantrel {
 struct TFindOptions {
   String FilterText;
   String Folder;
+  // The folder as the caller opened it (following links); unset, Find
+  // opens Folder itself. The search walks it and Make writes into it by
+  // this descriptor, whatever Folder leads to meanwhile.
+  TSharedFolder OpenedFolder;
   bool Recursion = true;
   bool FollowLinks = false;
   std::int32_t MinSize = 102400;
@@ -66,18 +70,23 @@ class TSearchSession {
 public:
   explicit TSearchSession(TPlayListFile& Root) : FRoot(Root) {}
 
-  // Clears the tree, gives its root the folder's path, sets the
-  // enumerator's options and starts the task, answering its id. Reports
-  // then reach EnterDirectory and FileFound through the enumerator's events
-  // and Handler. A task that cannot start fails the search and raises.
+  // Clears the tree, gives its root the folder's path, opens the folder,
+  // sets the enumerator's options and starts the task, answering its id.
+  // Reports then reach EnterDirectory and FileFound through the
+  // enumerator's events and Handler. A folder that cannot be opened, or a
+  // task that cannot start, fails the search at once and raises (the
+  // folder's case ESearchFailedError with the system's reason), which
+  // Failure() keeps.
   int Find(TFileEnumerator& Enumerator, const TFindOptions& Options, TFileHandlerEx Handler);
   // Empties the tree and starts the count and the clock of a new search,
   // which runs until Terminated.
   void Start();
 
   // A folder entered: answers its node, or nullptr when the tree has no
-  // cursor (it was cleared while an older search still reports).
+  // cursor (it was cleared while an older search still reports). The node
+  // keeps what the walk saw of the folder, for Make.
   TPlayListFile* EnterDirectory(const String& Directory);
+  TPlayListFile* EnterDirectory(const String& Directory, const TEnteredDirectory& Entered);
   // A file found: adds its name to its folder's node and answers the line
   // that lists it, relative to ShownFolder.
   String FileFound(const String& Directory, const TSearchRec& FileInfo, const String& ShownFolder);
@@ -125,6 +134,8 @@ private:
   TPlayListFile& FRoot;
   // The folder searched as the walk reports it.
   String FSearchFolder;
+  // The folder of the last search, for the Make after it.
+  TSharedFolder FFolder;
   int FDirCount = 0;
   TDateTime FT0 = 0;
   bool FStarted = false;

@@ -1,12 +1,10 @@
 #include "cli/CliRun.h"
 
-#include <dirent.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
-#include <filesystem>
 
 #include "app/FilterTexts.h"
 #include "app/Settings.h"
@@ -27,21 +25,19 @@ namespace {
   throw EFolderError(Format(gettext(u"cannot search \"%s\": %s"), {Folder, SysErrorMessage(ErrorCode)}));
 }
 
-// The folder as an absolute path ending in "/", so that every report and
-// every playlist path is absolute too. It must be a folder that can be
-// listed.
-String SearchFolder(const String& Folder) {
-  const std::string Path = SystemFileName(Folder);
-  struct stat Info {};
-  if (stat(Path.c_str(), &Info) != 0) CannotSearch(Folder, errno);
-  if (!S_ISDIR(Info.st_mode)) throw EFolderError(Format(gettext(u"\"%s\" is not a folder"), {Folder}));
-  DIR* Listing = opendir(Path.c_str());
-  if (!Listing) CannotSearch(Folder, errno);
-  closedir(Listing);
-  std::error_code Error;
-  const std::filesystem::path Absolute = std::filesystem::absolute(Path, Error).lexically_normal();
-  if (Error) CannotSearch(Folder, Error.value());
-  return IncludeTrailingPathDelimiter(FromSystemFileName(Absolute.string()));
+// The folder, opened once and following links: the search walks it and
+// Make writes into it by this descriptor, whatever its path leads to
+// meanwhile. It must be a folder that can be listed.
+TSharedFolder OpenSearchFolder(const String& Folder) {
+  TFileHandle Handle = OpenFolder(SystemFileName(Folder));
+  if (!Handle.Valid()) {
+    const int ErrorCode = errno;
+    struct stat Info {};
+    if (ErrorCode == ENOTDIR && stat(SystemFileName(Folder).c_str(), &Info) == 0)
+      throw EFolderError(Format(gettext(u"\"%s\" is not a folder"), {Folder}));
+    CannotSearch(Folder, ErrorCode);
+  }
+  return std::make_shared<const TFileHandle>(std::move(Handle));
 }
 
 // The video line of the settings file; a settings file that is missing or
@@ -65,7 +61,9 @@ String FitTerminal(String Text) {
 
 TCliRun::TCliRun(const TCliOptions& Options)
     : FOptions(Options),
-      FFolder(SearchFolder(Options.Folder)),
+      FOpenedFolder(OpenSearchFolder(Options.Folder)),
+      // Every report and every playlist path is absolute.
+      FFolder(IncludeTrailingPathDelimiter(AbsolutePath(Options.Folder))),
       FFilterText(FilterText()),
       // A list printed on the terminal shows the progress itself.
       FShowProgress(!Options.Quiet && isatty(STDERR_FILENO) && !(Options.ListOnly && isatty(STDOUT_FILENO))),
@@ -74,7 +72,8 @@ TCliRun::TCliRun(const TCliOptions& Options)
     throw EUsageError(Format(gettext(u"the filter \"%s\" holds no mask"), {FOptions.Filter}));
   // Many folders per hand-over, the walk reading ahead meanwhile.
   FFileEnumerator.SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
-  FFileEnumerator.SetOnEnterDirectory([this](const String& Directory) { EnterDirectory(Directory); });
+  FFileEnumerator.SetOnEnterDirectoryEx(
+      [this](const String& Directory, const TEnteredDirectory& Entered) { EnterDirectory(Directory, Entered); });
   FFileEnumerator.SetOnDirectoryError([this](const String& Directory, const String& Message) {
     // FOLDER itself, gone since it was checked, fails the search instead.
     if (!FSession.DirectoryError(Directory, Message)) return;
@@ -121,6 +120,7 @@ void TCliRun::Find() {
   TFindOptions Options;
   Options.FilterText = FFilterText;
   Options.Folder = FFolder;
+  Options.OpenedFolder = FOpenedFolder;
   Options.Recursion = FOptions.Recursion;
   Options.FollowLinks = FOptions.FollowLinks;
   const int TaskID = FSession.Find(FFileEnumerator, Options, [this](const String& Directory, const TSearchRec& FileInfo) {
@@ -138,8 +138,8 @@ void TCliRun::Find() {
   ShowSummary();
 }
 
-void TCliRun::EnterDirectory(const String& Directory) {
-  FSession.EnterDirectory(Directory);
+void TCliRun::EnterDirectory(const String& Directory, const TEnteredDirectory& Entered) {
+  FSession.EnterDirectory(Directory, Entered);
   if (FShowProgress) ShowProgress(Directory);
 }
 

@@ -25,13 +25,14 @@ public:
 private:
   String FilterText() const;
   void Find();
-  void EnterDirectory(const String& Directory);
+  void EnterDirectory(const String& Directory, const TEnteredDirectory& Entered);
   void FileFound(const String& Directory, const TSearchRec& FileInfo);
   void ShowProgress(const String& Directory);
   void ShowSummary();
   int Make();
 
   const TCliOptions& FOptions;
+  TSharedFolder FOpenedFolder;
   String FFolder;
   String FFilterText;
   bool FShowProgress;

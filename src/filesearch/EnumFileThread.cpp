@@ -1,11 +1,13 @@
 #include "filesearch/EnumFileThread.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 
 #include <algorithm>
 
 #include "filesearch/FileSearchCriteria.h"
 #include "filesearch/RootDirectory.h"
+#include "runtime/AtomicFile.h"
 #include "runtime/Paths.h"
 
 namespace cantrel {
@@ -24,7 +26,7 @@ constexpr std::size_t BatchesHandedOver = 2;
 }  // namespace
 
 TEnumFileThread::TEnumFileThread(int ID, const TFileSearchCriteria& Options, TFileEnumeratorSyncMode Mode,
-                                 TFileHandler OnEnterDirectory, TDirectoryErrorEvent OnDirectoryError)
+                                 TDirectoryHandlerEx OnEnterDirectory, TDirectoryErrorEvent OnDirectoryError)
     : FID(ID),
       FFileMasks(Options.GetFileMasks(), Options.GetCaseSensitiveSearch()),
       FSubDirectoryMask(Options.GetSubDirectoryMask()),
@@ -39,6 +41,7 @@ TEnumFileThread::TEnumFileThread(int ID, const TFileSearchCriteria& Options, TFi
       FReadFileDetails(Options.GetReadFileDetails()) {
   const TStrings& Roots = Options.GetRootDirectories();
   for (int I = 0; I < Roots.Count(); ++I) FDirectories.push_back(Roots[I]);
+  FRootFolder = Options.GetRootFolder();
   if (Options.GetOption(TFileSearchOption::fsMinSize)) FFileSizeMin = Options.GetFileSizeMin();
   if (Options.GetOption(TFileSearchOption::fsMaxSize)) FFileSizeMax = Options.GetFileSizeMax();
   if (Options.GetOption(TFileSearchOption::fsLastChangeAfter)) FFileTimeMin = Options.GetLastChangeAfter();
@@ -59,7 +62,10 @@ void TEnumFileThread::Execute() {
     // entered, but lists nothing.
     for (const String& Root : FDirectories) {
       FRoot = NormalizeRootDirectory(Root);
-      WalkDirectory(FRoot, true);
+      if (FRootFolder)
+        WalkDirectory(FRootFolder->Get(), {FRoot, ".", false}, true);
+      else
+        WalkDirectory(AT_FDCWD, {FRoot, SystemFileName(FRoot), false}, true);
     }
   } catch (...) {
     // What was found before the error is still reported; a batch that
@@ -75,34 +81,32 @@ void TEnumFileThread::Execute() {
 // Depth first, pre-order: a directory's enter report and its files come
 // before anything of its subdirectories. A directory that cannot be listed
 // is reported as such instead of entered; one walked before in this search
-// is passed over.
-void TEnumFileThread::WalkDirectory(const String& Directory, bool Root) {
-  std::vector<String> Subdirectories;
-  TIdentity Identity;
-  {
-    const std::string Path = SystemFileName(Directory);
-    if (FFollowDirectoryLinks && WalkedBefore(Path)) return;
-    TDirectoryListing Listing;
-    if (!Listing.Open(Path)) return ReportDirectoryError(Directory, Listing.Error(), Root);
-    Identity = {Listing.Device(), Listing.Inode()};
-    if (!FirstVisit(Identity)) return;
-    DirectoryStep(Directory, Listing, Root);
-    if (!FIncludeSubDirectories) return;
-    Subdirectories = AdmittedSubdirectories(Directory, Listing);
-  }
+// is passed over. Each folder is opened from its parent's descriptor, kept
+// while the folders below are walked, and never through a link the walk
+// does not cross.
+void TEnumFileThread::WalkDirectory(int Parent, const TFolder& Folder, bool Root) {
+  if (FFollowDirectoryLinks && !Root && WalkedBefore(Parent, Folder.Name)) return;
+  TDirectoryListing Listing;
+  if (!Listing.Open(Parent, Folder.Name.empty() ? "." : Folder.Name, Root || FFollowDirectoryLinks))
+    return ReportDirectoryError(Folder.Directory, Listing.Error(), Root);
+  const TIdentity Identity{Listing.Device(), Listing.Inode()};
+  if (!FirstVisit(Identity)) return;
+  DirectoryStep(Folder.Directory, Listing, Root, {{Identity.first, Identity.second, Folder.Link}, {}});
+  if (!FIncludeSubDirectories) return;
+  const std::vector<TFolder> Subdirectories = AdmittedSubdirectories(Folder.Directory, Listing);
   if (Subdirectories.empty()) return;
   FWalking.push_back(Identity);
-  for (const String& Subdirectory : Subdirectories) {
+  for (const TFolder& Subdirectory : Subdirectories) {
     if (Terminated()) break;
-    WalkDirectory(Subdirectory, false);
+    WalkDirectory(Listing.Handle(), Subdirectory, false);
   }
   FWalking.pop_back();
 }
 
 // A link to a folder walked before costs a stat, not a listing.
-bool TEnumFileThread::WalkedBefore(const std::string& Path) const {
+bool TEnumFileThread::WalkedBefore(int Parent, const std::string& Name) const {
   struct stat Info;
-  return stat(Path.empty() ? "." : Path.c_str(), &Info) == 0 && FVisited.count({Info.st_dev, Info.st_ino}) > 0;
+  return fstatat(Parent, Name.c_str(), &Info, 0) == 0 && FVisited.count({Info.st_dev, Info.st_ino}) > 0;
 }
 
 bool TEnumFileThread::FirstVisit(TIdentity Identity) {
@@ -113,10 +117,13 @@ bool TEnumFileThread::FirstVisit(TIdentity Identity) {
 // The tests that need no stat (listing rule, attributes, name) run on the
 // worker in all modes; what passes is stat-ed where needed, checked against
 // the size and time windows and delivered in name order.
-void TEnumFileThread::DirectoryStep(const String& Directory, TDirectoryListing& Listing, bool Root) {
+void TEnumFileThread::DirectoryStep(const String& Directory, TDirectoryListing& Listing, bool Root,
+                                    TEnteredDirectory Entered) {
   const std::vector<std::size_t> Candidates = FileCandidates(Listing);
+  Entered.Temporaries = Temporaries(Listing);
   if (FSynchronizationMode == TFileEnumeratorSyncMode::smPerFile) {
     FCurrentDirectory = Directory;
+    FCurrentEntered = std::move(Entered);
     if (FOnEnterDirectory) Synchronize([this] { EnterDirectory(); });
     for (std::size_t Index : Candidates) {
       if (Terminated()) return;
@@ -128,8 +135,9 @@ void TEnumFileThread::DirectoryStep(const String& Directory, TDirectoryListing& 
   std::vector<TSearchRec> Files = PassingFiles(Listing, Candidates);
   if (!FOnEnterDirectory && Files.empty()) return;
   if (FSynchronizationMode == TFileEnumeratorSyncMode::smBatched)
-    return AddToBatch({Directory, std::nullopt, Root, std::move(Files)});
+    return AddToBatch({Directory, std::nullopt, Root, std::move(Entered), std::move(Files)});
   FCurrentDirectory = Directory;
+  FCurrentEntered = std::move(Entered);
   Synchronize([this, &Files] {
     EnterDirectory();
     for (TSearchRec& FileInfo : Files) {
@@ -138,6 +146,14 @@ void TEnumFileThread::DirectoryStep(const String& Directory, TDirectoryListing& 
       DeliverFile();
     }
   });
+}
+
+// The walk sees every name anyway: a leftover costs nothing to note.
+std::vector<String> TEnumFileThread::Temporaries(const TDirectoryListing& Listing) {
+  std::vector<String> Result;
+  for (std::size_t Index = 0; Index < Listing.Count(); ++Index)
+    if (IsReplacementTemporary(Listing.Name(Index))) Result.push_back(Listing.Name(Index));
+  return Result;
 }
 
 std::vector<TSearchRec> TEnumFileThread::PassingFiles(TDirectoryListing& Listing,
@@ -176,8 +192,9 @@ bool TEnumFileThread::PassesWindows(const TSearchRec& FileInfo) const {
 // Directories that are neither System nor (unless asked for) Hidden and
 // that the subdirectory mask admits, in name order. A link to a folder is
 // one only when links are followed.
-std::vector<String> TEnumFileThread::AdmittedSubdirectories(const String& Directory, TDirectoryListing& Listing) {
-  std::vector<String> Result;
+std::vector<TEnumFileThread::TFolder> TEnumFileThread::AdmittedSubdirectories(const String& Directory,
+                                                                              TDirectoryListing& Listing) {
+  std::vector<TFolder> Result;
   if (Terminated()) return Result;
   const std::uint32_t Requested = faDirectory | (FIncludeHiddenSubDirectories ? faHidden : 0);
   const std::uint32_t Refused = FFollowDirectoryLinks ? 0 : faReparsePoint;
@@ -189,8 +206,11 @@ std::vector<String> TEnumFileThread::AdmittedSubdirectories(const String& Direct
   }
   Listing.SortByName(Indexes);
   for (std::size_t Index : Indexes) {
-    String Subdirectory = Directory + Listing.Name(Index) + PathDelim;
-    if (SubDirectoryMaskMatches(Subdirectory)) Result.push_back(std::move(Subdirectory));
+    const String& Name = Listing.Name(Index);
+    String Subdirectory = Directory + Name + PathDelim;
+    if (SubDirectoryMaskMatches(Subdirectory))
+      Result.push_back({std::move(Subdirectory), SystemFileName(Name),
+                        (Listing.Attributes(Index, faReparsePoint) & faReparsePoint) != 0});
   }
   return Result;
 }
@@ -210,7 +230,7 @@ void TEnumFileThread::ReportDirectoryError(const String& Directory, int Error, b
   if (!FOnDirectoryError) return;
   const String Message = SysErrorMessage(Error);
   if (FSynchronizationMode == TFileEnumeratorSyncMode::smBatched)
-    return AddToBatch({Directory, Message, Root, {}});
+    return AddToBatch({Directory, Message, Root, {}, {}});
   Synchronize([this, &Directory, &Message] { FOnDirectoryError(Directory, Message); });
 }
 
@@ -246,6 +266,7 @@ void TEnumFileThread::RunBatch(TBatch& Batch) {
       continue;
     }
     FCurrentDirectory = std::move(Folder.Directory);
+    FCurrentEntered = std::move(Folder.Entered);
     EnterDirectory();
     for (TSearchRec& FileInfo : Folder.Files) {
       if (Terminated() || SynchronizeCancelled()) break;
@@ -256,7 +277,7 @@ void TEnumFileThread::RunBatch(TBatch& Batch) {
 }
 
 void TEnumFileThread::EnterDirectory() {
-  if (FOnEnterDirectory) FOnEnterDirectory(FCurrentDirectory);
+  if (FOnEnterDirectory) FOnEnterDirectory(FCurrentDirectory, FCurrentEntered);
 }
 
 void TEnumFileThread::DeliverFile() {

@@ -11,6 +11,7 @@
 
 #include "filesearch/WildcardMask.h"
 #include "runtime/DirectoryListing.h"
+#include "runtime/FileHandle.h"
 #include "runtime/Thread.h"
 
 namespace cantrel {
@@ -25,6 +26,16 @@ using TFileHandlerEx = std::function<void(const String& Directory, const TSearch
 // message of the error that ended the walk early, and is empty when the
 // walk came to its end.
 using TFileSearchTerminationEvent = std::function<void(int ID, bool Aborted, const std::optional<String>& Failure)>;
+// What the walk saw of a folder it entered, beside its path.
+struct TEnteredDirectory {
+  // How the walk reached it, for those who come back to it later.
+  TFolderIdentity Identity;
+  // The names of temporary files that replacements left there
+  // (IsReplacementTemporary); usually none.
+  std::vector<String> Temporaries;
+};
+// A directory entered: its path and what the walk saw of it.
+using TDirectoryHandlerEx = std::function<void(const String& Directory, const TEnteredDirectory& Entered)>;
 // A folder that could not be listed (its path, ending in "/") and the
 // system's text for why.
 using TDirectoryErrorEvent = std::function<void(const String& Directory, const String& Message)>;
@@ -40,12 +51,13 @@ enum class TFileEnumeratorSyncMode : std::uint8_t { smPerFile, smPerDirectory, s
 // One search task: a worker thread at a lower priority that walks the roots
 // depth first on its own copy of the options and reports, on the main
 // thread, each directory entered, each file found, in name order, and each
-// folder that could not be listed. It is created suspended and frees itself
-// when it ends.
+// folder that could not be listed. It reaches every folder from its
+// parent's descriptor, so no path is looked up again and depth has no
+// limit. It is created suspended and frees itself when it ends.
 class TEnumFileThread : public TThread {
 public:
   TEnumFileThread(int ID, const TFileSearchCriteria& Options, TFileEnumeratorSyncMode Mode,
-                  TFileHandler OnEnterDirectory, TDirectoryErrorEvent OnDirectoryError);
+                  TDirectoryHandlerEx OnEnterDirectory, TDirectoryErrorEvent OnDirectoryError);
 
   int ID() const { return FID; }
 
@@ -65,6 +77,14 @@ private:
   // A folder by device and inode.
   using TIdentity = std::pair<dev_t, ino_t>;
 
+  // A folder to walk: its path as reported, its name in its parent (or
+  // the path of a root) and whether it is a link walked into.
+  struct TFolder {
+    String Directory;
+    std::string Name;
+    bool Link = false;
+  };
+
   // The reports of one folder in a batch: entered with its files, or not
   // listed with the system's text for why.
   struct TFolderReport {
@@ -72,18 +92,20 @@ private:
     std::optional<String> Error;
     // A root is still entered after a stop.
     bool Root = false;
+    TEnteredDirectory Entered;
     std::vector<TSearchRec> Files;
   };
   using TBatch = std::vector<TFolderReport>;
 
-  void WalkDirectory(const String& Directory, bool Root);
-  bool WalkedBefore(const std::string& Path) const;
+  void WalkDirectory(int Parent, const TFolder& Folder, bool Root);
+  bool WalkedBefore(int Parent, const std::string& Name) const;
   bool FirstVisit(TIdentity Identity);
-  void DirectoryStep(const String& Directory, TDirectoryListing& Listing, bool Root);
+  void DirectoryStep(const String& Directory, TDirectoryListing& Listing, bool Root, TEnteredDirectory Entered);
+  static std::vector<String> Temporaries(const TDirectoryListing& Listing);
   std::vector<std::size_t> FileCandidates(TDirectoryListing& Listing) const;
   std::vector<TSearchRec> PassingFiles(TDirectoryListing& Listing, const std::vector<std::size_t>& Candidates);
   bool PassesWindows(const TSearchRec& FileInfo) const;
-  std::vector<String> AdmittedSubdirectories(const String& Directory, TDirectoryListing& Listing);
+  std::vector<TFolder> AdmittedSubdirectories(const String& Directory, TDirectoryListing& Listing);
   bool SubDirectoryMaskMatches(const String& Subdirectory) const;
   void ReportDirectoryError(const String& Directory, int Error, bool Root);
   void AddToBatch(TFolderReport Folder);
@@ -95,11 +117,14 @@ private:
   const int FID;
   TFileNameMasks FFileMasks;
   std::vector<String> FDirectories;
+  // The one root's folder, opened by the caller, or none.
+  TSharedFolder FRootFolder;
   String FCurrentDirectory;
+  TEnteredDirectory FCurrentEntered;
   String FSubDirectoryMask;
   // The root being walked, for the subdirectory mask.
   String FRoot;
-  TFileHandler FOnEnterDirectory;
+  TDirectoryHandlerEx FOnEnterDirectory;
   TDirectoryErrorEvent FOnDirectoryError;
   TFileHandlerEx FFileHandlerEx;
   TFileHandler FFileHandler;

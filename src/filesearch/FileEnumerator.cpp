@@ -17,8 +17,25 @@ TFileEnumerator::~TFileEnumerator() {
   }
 }
 
+void TFileEnumerator::SetOnEnterDirectory(TFileHandler Value) {
+  FOnEnterDirectory = std::move(Value);
+  FOnEnterDirectoryEx = nullptr;
+}
+
+void TFileEnumerator::SetOnEnterDirectoryEx(TDirectoryHandlerEx Value) {
+  FOnEnterDirectoryEx = std::move(Value);
+  FOnEnterDirectory = nullptr;
+}
+
+// The task knows one form: the bound one, or none.
+TDirectoryHandlerEx TFileEnumerator::EnterDirectoryHandler() const {
+  if (FOnEnterDirectoryEx || !FOnEnterDirectory) return FOnEnterDirectoryEx;
+  return [Handler = FOnEnterDirectory](const String& Directory, const TEnteredDirectory&) { Handler(Directory); };
+}
+
 TEnumFileThread* TFileEnumerator::CreateTask() {
-  auto* Task = new TEnumFileThread(FNextTaskID++, *this, FSynchronizationMode, FOnEnterDirectory, FOnDirectoryError);
+  auto* Task =
+      new TEnumFileThread(FNextTaskID++, *this, FSynchronizationMode, EnterDirectoryHandler(), FOnDirectoryError);
   Task->OnTerminate = [this](TThread& Sender) { TaskTerminated(static_cast<TEnumFileThread&>(Sender)); };
   FTasks.push_back(Task);
   return Task;

@@ -40,9 +40,13 @@ public:
   TFileEnumeratorSyncMode GetSynchronizationMode() const { return FSynchronizationMode; }
   void SetSynchronizationMode(TFileEnumeratorSyncMode Value) { FSynchronizationMode = Value; }
 
-  // Reported once per directory entered, with the directory's path.
+  // Reported once per directory entered, with the directory's path; the
+  // second form also with what the walk saw of it (TEnteredDirectory).
+  // Setting one form unbinds the other.
   const TFileHandler& GetOnEnterDirectory() const { return FOnEnterDirectory; }
-  void SetOnEnterDirectory(TFileHandler Value) { FOnEnterDirectory = std::move(Value); }
+  void SetOnEnterDirectory(TFileHandler Value);
+  const TDirectoryHandlerEx& GetOnEnterDirectoryEx() const { return FOnEnterDirectoryEx; }
+  void SetOnEnterDirectoryEx(TDirectoryHandlerEx Value);
   // Reported, in walk order, for each folder that cannot be listed; such a
   // folder is not entered and the walk goes on with the next one.
   const TDirectoryErrorEvent& GetOnDirectoryError() const { return FOnDirectoryError; }
@@ -58,6 +62,7 @@ protected:
   TEnumFileThread* CreateTask();
 
 private:
+  TDirectoryHandlerEx EnterDirectoryHandler() const;
   void TaskTerminated(TEnumFileThread& Task);
   static std::optional<String> FailureOf(const TEnumFileThread& Task);
 
@@ -65,6 +70,7 @@ private:
   // which runs on the main thread before the task frees itself.
   std::vector<TEnumFileThread*> FTasks;
   TFileHandler FOnEnterDirectory;
+  TDirectoryHandlerEx FOnEnterDirectoryEx;
   TDirectoryErrorEvent FOnDirectoryError;
   TFileSearchTerminationEvent FOnTerminateTask;
   int FNextTaskID = 0;

@@ -22,6 +22,7 @@ void TFileSearchCriteria::Assign(const TPersistent& Source) {
   if (!Criteria) return TPersistent::Assign(Source);
   FFileMasks.Assign(Criteria->FFileMasks);
   FRootDirectories.Assign(Criteria->FRootDirectories);
+  FRootFolder = Criteria->FRootFolder;
   FSubDirectoryMask = Criteria->FSubDirectoryMask;
   FAttributeMask.Assign(Criteria->FAttributeMask);
   FFileSizeMin = Criteria->FFileSizeMin;
@@ -59,7 +60,18 @@ String TFileSearchCriteria::GetRootDirectory() const {
   return FRootDirectories.Count() == 1 ? FRootDirectories[0] : String();
 }
 
+void TFileSearchCriteria::SetRootDirectories(const TStrings& Value) {
+  FRootDirectories.Assign(Value);
+  FRootFolder.reset();
+}
+
+void TFileSearchCriteria::SetRootDirectory(const String& Value, TSharedFolder Folder) {
+  SetRootDirectory(Value);
+  FRootFolder = std::move(Folder);
+}
+
 void TFileSearchCriteria::SetRootDirectory(const String& Value) {
+  FRootFolder.reset();
   FRootDirectories.BeginUpdate();
   FRootDirectories.Clear();
   FRootDirectories.Add(Value);

@@ -5,6 +5,7 @@
 
 #include "filesearch/FileAttributeMask.h"
 #include "runtime/DateTime.h"
+#include "runtime/FileHandle.h"
 #include "runtime/Strings.h"
 
 namespace cantrel {
@@ -64,11 +65,17 @@ public:
   // The pieces between ";" that are not empty, untrimmed, in order.
   void SetFileMask(const String& Value);
 
+  // Setting the roots drops the root folder below.
   const TStrings& GetRootDirectories() const { return FRootDirectories; }
-  void SetRootDirectories(const TStrings& Value) { FRootDirectories.Assign(Value); }
+  void SetRootDirectories(const TStrings& Value);
   // The only root, or the empty text when there are more or none.
   String GetRootDirectory() const;
   void SetRootDirectory(const String& Value);
+  // The only root, and its folder as the caller opened it: the walk lists
+  // that folder and the folders below it from this descriptor, whatever
+  // the path leads to meanwhile. Value is the path reported for it.
+  void SetRootDirectory(const String& Value, TSharedFolder Folder);
+  const TSharedFolder& GetRootFolder() const { return FRootFolder; }
 
   String GetSubDirectoryMask() const { return FSubDirectoryMask; }
   void SetSubDirectoryMask(const String& Value) { FSubDirectoryMask = Value; }
@@ -131,6 +138,7 @@ public:
 private:
   TStringList FFileMasks;
   TStringList FRootDirectories;
+  TSharedFolder FRootFolder;
   String FSubDirectoryMask = u"*";
   TFileAttributeMask FAttributeMask;
   std::int64_t FFileSizeMin = 0;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "runtime/Exceptions.h"
+#include "runtime/FileHandle.h"
 #include "runtime/String.h"
 
 namespace cantrel {
@@ -38,9 +39,13 @@ struct TMakeReport {
 
 struct TMakeOptions {
   // The folder searched. A playlist that is a symbolic link to a file inside
-  // it is written through the link; one that leads outside is not written.
-  // Empty means the folder of the node Make is called on.
+  // it is written through the link; one that leads outside is not written,
+  // nor is any playlist of a folder outside it. Empty means the folder of
+  // the node Make is called on.
   String SearchRoot;
+  // That folder as the search opened it: Make reaches every folder it
+  // writes into from this descriptor. Unset, Make opens SearchRoot itself.
+  TSharedFolder Folder;
   // Asked before each playlist is written; true stops Make there, before
   // that playlist, with every playlist written so far complete. It is safe
   // to read a flag that a signal handler sets.

@@ -11,6 +11,7 @@ enum : int {
   IdNotRepresentableInXml,
   IdNotInLocaleCharset,
   IdBlankAtEndOfName,
+  IdFolderChanged,
 };
 
 constexpr TResourceEntry PlayListTable[] = {
@@ -18,6 +19,7 @@ constexpr TResourceEntry PlayListTable[] = {
     {IdNotRepresentableInXml, u"not representable in XML"},
     {IdNotInLocaleCharset, u"not representable in the locale's character set"},
     {IdBlankAtEndOfName, u"blank at the end of the name"},
+    {IdFolderChanged, u"Its folder changed since the search"},
 };
 
 const bool Registered = (RegisterResourceModule(PlayListResources), true);
@@ -30,5 +32,6 @@ const TResStringRec SLineBreakInName{&PlayListResources, IdLineBreakInName};
 const TResStringRec SNotRepresentableInXml{&PlayListResources, IdNotRepresentableInXml};
 const TResStringRec SNotInLocaleCharset{&PlayListResources, IdNotInLocaleCharset};
 const TResStringRec SBlankAtEndOfName{&PlayListResources, IdBlankAtEndOfName};
+const TResStringRec SFolderChanged{&PlayListResources, IdFolderChanged};
 
 }  // namespace cantrel

@@ -1,12 +1,17 @@
 #include "playlist/PlayListFile.h"
 
+#include <fcntl.h>
+
 #include <algorithm>
+#include <cerrno>
 #include <functional>
 
+#include "playlist/PlayListConsts.h"
 #include "playlist/PlayListWriter.h"
 #include "playlist/RelativePath.h"
 #include "runtime/AtomicFile.h"
 #include "runtime/Exceptions.h"
+#include "runtime/Format.h"
 #include "runtime/Locale.h"
 #include "runtime/Paths.h"
 #include "runtime/ResourceStrings.h"
@@ -233,25 +238,104 @@ struct TMakeRun {
   const String& aName;
   bool Recursion;
   const TMakeOptions& Options;
+  // The folder searched: its path and its descriptor.
   String SearchRoot;
+  TSharedFolder Root;
   TMakeReport Report;
 };
 
+// A folder Make writes into, reached by descriptors from the folder
+// searched, or why it could not be reached.
+struct TMakeFolder {
+  TFileHandle Owned;
+  int Handle = -1;
+  // Its path below the folder searched: empty, or ending in "/".
+  std::string BelowRoot;
+  String Unreached;
+};
+
+namespace {
+
+// The pieces of a relative path that only goes down; none for one that
+// climbs or is absolute, and no piece for the same folder.
+std::optional<std::vector<std::string>> DescendingPieces(StringView Relative) {
+  if (!Relative.empty() && Relative.front() == PathDelim) return std::nullopt;
+  std::vector<std::string> Pieces;
+  for (std::size_t Start = 0; Start < Relative.size();) {
+    const std::size_t End = std::min(Relative.find(PathDelim, Start), Relative.size());
+    const StringView Piece = Relative.substr(Start, End - Start);
+    if (Piece == u"..") return std::nullopt;
+    if (!Piece.empty() && Piece != u".") Pieces.push_back(SystemFileName(Piece));
+    Start = End + 1;
+  }
+  return Pieces;
+}
+
+// Opens Node's folder from the folder From, one folder at a time, never
+// through a symbolic link unless the search crossed one there; then it must
+// still be the folder the search saw.
+TMakeFolder OpenBelow(int From, const std::string& FromBelowRoot, const std::vector<std::string>& Pieces,
+                      const TPlayListFile& Node) {
+  const std::optional<TFolderIdentity>& Identity = Node.FolderIdentity();
+  TMakeFolder Result;
+  Result.Handle = From;
+  Result.BelowRoot = FromBelowRoot;
+  for (std::size_t I = 0; I < Pieces.size(); ++I) {
+    const bool Cross = I + 1 == Pieces.size() && Identity && Identity->ThroughLink;
+    TFileHandle Next(
+        openat(Result.Handle, Pieces[I].c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC | (Cross ? 0 : O_NOFOLLOW)));
+    if (!Next.Valid()) {
+      const bool Gone = errno == ENOENT || errno == ENOTDIR || errno == ELOOP;
+      Result.Unreached = Identity && Gone ? LoadResString(&SFolderChanged) : SysErrorMessage(errno);
+      return Result;
+    }
+    Result.Owned = std::move(Next);
+    Result.Handle = Result.Owned.Get();
+    Result.BelowRoot += Pieces[I] + '/';
+  }
+  if (Identity && !IsFolder(Result.Handle, *Identity)) Result.Unreached = LoadResString(&SFolderChanged);
+  return Result;
+}
+
+// Node's folder, from the folder of the node above it (at FromPath) when it
+// lies below that one, else from the folder searched; a folder outside the
+// folder searched is not reached at all.
+TMakeFolder ReachFolder(const TMakeRun& Run, StringView FromPath, const TMakeFolder& From, const TPlayListFile& Node) {
+  if (!From.Unreached.empty()) return {{}, -1, {}, From.Unreached};
+  if (const auto Pieces = DescendingPieces(GetRelativePath(FromPath, Node.Path())))
+    return OpenBelow(From.Handle, From.BelowRoot, *Pieces, Node);
+  if (const auto Pieces = DescendingPieces(GetRelativePath(Run.SearchRoot, Node.Path())))
+    return OpenBelow(Run.Root->Get(), {}, *Pieces, Node);
+  return {{}, -1, {}, Format(LoadResString(&SFileOutside), {Run.SearchRoot})};
+}
+
+}  // namespace
+
 TMakeReport TPlayListFile::Make(const TPlayListWriter& Writer, const String& aName, bool Recursion,
                                 const TMakeOptions& Options) {
-  TMakeRun Run{Writer, aName, Recursion, Options, Options.SearchRoot.empty() ? FPath : Options.SearchRoot, {}};
-  WritePlayList(Run);
+  TMakeRun Run{Writer, aName, Recursion, Options, Options.SearchRoot.empty() ? FPath : Options.SearchRoot,
+               Options.Folder, {}};
+  TMakeFolder Root;
+  if (!Run.Root) {
+    TFileHandle Opened = OpenFolder(SystemFileName(Run.SearchRoot));
+    if (Opened.Valid())
+      Run.Root = std::make_shared<const TFileHandle>(std::move(Opened));
+    else
+      Root.Unreached = SysErrorMessage(errno);
+  }
+  if (Run.Root) Root.Handle = Run.Root->Get();
+  WritePlayList(Run, ReachFolder(Run, Run.SearchRoot, Root, *this));
   if (!Run.Report.Failures.empty()) throw EMakeError(std::move(Run.Report));
   return std::move(Run.Report);
 }
 
-// Children first, each playlist streamed to its file as it is made.
-void TPlayListFile::WritePlayList(TMakeRun& Run) {
-  const TPlayListWriter& Writer = Run.Writer;
+// Children first, each playlist streamed to its file as it is made. Each
+// folder's descriptor is kept while the folders below it are written.
+void TPlayListFile::WritePlayList(TMakeRun& Run, const TMakeFolder& Folder) {
   if (Run.Recursion) {
     for (const auto& Child : FItems) {
-      Writer.PrepareChild(*this, *Child);
-      Child->WritePlayList(Run);
+      Run.Writer.PrepareChild(*this, *Child);
+      Child->WritePlayList(Run, ReachFolder(Run, FPath, Folder, *Child));
       if (Run.Report.Stopped) return;
     }
   }
@@ -259,10 +343,22 @@ void TPlayListFile::WritePlayList(TMakeRun& Run) {
     Run.Report.Stopped = true;
     return;
   }
-  const String FileName = FPath + makeFileName(Run.aName);
+  WriteOwnPlayList(Run, Folder);
+}
+
+void TPlayListFile::WriteOwnPlayList(TMakeRun& Run, const TMakeFolder& Folder) {
+  const TPlayListWriter& Writer = Run.Writer;
+  const String Name = makeFileName(Run.aName);
+  const String FileName = FPath + Name;
+  if (!Folder.Unreached.empty()) {
+    const String Message = cantrel::Format(LoadResString(&SFCreateErrorEx), {FileName, Folder.Unreached});
+    Run.Report.Failures.push_back({FileName, Message});
+    return;
+  }
   std::vector<TLeftOutName> LeftOut;
   try {
-    TFileReplacement File(FileName, &Run.SearchRoot);
+    TFileReplacement File(FileName,
+                          {Run.Root->Get(), Run.SearchRoot, Folder.Handle, Folder.BelowRoot, SystemFileName(Name)});
     TPlayListLines Lines(Writer, [&File](std::string_view Bytes) { File.Write(Bytes); });
     int Entries = 0;
     auto AddEntry = [&](StringView Path, bool Carried) {
@@ -298,6 +394,7 @@ void TPlayListFile::WritePlayList(TMakeRun& Run) {
   } catch (const EFCreateError& Error) {
     Run.Report.Failures.push_back({FileName, Error.Message()});
   }
+  RemoveStaleTemporaries(Folder.Handle, FTemporaries);
 }
 
 }  // namespace cantrel

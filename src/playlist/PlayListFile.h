@@ -2,9 +2,11 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "playlist/MakeReport.h"
+#include "runtime/FileHandle.h"
 #include "runtime/Object.h"
 #include "runtime/Strings.h"
 
@@ -15,6 +17,7 @@ enum TPlayListFileFoamat : std::uint8_t { plM3U, plM3U8, plXSPF, plWPL, plPLS, p
 
 class TPlayListWriter;
 struct TMakeRun;
+struct TMakeFolder;
 
 // One folder of the tree that playlists are built from: the names of its
 // media files and one child node per sub-folder. It also writes the
@@ -46,9 +49,12 @@ public:
   // the playlist of every node below, children first; each lists the files
   // of its folder and of every folder below. aName is the file name
   // template ("%album%" is the folder's name); UTF8 is the window's
-  // "UTF8BOM" box (M3U8's byte-order mark follows UTF8BOM). Every playlist that can be written is written, each replaced
-  // whole or not at all (ReplaceUserFile); a name the format cannot hold is
-  // left out of that playlist and reported. Answers the report when every
+  // "UTF8BOM" box (M3U8's byte-order mark follows UTF8BOM). Every playlist
+  // that can be written is written, each replaced by TFileReplacement's
+  // rules for a user's file; a name the format cannot hold is left out of
+  // that playlist and reported. Every folder is reached by descriptors from
+  // the folder searched (Options.Folder), and written only while it is the
+  // folder the search saw (FolderIdentity). Answers the report when every
   // playlist was written or Make stopped (Options.StopRequested). When some
   // could not be written, raises EMakeError at the end, after all others
   // were written; it carries the same report, failures included.
@@ -84,6 +90,16 @@ public:
   TPlayListFile* Current() const { return FCurrent; }
   void SetCurrent(TPlayListFile* Value) { FCurrent = Value; }
 
+  // How the search reached the node's folder. Make writes there only while
+  // it is still that folder; without an identity (a tree built by hand) it
+  // takes the folder it finds, though never through a symbolic link.
+  const std::optional<TFolderIdentity>& FolderIdentity() const { return FFolderIdentity; }
+  void SetFolderIdentity(const std::optional<TFolderIdentity>& Value) { FFolderIdentity = Value; }
+  // Temporary files of earlier replacements that the search saw in the
+  // folder; Make removes the old ones when it writes there.
+  const std::vector<String>& Temporaries() const { return FTemporaries; }
+  void SetTemporaries(std::vector<String> Value) { FTemporaries = std::move(Value); }
+
   // The child nodes in the order they were added.
   int ChildCount() const { return static_cast<int>(FItems.size()); }
   TPlayListFile* Child(int Index) const;
@@ -96,7 +112,8 @@ private:
   TPlayListFile* InsertChild(std::size_t Index, std::unique_ptr<TPlayListFile> Child, bool Appending);
   bool IsSelfOrAncestor(const TPlayListFile* Node) const;
   TMakeReport Make(const TPlayListWriter& Writer, const String& aName, bool Recursion, const TMakeOptions& Options);
-  void WritePlayList(TMakeRun& Run);
+  void WritePlayList(TMakeRun& Run, const TMakeFolder& Folder);
+  void WriteOwnPlayList(TMakeRun& Run, const TMakeFolder& Folder);
 
   bool FUTF8 = false;
   bool FUTF8BOM = false;
@@ -104,6 +121,8 @@ private:
   TPlayListFileFoamat FFormat = plM3U;
   String FName;
   String FPath;
+  std::optional<TFolderIdentity> FFolderIdentity;
+  std::vector<String> FTemporaries;
   TPlayListFile* FParent = nullptr;
   std::unique_ptr<TStringList> FLines;
   std::vector<std::unique_ptr<TPlayListFile>> FItems;

@@ -1,5 +1,6 @@
 #include "runtime/DirectoryListing.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 
 #include <algorithm>
@@ -82,28 +83,45 @@ bool FillSearchRec(const String& Directory, TSearchRec& Rec) {
 TDirectoryListing::~TDirectoryListing() { Close(); }
 
 bool TDirectoryListing::Open(const std::string& Directory) {
+  const bool Listed = Open(AT_FDCWD, Directory.empty() ? "." : Directory, true);
+  FDirectory = Directory;
+  return Listed;
+}
+
+bool TDirectoryListing::Open(int Folder, const std::string& Name, bool FollowLink) {
   Close();
   FEntries.clear();
-  FDirectory = Directory;
-  FHandle = opendir(Directory.empty() ? "." : Directory.c_str());
-  if (!FHandle) return Failed(errno);
+  FDirectory.reset();
+  const int Handle = openat(Folder, Name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (FollowLink ? 0 : O_NOFOLLOW));
+  if (Handle < 0) return Failed(errno);
+  return Read(Handle);
+}
+
+// The entries straight from the kernel, a buffer at a time: no stream
+// to set up, nothing kept once read.
+bool TDirectoryListing::Read(int Handle) {
+  FHandle.Reset(Handle);
   // Looking up "." needs the search permission that every entry's stat
   // needs too; without it the names could be read but not one entry.
   struct stat Info;
-  if (fstatat(dirfd(FHandle), ".", &Info, 0) != 0) return Failed(errno);
+  if (fstatat(Handle, ".", &Info, 0) != 0) return Failed(errno);
   FDevice = Info.st_dev;
   FInode = Info.st_ino;
+  alignas(dirent64) char Buffer[32768];
   for (;;) {
-    errno = 0;
-    const dirent* Entry = readdir(FHandle);
-    if (!Entry) break;
-    if (IsDotOrDotDot(Entry->d_name)) continue;
-    FEntries.push_back(TEntry{FromSystemFileName(Entry->d_name), Entry->d_type});
-    TEntry& Added = FEntries.back();
-    Added.Attr = TypeBitsOfEntryType(Added.Type) | HiddenBit(Added.Name);
+    const ssize_t Size = getdents64(Handle, Buffer, sizeof Buffer);
+    // Half a listing is no listing.
+    if (Size < 0) return Failed(errno);
+    if (Size == 0) break;
+    for (ssize_t At = 0; At < Size;) {
+      const auto* Entry = reinterpret_cast<const dirent64*>(Buffer + At);
+      At += Entry->d_reclen;
+      if (IsDotOrDotDot(Entry->d_name)) continue;
+      FEntries.push_back(TEntry{FromSystemFileName(Entry->d_name), Entry->d_type});
+      TEntry& Added = FEntries.back();
+      Added.Attr = TypeBitsOfEntryType(Added.Type) | HiddenBit(Added.Name);
+    }
   }
-  // Half a listing is no listing.
-  if (errno != 0) return Failed(errno);
   FError = 0;
   return true;
 }
@@ -115,10 +133,7 @@ bool TDirectoryListing::Failed(int Error) {
   return false;
 }
 
-void TDirectoryListing::Close() {
-  if (FHandle) closedir(FHandle);
-  FHandle = nullptr;
-}
+void TDirectoryListing::Close() { FHandle.Reset(); }
 
 // The bits that only a stat can tell for this entry: ReadOnly always, the
 // type behind a link, everything but Hidden without an entry type.
@@ -138,10 +153,14 @@ void TDirectoryListing::Stat(TEntry& Entry) {
   Entry.Stated = true;
   std::string Name = SystemFileName(Entry.Name);
   int Folder = AT_FDCWD;
-  if (FHandle)
-    Folder = dirfd(FHandle);
-  else if (!FDirectory.empty())
-    Name = (FDirectory.back() == '/' ? FDirectory : FDirectory + '/') + Name;
+  if (FHandle.Valid()) {
+    Folder = FHandle.Get();
+  } else if (!FDirectory) {
+    Entry.Vanished = true;
+    return;
+  } else if (!FDirectory->empty()) {
+    Name = (FDirectory->back() == '/' ? *FDirectory : *FDirectory + '/') + Name;
+  }
   std::uint32_t Attr;
   if (!StatEntry(Folder, Name.c_str(), Attr, Entry.Size, Entry.Time)) {
     Entry.Vanished = true;

@@ -1,15 +1,16 @@
 #pragma once
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/types.h>
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "runtime/DateTime.h"
+#include "runtime/FileHandle.h"
 #include "runtime/String.h"
 
 namespace cantrel {
@@ -66,9 +67,15 @@ public:
   // entries cannot be looked at: no search permission) has no entries and
   // answers false, with the reason in Error.
   bool Open(const std::string& Directory);
+  // The same for the entry Name of the folder open at Folder ("." for that
+  // folder itself), not through a symbolic link unless FollowLink.
+  bool Open(int Folder, const std::string& Name, bool FollowLink);
   // The errno value of the last Open that failed; 0 after one that worked.
   int Error() const { return FError; }
-  // Gives the directory handle back; entries stay readable.
+  // The open directory's descriptor, to reach the entries by; -1 when closed.
+  int Handle() const { return FHandle.Get(); }
+  // Gives the directory handle back; entries stay readable, those of a
+  // listing opened by path also where they were not yet looked at.
   void Close();
 
   // The directory's own identity, known after a successful Open.
@@ -102,12 +109,14 @@ private:
     timespec Time{};
   };
 
+  bool Read(int Handle);
   bool Failed(int Error);
   std::uint32_t UnknownBits(const TEntry& Entry) const;
   void Stat(TEntry& Entry);
 
-  std::string FDirectory;
-  DIR* FHandle = nullptr;
+  // The path of a listing opened by path; looked at again once closed.
+  std::optional<std::string> FDirectory;
+  TFileHandle FHandle;
   dev_t FDevice = 0;
   ino_t FInode = 0;
   int FError = 0;

@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <algorithm>
+#include <cstdlib>
+#include <memory>
 #include <vector>
 
 namespace cantrel {
@@ -86,6 +89,30 @@ String PathCanonicalize(StringView Path) {
     Result += Pieces[I];
   }
   return Result.empty() ? String(u".") : Result;
+}
+
+String AbsolutePath(StringView Path) {
+  std::string Result;
+  if (Path.empty() || Path.front() != PathDelim) {
+    // Unlike the kernel's, the C library's answer has no length limit.
+    const std::unique_ptr<char, decltype(&std::free)> Current(getcwd(nullptr, 0), &std::free);
+    if (!Current) return String(Path);
+    // Each piece below brings its own "/".
+    if (std::string_view(Current.get()) != "/") Result = Current.get();
+  }
+  for (const StringView Piece : SplitPieces(Path)) {
+    if (Piece.empty() || Piece == u".") continue;
+    if (Piece == u"..") {
+      const std::unique_ptr<char, decltype(&std::free)> Real(realpath(Result.empty() ? "/" : Result.c_str(), nullptr),
+                                                              &std::free);
+      if (Real) Result = Real.get();
+      Result.erase(std::min(Result.rfind('/'), Result.size()));
+      continue;
+    }
+    Result += '/';
+    Result += SystemFileName(Piece);
+  }
+  return Result.empty() ? String(1, PathDelim) : FromSystemFileName(Result);
 }
 
 String ModuleFileName() {

@@ -30,6 +30,12 @@ String ExcludeTrailingPathDelimiter(StringView Path);
 // a "..": "a/../../b" gives "../b". Empty pieces stay. Nothing left gives ".".
 String PathCanonicalize(StringView Path);
 
+// The path made absolute from the current folder, as the kernel follows
+// it: symbolic links are kept as named, a "." piece goes, and a ".." goes
+// up from the real path of what comes before it (where that can be
+// resolved, else from the text). No trailing "/" but for the root.
+String AbsolutePath(StringView Path);
+
 // The full path of the running executable (/proc/self/exe).
 String ModuleFileName();
 

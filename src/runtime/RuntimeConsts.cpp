@@ -18,6 +18,8 @@ enum : int {
   IdInvalidDateTime,
   IdLinkLeadsOutside,
   IdFileWriteProtected,
+  IdFileOutside,
+  IdFileHardLinked,
 };
 
 enum : int {
@@ -46,6 +48,8 @@ constexpr TResourceEntry RuntimeTable[] = {
     {IdInvalidDateTime, u"'%s' is not a valid date and time"},
     {IdLinkLeadsOutside, u"It is a symbolic link that leads outside \"%s\""},
     {IdFileWriteProtected, u"It is write-protected"},
+    {IdFileOutside, u"It lies outside \"%s\""},
+    {IdFileHardLinked, u"It has other hard links"},
     {IdCheckSynchronizeError, u"CheckSynchronize called from a thread that is not the main thread"},
     {IdThreadStartTwice, u"Cannot start a thread that was already started"},
     {IdThreadWaitForSelfFree, u"Cannot wait for a thread that frees itself"},
@@ -71,6 +75,8 @@ const TResStringRec SArgumentOutOfRange{&RuntimeResources, IdArgumentOutOfRange}
 const TResStringRec SInvalidDateTime{&RuntimeResources, IdInvalidDateTime};
 const TResStringRec SLinkLeadsOutside{&RuntimeResources, IdLinkLeadsOutside};
 const TResStringRec SFileWriteProtected{&RuntimeResources, IdFileWriteProtected};
+const TResStringRec SFileOutside{&RuntimeResources, IdFileOutside};
+const TResStringRec SFileHardLinked{&RuntimeResources, IdFileHardLinked};
 const TResStringRec SCheckSynchronizeError{&RuntimeResources, IdCheckSynchronizeError};
 const TResStringRec SThreadStartTwice{&RuntimeResources, IdThreadStartTwice};
 const TResStringRec SThreadWaitForSelfFree{&RuntimeResources, IdThreadWaitForSelfFree};

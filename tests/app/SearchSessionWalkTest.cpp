@@ -1,5 +1,9 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <filesystem>
+
 #include "TempDir.h"
 #include "Waiting.h"
 #include "app/SearchSession.h"
@@ -18,7 +22,9 @@ struct TWalk {
   bool Done = false;
 
   void Run(const TFindOptions& Options) {
-    Enumerator.SetOnEnterDirectory([this](const String& Directory) { Session.EnterDirectory(Directory); });
+    Enumerator.SetOnEnterDirectoryEx([this](const String& Directory, const TEnteredDirectory& Entered) {
+      Session.EnterDirectory(Directory, Entered);
+    });
     Enumerator.SetOnDirectoryError(
         [this](const String& Directory, const String& Message) { Session.DirectoryError(Directory, Message); });
     Enumerator.SetOnTerminateTask([this](int, bool Aborted, const std::optional<String>& Failure) {
@@ -87,4 +93,68 @@ TEST(SearchSessionWalkTest, MakeStopsWhenAskedAndWritesNothingAfterAFailure) {
   EXPECT_THROW(Walk.Session.Make(Request), ESearchFailedError);
   EXPECT_FALSE(FileExistsAt(Dir.Path() + "A/list.m3u"));
   SetUserLocaleName("");
+}
+
+TEST(SearchSessionWalkTest, MakeWritesNothingWhereAFolderChangedSinceTheSearch) {
+  SetUserLocaleName("en_US");
+  TTempDir Dir, Elsewhere, Target, Other;
+  for (const char* File : {"r.mp3", "Kept/k.mp3", "Renewed/n.mp3", "Swapped/s.mp3", "Swapped/Below/b.mp3"})
+    Dir.MakeFile(File);
+  Elsewhere.MakeDir("Below");
+  Target.MakeFile("t.mp3");
+  ASSERT_EQ(symlink(Target.Path().c_str(), (Dir.Path() + "Linked").c_str()), 0);
+  TWalk Walk;
+  TFindOptions Options;
+  Options.FilterText = u"*.mp3";
+  Options.Folder = Dir.Folder();
+  Options.FollowLinks = true;
+  Walk.Run(Options);
+  TMakeRequest Request;
+  Request.NameTemplate = u"list.m3u";
+  const auto Failures = [&] {
+    std::vector<String> Result;
+    for (const TPlayListFailure& Failure : Walk.Session.Make(Request).Failures) Result.push_back(Failure.Message);
+    return Result;
+  };
+  const auto Changed = [&](const char* PlayList) {
+    return u"Cannot create file \"" + Dir.Folder() + Utf8ToString(PlayList) +
+           u"\". Its folder changed since the search";
+  };
+
+  // A folder swapped for a link, and one for another folder.
+  std::filesystem::remove_all(Dir.Path() + "Swapped");
+  ASSERT_EQ(symlink(Elsewhere.Path().c_str(), (Dir.Path() + "Swapped").c_str()), 0);
+  ASSERT_EQ(rename((Dir.Path() + "Renewed").c_str(), (Dir.Path() + "Former").c_str()), 0);
+  Dir.MakeDir("Renewed");
+  EXPECT_EQ(Failures(), (std::vector<String>{Changed("Renewed/list.m3u"), Changed("Swapped/Below/list.m3u"),
+                                             Changed("Swapped/list.m3u")}));
+  EXPECT_TRUE(std::filesystem::is_empty(Elsewhere.Path() + "Below"));
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Elsewhere.Path()), {}), 1);
+  EXPECT_FALSE(FileExistsAt(Dir.Path() + "Renewed/list.m3u"));
+  EXPECT_FALSE(FileExistsAt(Dir.Path() + "Former/list.m3u"));
+  EXPECT_TRUE(FileExistsAt(Dir.Path() + "Kept/list.m3u"));
+  EXPECT_TRUE(FileExistsAt(Dir.Path() + "list.m3u"));
+  // The walk went into the link: so does Make, while it leads where it led.
+  EXPECT_EQ(ReadFileBytes(Target.Path() + "list.m3u"), CrLfLines({"#EXTM3U", "", "t.mp3"}));
+
+  std::filesystem::remove(Dir.Path() + "Linked");
+  ASSERT_EQ(symlink(Other.Path().c_str(), (Dir.Path() + "Linked").c_str()), 0);
+  EXPECT_EQ(Failures().front(), Changed("Linked/list.m3u"));
+  EXPECT_TRUE(std::filesystem::is_empty(Other.Path()));
+  SetUserLocaleName("");
+}
+
+TEST(SearchSessionWalkTest, AFolderThatCannotBeOpenedFailsTheSearchAtOnce) {
+  TTempDir Dir;
+  TWalk Walk;
+  TFindOptions Options;
+  Options.FilterText = u"*.mp3";
+  Options.Folder = Dir.Folder() + u"missing/";
+  EXPECT_THROW(Walk.Session.Find(Walk.Enumerator, Options, nullptr), ESearchFailedError);
+  EXPECT_EQ(Walk.Session.Failure(), SysErrorMessage(ENOENT));
+  EXPECT_EQ(Walk.Enumerator.GetRunningTasks(), 0);
+  TMakeRequest Request;
+  Request.NameTemplate = u"list.m3u";
+  EXPECT_THROW(Walk.Session.Make(Request), ESearchFailedError);
+  EXPECT_FALSE(FileExistsAt(Dir.Path() + "list.m3u"));
 }

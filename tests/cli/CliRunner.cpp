@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <chrono>
 #include <clocale>
 #include <cstring>
@@ -69,6 +70,13 @@ TCliProcess::TCliProcess(const TTempDir& Scratch, TCliCall Call)
   std::vector<std::string> Environment = ChildEnvironment(Call);
   const std::vector<char*> Argv = Pointers(Arguments);
   const std::vector<char*> Envp = Pointers(Environment);
+  // The way into the folder, a piece at a time.
+  std::vector<std::string> Pieces;
+  for (std::size_t Start = 0; Start < Call.Directory.size();) {
+    const std::size_t End = std::min(Call.Directory.find('/', Start), Call.Directory.size());
+    Pieces.push_back(End == 0 ? "/" : Call.Directory.substr(Start, End - Start));
+    Start = End + 1;
+  }
   const int Program = open(Call.Program.c_str(), O_RDONLY | O_CLOEXEC);
   const int Out = open(FOutPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
   const int Err = open(FErrPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -76,6 +84,8 @@ TCliProcess::TCliProcess(const TTempDir& Scratch, TCliCall Call)
   if (FChild == 0) {
     dup2(Out, STDOUT_FILENO);
     dup2(Err, STDERR_FILENO);
+    for (const std::string& Piece : Pieces)
+      if (!Piece.empty() && chdir(Piece.c_str()) != 0) _exit(125);
     if (Call.Unprivileged && !DropToNobody()) _exit(126);
     fexecve(Program, Argv.data(), Envp.data());
     _exit(127);

@@ -22,6 +22,9 @@ struct TCliCall {
   bool Unprivileged = false;
   // "NAME=value" sets a variable, "NAME" removes it.
   std::vector<std::string> Environment{};
+  // The folder it runs in, when not this one; it may lie deeper than a
+  // path can name.
+  std::string Directory{};
 };
 
 struct TCliResult {

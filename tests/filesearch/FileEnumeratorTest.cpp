@@ -583,3 +583,46 @@ TEST_F(FileEnumeratorTest, FilesAreStatedOnlyWhenATestOrTheCallerNeedsIt) {
   Collect();
   EXPECT_EQ(Found[0].second.Attr & faReadOnly, faReadOnly);
 }
+
+TEST_F(FileEnumeratorTest, TheEnterReportTellsHowEachFolderWasReached) {
+  TTempDir Outside;
+  Outside.MakeFile("t.mp3");
+  Dir.MakeFile("R/A/a.mp3");
+  Dir.MakeFile("R/.cantrel-AbC123");
+  Dir.MakeFile("R/.cantrel-AbC12");
+  Dir.MakeFile("R/A/.cantrel-Zz9999");
+  Link(Outside.Path().c_str(), "R/L");
+  Enumerator->SetFollowDirectoryLinks(true);
+  Enumerator->SetOnEnterDirectoryEx([this](const String& Directory, const TEnteredDirectory& Entered) {
+    struct stat Info {};
+    stat(SystemFileName(Directory).c_str(), &Info);
+    const bool Same = Entered.Identity.Device == Info.st_dev && Entered.Identity.Inode == Info.st_ino;
+    std::string Line = Relative(Directory) + (Same ? " same" : " other");
+    if (Entered.Identity.ThroughLink) Line += " link";
+    for (const String& Name : Entered.Temporaries) Line += " " + StringToUtf8(Name);
+    Record(Line);
+  });
+  for (const auto Mode : {TFileEnumeratorSyncMode::smPerFile, TFileEnumeratorSyncMode::smPerDirectory,
+                          TFileEnumeratorSyncMode::smBatched}) {
+    Enumerator->SetSynchronizationMode(Mode);
+    TEvents Reports = Search();
+    Reports.pop_back();
+    EXPECT_EQ(Reports, (TEvents{"R/ same .cantrel-AbC123", "R/A/ same .cantrel-Zz9999", "file R/A/a.mp3",
+                                "R/L/ same link", "file R/L/t.mp3"}));
+  }
+}
+
+TEST_F(FileEnumeratorTest, FoldersDeeperThanAPathCanNameAreWalked) {
+  Dir.MakeDir("R");
+  const int Deepest = test::MakeFolderChain(Dir.Path() + "R", std::string(200, 'd'), 25);
+  ASSERT_GE(Deepest, 0);
+  test::MakeFileAt(Deepest, "a.mp3");
+  close(Deepest);
+  const TEvents Reports = Search();
+  const auto Entered = [](const std::string& Event) { return Event.starts_with("enter"); };
+  EXPECT_EQ(std::count_if(Reports.begin(), Reports.end(), Entered), 26) << "no folder failed";
+  ASSERT_GE(Reports.size(), 2u);
+  EXPECT_TRUE(Reports[Reports.size() - 2].starts_with("file R/ddd")) << Reports[Reports.size() - 2].substr(0, 100);
+  EXPECT_TRUE(Reports[Reports.size() - 2].ends_with("/a.mp3"));
+  EXPECT_EQ(Reports.back(), "end 0");
+}

@@ -123,3 +123,20 @@ TEST_F(PlayListOutputTest, OutOfLineChildrenClimbWithDots) {
   EXPECT_EQ(ReadFileBytes(Dir.Path() + "R/A/p.m3u"), CrLfLines({"#EXTM3U", "", "../B/b.mp3"}));
   EXPECT_EQ(ReadFileBytes(Dir.Path() + "R/p.m3u"), CrLfLines({"#EXTM3U", "", "A/../B/b.mp3"}));
 }
+
+TEST_F(PlayListOutputTest, NothingIsWrittenOutsideTheFolderSearched) {
+  FillFolder(Root, Dir, "R", {"a.mp3"});
+  AddFolder(Root, Dir, "Beside", {"b.mp3"});
+  const String Outside = u"\". It lies outside \"" + Dir.Folder() + u"R/\"";
+  try {
+    Root.makePlayList(u"p.m3u", true, false);
+    FAIL();
+  } catch (const EMakeError& Error) {
+    EXPECT_EQ(Error.Message(), u"Cannot create file \"" + Dir.Folder() + u"Beside/p.m3u" + Outside);
+  }
+  EXPECT_FALSE(Exists("Beside/p.m3u"));
+  EXPECT_TRUE(Exists("R/p.m3u"));
+  // A name from the window's free text climbs out too.
+  EXPECT_THROW(Root.makePlayList(u"../up.m3u", false, false), EMakeError);
+  EXPECT_FALSE(Exists("up.m3u"));
+}

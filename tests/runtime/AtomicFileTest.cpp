@@ -1,13 +1,16 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/mount.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <csignal>
 #include <filesystem>
 
 #include "TempDir.h"
+#include "Unprivileged.h"
 #include "runtime/AtomicFile.h"
 #include "runtime/Exceptions.h"
 
@@ -149,4 +152,88 @@ TEST(AtomicFileTest, PiecesAreComparedAsTheyComeAndOnlyADifferenceWrites) {
   stat(Path.c_str(), &Info);
   EXPECT_EQ(Info.st_mode & 0777, 0640u);
   EXPECT_EQ(EntriesIn(Dir.Path()), 1u) << "no temporary file stays behind";
+}
+
+TEST(AtomicFileTest, AFileWithOtherHardLinksIsReplacedButNeverOverwrittenInPlace) {
+  TTempDir Dir, Snapshot;
+  const String Folder = Dir.Folder();
+  for (const char* Name : {"Open", "Locked"}) {
+    Dir.MakeFile(std::string(Name) + "/p.m3u", "old");
+    ASSERT_EQ(link((Dir.Path() + Name + "/p.m3u").c_str(), (Snapshot.Path() + Name).c_str()), 0);
+  }
+  chmod((Dir.Path() + "Locked").c_str(), 0555);
+  const auto Replace = [&](const char* Relative) {
+    try {
+      TFileReplacement File(Folder + Utf8ToString(Relative), &Folder);
+      File.Write("new");
+      File.Commit();
+      return std::string("written");
+    } catch (const EFCreateError& Error) {
+      return StringToUtf8(Error.Message());
+    }
+  };
+  // Where no temporary file can be made, only an overwrite would do: the
+  // other name would change too.
+  EXPECT_EQ(RunWithoutOverride([&] { return Replace("Open/p.m3u") + "\n" + Replace("Locked/p.m3u"); }),
+            "written\nCannot create file \"" + Dir.Path() + "Locked/p.m3u\". It has other hard links");
+  chmod((Dir.Path() + "Locked").c_str(), 0755);
+  EXPECT_EQ(ReadFileBytes(Dir.Path() + "Open/p.m3u"), "new");
+  EXPECT_EQ(ReadFileBytes(Snapshot.Path() + "Open"), "old");
+  EXPECT_EQ(ReadFileBytes(Dir.Path() + "Locked/p.m3u"), "old");
+  EXPECT_EQ(ReadFileBytes(Snapshot.Path() + "Locked"), "old");
+}
+
+TEST(AtomicFileTest, AnInPlaceOverwriteOnAFullDiskLeavesTheOldFile) {
+  TTempDir Dir;
+  const std::string Disk = Dir.Path() + "disk";
+  ASSERT_EQ(mkdir(Disk.c_str(), 0755), 0);
+  const std::string Result = RunInOwnMounts([&] {
+    if (mount("tmpfs", Disk.c_str(), "tmpfs", 0, "size=64k,mode=0755") != 0) return std::string("no tmpfs");
+    const std::string List = Disk + "/list.m3u";
+    WriteFileAtomically(Utf8ToString(List), "old playlist");
+    const int Filler = open((Disk + "/filler").c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+    const std::string Block(4096, 'f');
+    while (write(Filler, Block.data(), Block.size()) > 0) {
+    }
+    close(Filler);
+    // No temporary file can be made: the playlist is overwritten in place.
+    chmod(Disk.c_str(), 0555);
+    if (!DropOverride()) return std::string("cannot drop the capabilities");
+    const String Folder = Utf8ToString(Disk);
+    try {
+      TFileReplacement File(Utf8ToString(List), &Folder);
+      File.Write(std::string(20000, 'x'));
+      File.Commit();
+      return std::string("written");
+    } catch (const EFCreateError& Error) {
+      return StringToUtf8(Error.Message()) + "\n" + ReadFileBytes(List);
+    }
+  });
+  if (Result == NoOwnMounts) GTEST_SKIP() << Result;
+  EXPECT_EQ(Result, "Cannot create file \"" + Disk + "/list.m3u\". " + StringToUtf8(SysErrorMessage(ENOSPC)) +
+                        "\nold playlist");
+}
+
+// As a settings file kept by a dotfile manager: the link stays, and what it
+// leads to gets the bytes, wherever it lies.
+TEST(AtomicFileTest, ALinkIsWrittenThroughNotReplacedByACopy) {
+  TTempDir Dir, Store;
+  Store.MakeFile("real.ini", "old");
+  ASSERT_EQ(symlink((Store.Path() + "real.ini").c_str(), (Store.Path() + "hop.ini").c_str()), 0);
+  ASSERT_EQ(symlink((Store.Path() + "hop.ini").c_str(), (Dir.Path() + "chain.ini").c_str()), 0);
+  ASSERT_EQ(symlink("missing/../new.ini", (Dir.Path() + "dangling.ini").c_str()), 0);
+  Dir.MakeDir("missing");
+  ASSERT_EQ(mkfifo((Store.Path() + "fifo").c_str(), 0600), 0);
+  ASSERT_EQ(symlink((Store.Path() + "fifo").c_str(), (Dir.Path() + "fifo.ini").c_str()), 0);
+
+  WriteFileAtomically(Dir.Folder() + u"chain.ini", "new");
+  EXPECT_EQ(ReadFileBytes(Store.Path() + "real.ini"), "new");
+  WriteFileAtomically(Dir.Folder() + u"dangling.ini", "made");
+  EXPECT_EQ(ReadFileBytes(Dir.Path() + "new.ini"), "made");
+  EXPECT_THROW(WriteFileAtomically(Dir.Folder() + u"fifo.ini", "x"), EFCreateError);
+  struct stat Info {};
+  for (const char* Link : {"chain.ini", "dangling.ini", "fifo.ini"})
+    EXPECT_TRUE(lstat((Dir.Path() + Link).c_str(), &Info) == 0 && S_ISLNK(Info.st_mode)) << Link;
+  EXPECT_TRUE(lstat((Store.Path() + "fifo").c_str(), &Info) == 0 && S_ISFIFO(Info.st_mode));
+  EXPECT_EQ(EntriesIn(Store.Path()), 3u) << "no temporary file stays behind";
 }

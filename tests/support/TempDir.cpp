@@ -1,5 +1,6 @@
 #include "TempDir.h"
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -8,6 +9,8 @@
 #include <fstream>
 #include <iterator>
 #include <stdexcept>
+
+#include "RunProgram.h"
 
 namespace cantrel::test {
 
@@ -26,6 +29,8 @@ TTempDir::~TTempDir() {
        !Error && It != std::filesystem::recursive_directory_iterator(); It.increment(Error))
     if (It->is_directory(Error) && !It->is_symlink(Error)) chmod(It->path().c_str(), 0755);
   std::filesystem::remove_all(FPath, Error);
+  // rm walks by descriptors: a tree deeper than a path can name goes too.
+  if (Error) RunProgram({"rm", "-rf", FPath});
 }
 
 String TTempDir::Folder() const { return Utf8ToString(FPath); }
@@ -41,6 +46,25 @@ void TTempDir::MakeFile(std::string_view Relative, std::string_view Bytes) const
   const std::filesystem::path Path = FPath + std::string(Relative);
   std::filesystem::create_directories(Path.parent_path());
   std::ofstream(Path, std::ios::binary).write(Bytes.data(), static_cast<std::streamsize>(Bytes.size()));
+}
+
+int MakeFolderChain(const std::string& Folder, const std::string& Name, int Depth) {
+  int Current = open(Folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  for (int Level = 0; Current >= 0 && Level < Depth; ++Level) {
+    const int Next = mkdirat(Current, Name.c_str(), 0755) == 0
+                         ? openat(Current, Name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC)
+                         : -1;
+    close(Current);
+    Current = Next;
+  }
+  return Current;
+}
+
+void MakeFileAt(int Folder, const std::string& Name, std::string_view Bytes) {
+  const int Handle = openat(Folder, Name.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (Handle < 0) return;
+  [[maybe_unused]] const ssize_t Written = write(Handle, Bytes.data(), Bytes.size());
+  close(Handle);
 }
 
 std::string ReadFileBytes(const std::string& Path) {

@@ -31,6 +31,13 @@ private:
   std::string FPath;
 };
 
+// Makes a chain of Depth folders named Name, each inside the one before,
+// below Folder, however long their path grows; answers the descriptor of
+// the deepest, which the caller closes, or -1.
+int MakeFolderChain(const std::string& Folder, const std::string& Name, int Depth);
+// Makes the file Name holding Bytes in the folder open at Folder.
+void MakeFileAt(int Folder, const std::string& Name, std::string_view Bytes = {});
+
 std::string ReadFileBytes(const std::string& Path);
 bool FileExistsAt(const std::string& Path);
 // The lines joined with CR LF after each, as playlists are written.

@@ -34,4 +34,19 @@ bool DropToNobody();
 // empty for success), or one telling how the child failed.
 std::string RunWithoutOverride(const std::function<std::string()>& Body);
 
+// What RunInOwnMounts answers when the machine gives a test no mount
+// namespace of its own.
+inline constexpr const char* NoOwnMounts = "no mount namespace of its own";
+
+// Runs Body in a forked child with a mount namespace of its own, as root
+// there: real root, or root of a new user namespace that maps this user.
+// Whatever Body mounts (a small tmpfs) goes with the child. Body may call
+// DropOverride to be bound by permission bits there. For a process without
+// other threads. Answers what Body answered, or NoOwnMounts.
+std::string RunInOwnMounts(const std::function<std::string()>& Body);
+
+// Drops CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH and CAP_FOWNER from this
+// process; false when it cannot.
+bool DropOverride();
+
 }  // namespace cantrel::test
