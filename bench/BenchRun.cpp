@@ -58,9 +58,11 @@ TRun RunProgram(const std::vector<std::string>& Arguments, const std::vector<std
   return Result;
 }
 
-TRun BestOf(int Runs, const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment) {
+TRun BestOf(int Runs, const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment,
+            const std::function<void()>& BeforeEach) {
   TRun Best;
   for (int I = 0; I < Runs; ++I) {
+    if (BeforeEach) BeforeEach();
     const TRun Next = RunProgram(Arguments, Environment);
     if (I == 0 || Next.Seconds < Best.Seconds) Best = Next;
   }

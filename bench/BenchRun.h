@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,6 +27,8 @@ TRun RunProgram(const std::vector<std::string>& Arguments, const std::vector<std
                 double InterruptAfter = 0, bool Stalled = false);
 
 // The fastest of Runs runs: the one least disturbed by the rest of the machine.
-TRun BestOf(int Runs, const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment = {});
+// BeforeEach, if given, is called before each run, untimed.
+TRun BestOf(int Runs, const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment = {},
+            const std::function<void()>& BeforeEach = {});
 
 }  // namespace cantrel::bench

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace cantrel::bench {
@@ -13,14 +14,18 @@ struct TBenchSettings {
   int Folders = 5000;
   int Runs = 5;
   int LargeRuns = 3;
+  // For the slow rows: through the latency mirror, and with a cold cache.
+  int SlowRuns = 2;
+  // With --nas: the mirror's delay on each call, in milliseconds.
+  std::optional<double> NasDelay;
   // Where the libraries are made and kept for later runs.
   std::filesystem::path Base = "/tmp";
   // Where the window's benchmark leaves its figures for the table.
   std::filesystem::path Figures;
 };
 
-// Reads --large, --files N, --folders N, --runs N, --library DIR and
-// --figures FILE; prints the usage and exits 2 on anything else.
+// Reads --large, --files N, --folders N, --runs N, --nas [MS], --library DIR
+// and --figures FILE; prints the usage and exits 2 on anything else.
 TBenchSettings ParseBenchSettings(int Argc, char** Argv);
 
 // The program of that name beside the running benchmark.

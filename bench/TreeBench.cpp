@@ -2,9 +2,13 @@
 // one run and on the same trees, and prints one table: the listing, the
 // whole job (Find and Make into every folder) written first and again
 // unchanged, the whole job in every format for its peak memory, and how
-// quickly SIGINT ends a walk, also one whose output waits for a reader.
-// Prints the figures; decides nothing.
+// quickly SIGINT ends a walk, also one whose output waits for a reader;
+// then the walks with a cold page cache and, with --nas, through a mirror
+// that gives every call a network share's latency. Prints the figures;
+// decides nothing.
 
+#include <fcntl.h>
+#include <locale.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -12,15 +16,19 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "BenchLibrary.h"
 #include "BenchRun.h"
 #include "BenchSettings.h"
+#include "LatencyMount.h"
 
 using namespace cantrel::bench;
 namespace fs = std::filesystem;
@@ -29,6 +37,8 @@ namespace {
 
 const char* const Masks[] = {"aiff", "aifc", "mp3", "mp2", "ogg", "flac", "it", "xm", "s3m", "mod", "spx", "wma", "wav"};
 const char* const Formats[] = {"m3u8", "m3u", "xspf", "wpl", "pls", "asx"};
+const char* const WalkRowNames[] = {"find -iname, the 13 masks", "fd -HI -t f -i, the 13 extensions",
+                                    "cantrel-cli --list"};
 
 // The user's locale for the program's collation and character set.
 const std::vector<std::string> CliEnvironment{"LC_ALL=en_US.UTF-8"};
@@ -45,10 +55,33 @@ struct TRow {
   std::vector<TCell> Cells;
 };
 
-struct TLibraryFigures {
-  const TBenchLibrary* Library;
-  TRun Find;
+// Rows measured in other conditions than the warm ones, on the first library
+// only, their ratios to fd measured in the same conditions.
+struct TSection {
+  std::string Title;
+  std::string Note;
+  std::vector<TRow> Rows;
 };
+
+// find and fd as users run them: in a UTF-8 locale, where find's -iname
+// folds case character by character, not byte by byte.
+std::vector<std::string> ToolEnvironment() {
+  for (const char* Name : {"en_US.UTF-8", "C.UTF-8"})
+    if (const locale_t Locale = newlocale(LC_ALL_MASK, Name, nullptr)) {
+      freelocale(Locale);
+      return {std::string("LC_ALL=") + Name};
+    }
+  return {"LC_ALL=C.UTF-8"};
+}
+
+// Empties the page cache, as after a reboot; answers whether it could.
+bool DropPageCache() {
+  sync();
+  const int Handle = open("/proc/sys/vm/drop_caches", O_WRONLY | O_CLOEXEC);
+  const bool Dropped = Handle >= 0 && write(Handle, "3", 1) == 1;
+  if (Handle >= 0) close(Handle);
+  return Dropped;
+}
 
 std::vector<std::string> FindCommand(const fs::path& Root) {
   std::vector<std::string> Command{"find", Root.string(), "-type", "f", "("};
@@ -97,7 +130,8 @@ int CountChanged(const std::vector<timespec>& Before, const std::vector<timespec
 
 class TBench {
 public:
-  explicit TBench(const TBenchSettings& Settings) : FSettings(Settings), FCli(ProgramBeside("cantrel-cli")) {
+  explicit TBench(const TBenchSettings& Settings)
+      : FSettings(Settings), FCli(ProgramBeside("cantrel-cli")), FToolEnvironment(ToolEnvironment()) {
     if (Settings.Large) {
       FLibraries.emplace_back(Settings.Base, 100000, 5000);
       FLibraries.emplace_back(Settings.Base, 1000000, 50000);
@@ -105,9 +139,9 @@ public:
       FLibraries.emplace_back(Settings.Base, Settings.Files, Settings.Folders);
     }
     FRows = {
-        {"find -iname, the 13 masks", "", {}},
-        {"fd -HI -t f -i, the 13 extensions", "", {}},
-        {"cantrel-cli --list", "<= 1.0x find (stretch: fd)", {}},
+        {WalkRowNames[0], "", {}},
+        {WalkRowNames[1], "", {}},
+        {WalkRowNames[2], "<= 1.0x find (stretch: fd)", {}},
         {"Find + Make M3U8, first write", "<= 1.5x find (1M)", {}},
         {"Find + Make M3U8, unchanged", "<= 1.2x find", {}},
     };
@@ -118,11 +152,15 @@ public:
   }
 
   int Run() {
-    std::printf("cantrel-bench: %ld processors, load %s, best of %d runs (%d on 1M files), warm cache\n",
-                sysconf(_SC_NPROCESSORS_ONLN), LoadAverage().c_str(), FSettings.Runs, FSettings.LargeRuns);
+    std::printf("cantrel-bench: %ld processors, load %s, best of %d runs (%d on 1M files), warm cache, "
+                "find and fd in %s\n",
+                sysconf(_SC_NPROCESSORS_ONLN), LoadAverage().c_str(), FSettings.Runs, FSettings.LargeRuns,
+                FToolEnvironment.front().c_str());
     for (TBenchLibrary& Library : FLibraries) Measure(Library);
     const TRun Stop = MeasureStop(FLibraries.back(), false);
     const TRun StalledStop = MeasureStop(FLibraries.back(), true);
+    if (FSettings.NasDelay) MeasureNas(FLibraries.front(), *FSettings.NasDelay);
+    MeasureCold(FLibraries.front());
     Print(Stop, StalledStop);
     return FFailed ? 1 : 0;
   }
@@ -146,11 +184,19 @@ private:
     return Library.Files() >= 1000000 ? FSettings.LargeRuns : FSettings.Runs;
   }
 
-  std::vector<std::string> Cli(const TBenchLibrary& Library, const std::vector<std::string>& Options) const {
+  std::vector<std::string> Cli(const fs::path& Root, const std::vector<std::string>& Options) const {
     std::vector<std::string> Command{FCli, "--quiet"};
     Command.insert(Command.end(), Options.begin(), Options.end());
-    Command.push_back(Library.Root().string());
+    Command.push_back(Root.string());
     return Command;
+  }
+
+  std::vector<std::string> Cli(const TBenchLibrary& Library, const std::vector<std::string>& Options) const {
+    return Cli(Library.Root(), Options);
+  }
+
+  std::vector<std::string> WriteM3U8(const fs::path& Root, const std::string& Suffix) const {
+    return Cli(Root, {"--format", "m3u8", "--name", std::string("%album%").append(Suffix)});
   }
 
   void Note(const TRun& Result, const char* What) {
@@ -172,14 +218,13 @@ private:
     std::fflush(stdout);
     const int Runs = RunsFor(Library);
     // Warms the cache for everyone.
-    RunProgram(FindCommand(Library.Root()));
+    RunProgram(FindCommand(Library.Root()), FToolEnvironment);
     RunProgram(Cli(Library, {"--list"}), CliEnvironment);
 
-    const TRun Find = BestOf(Runs, FindCommand(Library.Root()));
+    const TRun Find = BestOf(Runs, FindCommand(Library.Root()), FToolEnvironment);
     Note(Find, "find");
-    FFinds.push_back(Find);
     Add(0, Find);
-    const TRun Fd = BestOf(Runs, FdCommand(Library.Root()));
+    const TRun Fd = BestOf(Runs, FdCommand(Library.Root()), FToolEnvironment);
     Note(Fd, "fd");
     Add(1, Fd);
     const TRun List = BestOf(Runs, Cli(Library, {"--list"}), CliEnvironment);
@@ -192,12 +237,9 @@ private:
     // a run right after 50 000 deletions would measure that scan.
     TRun First;
     std::string Last;
-    const auto WriteM3U8 = [&](const std::string& Suffix) {
-      return Cli(Library, {"--format", "m3u8", "--name", std::string("%album%").append(Suffix)});
-    };
     for (int I = 0; I < Runs; ++I) {
       Last = Suffixes[std::size(Formats) - 1 + static_cast<std::size_t>(I)];
-      const TRun Next = RunProgram(WriteM3U8(Last), CliEnvironment);
+      const TRun Next = RunProgram(WriteM3U8(Library.Root(), Last), CliEnvironment);
       if (I == 0 || Next.Seconds < First.Seconds) First = Next;
     }
     Note(First, "the first write");
@@ -206,7 +248,7 @@ private:
     int Missing = 0;
     for (const timespec& Time : Written) Missing += Time.tv_sec < 0 ? 1 : 0;
     Add(3, First, std::to_string(PlayLists.size() - static_cast<std::size_t>(Missing)) + " written");
-    const TRun Again = BestOf(Runs, WriteM3U8(Last), CliEnvironment);
+    const TRun Again = BestOf(Runs, WriteM3U8(Library.Root(), Last), CliEnvironment);
     Note(Again, "the unchanged run");
     Add(4, Again, std::to_string(CountChanged(Written, ModificationTimes(PlayLists))) + " rewritten");
 
@@ -271,6 +313,119 @@ private:
     return Worst;
   }
 
+  // find, fd and --list on Root, each the best of the slow rows' runs; with
+  // Empty given, the page cache is dropped before each run and the program's
+  // own files read back by a run on that empty folder, so that what is cold
+  // is the library.
+  void AddWalkRows(TSection& Section, const fs::path& Root, const std::string& ListGoal,
+                   const std::optional<fs::path>& Empty = std::nullopt) {
+    const auto Measure = [&](const char* Name, const std::string& Goal, const auto& Command,
+                             const std::vector<std::string>& Environment) {
+      std::function<void()> BeforeEach;
+      if (Empty)
+        BeforeEach = [&] {
+          DropPageCache();
+          RunProgram(Command(*Empty), Environment);
+        };
+      const TRun Result = BestOf(FSettings.SlowRuns, Command(Root), Environment, BeforeEach);
+      Note(Result, Name);
+      Section.Rows.push_back({Name, Goal, {{Result, ""}}});
+    };
+    const auto List = [this](const fs::path& Where) { return Cli(Where, {"--list"}); };
+    Measure(WalkRowNames[0], "", FindCommand, FToolEnvironment);
+    Measure(WalkRowNames[1], "", FdCommand, FToolEnvironment);
+    Measure(WalkRowNames[2], ListGoal, List, CliEnvironment);
+  }
+
+  std::string SlowRunsNote() const {
+    return "best of " + std::to_string(FSettings.SlowRuns) + (FSettings.SlowRuns == 1 ? " run" : " runs");
+  }
+
+  // The first library through cantrel-latencyfs. The mirror is read-only:
+  // the unchanged job finds its playlists written beforehand on the local
+  // disk, and fails should it want to write any.
+  void MeasureNas(const TBenchLibrary& Library, double Delay) {
+    char Title[64];
+    std::snprintf(Title, sizeof Title, "cantrel-latencyfs, %g ms a call", Delay);
+    TSection Section{Title,
+                     "every lookup, getattr, opendir and readdir waits; " + SlowRunsNote() + ", ratios to fd through it",
+                     {}};
+    const std::string Suffix = " nas.m3u8";
+    Note(RunProgram(WriteM3U8(Library.Root(), Suffix), CliEnvironment), "the playlists for the mirror");
+    const std::vector<fs::path> PlayLists = Library.PlayLists(Suffix);
+    const std::vector<timespec> Written = ModificationTimes(PlayLists);
+    try {
+      const TLatencyMount Mount(Library.Root(), Delay);
+      AddWalkRows(Section, Mount.Root(), "<= 0.6x fd");
+      const TRun Again = BestOf(FSettings.SlowRuns, WriteM3U8(Mount.Root(), Suffix), CliEnvironment);
+      Note(Again, "the unchanged run through the mirror");
+      Section.Rows.push_back(
+          {"Find + Make M3U8, unchanged",
+           "",
+           {{Again, std::to_string(CountChanged(Written, ModificationTimes(PlayLists))) +
+                        " rewritten (read-only mirror, playlists written on the local disk first)"}}});
+    } catch (const std::exception& Error) {
+      std::fprintf(stderr, "cantrel-bench: %s\n", Error.what());
+      Section.Note = "not measured: " + std::string(Error.what());
+      FFailed = true;
+    }
+    Library.RemovePlayLists(Suffix);
+    FSections.push_back(std::move(Section));
+  }
+
+  // The first library with none of it in the page cache, as after a reboot.
+  void MeasureCold(const TBenchLibrary& Library) {
+    TSection Section{"guest-cold",
+                     "page cache dropped before each run (a virtual machine's host may still cache); " +
+                         SlowRunsNote() + ", ratios to fd",
+                     {}};
+    if (geteuid() != 0 || !DropPageCache()) {
+      Section.Note = "not measured: dropping the page cache needs root";
+    } else {
+      std::string Empty = (FSettings.Base / "cantrel-bench-empty.XXXXXX").string();
+      if (!mkdtemp(Empty.data())) throw std::runtime_error("cannot make a folder in " + FSettings.Base.string());
+      AddWalkRows(Section, Library.Root(), "", fs::path(Empty));
+      fs::remove(Empty);
+    }
+    FSections.push_back(std::move(Section));
+  }
+
+  void PrintCells(const TRow& Row, const TRow& Baseline) const {
+    std::printf("%-36s", Row.Name.c_str());
+    for (std::size_t I = 0; I < FLibraries.size(); ++I) {
+      const TCell* Cell = I < Row.Cells.size() ? &Row.Cells[I] : nullptr;
+      if (!Cell || !Cell->Run) {
+        std::printf(" | %-31s", Cell ? Cell->Note.c_str() : "");
+        continue;
+      }
+      const TRun& Result = *Cell->Run;
+      const std::optional<TRun>& Base = Baseline.Cells[I].Run;
+      std::printf(" | %7.3f %6.2f %7.1f %8.0f", Result.Seconds, Base ? Result.Seconds / Base->Seconds : 0.0,
+                  Result.PeakKiB / 1024.0, Result.PeakKiB * 1024.0 / FLibraries[I].Files());
+    }
+    if (FLibraries.size() > 1) {
+      const bool Both = Row.Cells.size() == FLibraries.size() && Row.Cells.front().Run && Row.Cells.back().Run;
+      if (Both)
+        std::printf(" | %5.2f %5.2f", Row.Cells.back().Run->Seconds / Row.Cells.front().Run->Seconds,
+                    static_cast<double>(Row.Cells.back().Run->PeakKiB) / Row.Cells.front().Run->PeakKiB);
+      else
+        std::printf(" | %11s", "");
+    }
+    std::string Notes;
+    for (const TCell& Cell : Row.Cells)
+      if (Cell.Run && !Cell.Note.empty()) Notes += (Notes.empty() ? "" : ", ") + Cell.Note;
+    std::printf(" | %s%s%s\n", Row.Goal.c_str(), Notes.empty() || Row.Goal.empty() ? "" : "; ", Notes.c_str());
+  }
+
+  // A section's title where the warm rows have the libraries', its columns
+  // under the first library's.
+  void PrintHeading(const TSection& Section) const {
+    std::printf("%-36s | %7s %6s %7s %8s", Section.Title.c_str(), "seconds", "x fd", "MiB", "B/file");
+    for (std::size_t I = 1; I < FLibraries.size(); ++I) std::printf(" | %-31s", "");
+    if (FLibraries.size() > 1) std::printf(" | %11s", "");
+    std::printf(" | %s\n", Section.Note.c_str());
+  }
+
   void Print(const TRun& Stop, const TRun& StalledStop) const {
     std::printf("\n%-36s", "");
     for (const TBenchLibrary& Library : FLibraries)
@@ -283,44 +438,24 @@ private:
       std::printf(" | %7s %6s %7s %8s", "seconds", "x find", "MiB", "B/file");
     if (FLibraries.size() > 1) std::printf(" | %5s %5s", "time", "mem");
     std::printf(" |\n");
-    for (const TRow& Row : FRows) {
-      std::printf("%-36s", Row.Name.c_str());
-      for (std::size_t I = 0; I < Row.Cells.size(); ++I) {
-        const TCell& Cell = Row.Cells[I];
-        if (!Cell.Run) {
-          std::printf(" | %-31s", Cell.Note.c_str());
-          continue;
-        }
-        const TRun& Result = *Cell.Run;
-        std::printf(" | %7.3f %6.2f %7.1f %8.0f", Result.Seconds, Result.Seconds / FFinds[I].Seconds,
-                    Result.PeakKiB / 1024.0, Result.PeakKiB * 1024.0 / FLibraries[I].Files());
-      }
-      if (FLibraries.size() > 1) {
-        const TCell& Small = Row.Cells.front();
-        const TCell& Big = Row.Cells.back();
-        if (Small.Run && Big.Run)
-          std::printf(" | %5.2f %5.2f", Big.Run->Seconds / Small.Run->Seconds,
-                      static_cast<double>(Big.Run->PeakKiB) / Small.Run->PeakKiB);
-        else
-          std::printf(" | %11s", "");
-      }
-      std::string Notes;
-      for (const TCell& Cell : Row.Cells)
-        if (Cell.Run && !Cell.Note.empty()) Notes += (Notes.empty() ? "" : ", ") + Cell.Note;
-      std::printf(" | %s%s%s\n", Row.Goal.c_str(), Notes.empty() ? "" : "; ", Notes.c_str());
-    }
+    for (const TRow& Row : FRows) PrintCells(Row, FRows.front());
     std::printf("%-36s | %.0f ms from SIGINT to exit, the slowest of 3 during a walk of %dk files | <= 200 ms\n",
                 "Ctrl-C during the walk", Stop.StopSeconds * 1000, FLibraries.back().Files() / 1000);
     std::printf("%-36s | %.0f ms from SIGINT to exit, the slowest of 3, the list's reader never reading | <= 200 ms\n",
                 "Ctrl-C, output waiting for a reader", StalledStop.StopSeconds * 1000);
+    for (const TSection& Section : FSections) {
+      PrintHeading(Section);
+      for (const TRow& Row : Section.Rows) PrintCells(Row, Section.Rows[1]);
+    }
     std::printf("Load average at the end: %s\n", LoadAverage().c_str());
   }
 
   TBenchSettings FSettings;
   std::string FCli;
+  std::vector<std::string> FToolEnvironment;
   std::vector<TBenchLibrary> FLibraries;
-  std::vector<TRun> FFinds;
   std::vector<TRow> FRows;
+  std::vector<TSection> FSections;
   bool FFailed = false;
 };
 
@@ -328,5 +463,10 @@ private:
 
 int main(int Argc, char** Argv) {
   TBench Bench(ParseBenchSettings(Argc, Argv));
-  return Bench.Run();
+  try {
+    return Bench.Run();
+  } catch (const std::exception& Error) {
+    std::fprintf(stderr, "cantrel-bench: %s\n", Error.what());
+    return 1;
+  }
 }
