@@ -267,7 +267,8 @@ std::string VorbisAudio(int LengthMs) {
   AppendLittleEndian(Identification, 0, 4);
   Identification += '\x01';
   AppendLittleEndian(Identification, SampleRate, 4);
-  AppendLittleEndian(Identification, 0, 12);
+  // Bit rates: maximum, nominal and minimum, all unset.
+  Identification.append(12, '\0');
   // Block sizes 2^8 and 2^13, then the framing bit.
   Identification += '\xD8';
   Identification += '\x01';
