@@ -46,8 +46,6 @@ void StoreOnce(TTagCache& Cache, const std::vector<TTaggedFile>& Files) {
   Cache.Finish();
 }
 
-std::string ReadBytes(const std::string& Path) { return ReadFileBytes(Path); }
-
 void OverwriteFrom(const std::string& Path, std::streamoff Offset, char Byte) {
   std::fstream File(Path, std::ios::in | std::ios::out | std::ios::binary);
   File.seekg(0, std::ios::end);
@@ -142,14 +140,14 @@ TEST(TagCacheTroubleTest, ANewerSchemaIsLeftAloneWithOneWarning) {
   Fill(Probe, 3);
   // A newer program's database, in the rollback journal.
   ASSERT_EQ(TTestConnection(Probe.Path()).Execute("PRAGMA journal_mode = DELETE; PRAGMA user_version = 2"), 0);
-  const std::string Before = ReadBytes(Probe.Path());
+  const std::string Before = ReadFileBytes(Probe.Path());
   {
     TTagCache Cache(Probe.Options());
     EXPECT_FALSE(Cache.Active());
     StoreOnce(Cache, TaggedFiles(3, 1, 3, u"Other"));
   }
   EXPECT_EQ(Probe.Warnings(), std::vector{NotUsed(Probe, STagCacheNewer)});
-  EXPECT_EQ(ReadBytes(Probe.Path()), Before);
+  EXPECT_EQ(ReadFileBytes(Probe.Path()), Before);
 }
 
 // Two processes store at once, into folders of their own and into the same
