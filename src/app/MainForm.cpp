@@ -1,7 +1,6 @@
 #include "app/MainForm.h"
 
 #include <QCloseEvent>
-#include <chrono>
 
 #include "app/FilterTexts.h"
 #include "app/SettingsLocation.h"
@@ -36,10 +35,6 @@ constexpr TFormatItem FormatItems[] = {
 
 constexpr StringView FileNameItems[] = {gettext_noop(u"playall.m3u"), gettext_noop(u"play.m3u"),
                                          gettext_noop(u"%album%.m3u")};
-
-// How long closing waits for stopped searches to end, so that no walk runs
-// on while the program exits; a folder that hangs the walk is not waited for.
-constexpr auto SearchEndPatience = std::chrono::seconds(2);
 
 template <class TControl, class... TArgs>
 TControl* NewControl(QWidget* Parent, const char* Name, TArgs... Args) {
@@ -171,9 +166,14 @@ void TMainForm::FormCreate() {
   // quick; the reports, and so the lines, the tree and the counts, are
   // those of one per file.
   FFileEnumerator->SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
-  // A stopped search ends with a report too; only the last one started speaks.
+  // Only the search that runs reports: the session ends the one before.
+  FFileEnumerator->SetOnEnterDirectoryEx([this](const String& Directory, const TEnteredDirectory& Entered) {
+    FileEnumeratorEnterDirectory(Directory, Entered);
+  });
+  FFileEnumerator->SetOnDirectoryError(
+      [this](const String& Directory, const String& Message) { FileEnumeratorDirectoryError(Directory, Message); });
   FFileEnumerator->SetOnTerminateTask([this](int TaskID, bool Aborted, const std::optional<String>& Failure) {
-    if (TaskID == FTaskID && FSearching) FileEnumeratorTerminateTask(TaskID, Aborted, Failure);
+    FileEnumeratorTerminateTask(TaskID, Aborted, Failure);
   });
   ShowMakeAvailability();
   listLocalDirectory->setFocus();
@@ -181,16 +181,9 @@ void TMainForm::FormCreate() {
 
 void TMainForm::FormDestroy() {
   try {
-    if (FFileEnumerator) {
-      // The searches end before the tree goes: no report reaches it, and no
-      // walk runs on while the program exits.
-      ++FSearch;
-      FFileEnumerator->StopAllTasks(true);
-      const auto Deadline = std::chrono::steady_clock::now() + SearchEndPatience;
-      while (FFileEnumerator->GetRunningTasks() > 0 && std::chrono::steady_clock::now() < Deadline)
-        CheckSynchronize(10);
-      FFileEnumerator.reset();
-    }
+    // The enumerator goes first, ending its search: no report reaches the
+    // session or the tree.
+    FFileEnumerator.reset();
     FSession.reset();
     if (FPlayListFiles) {
       FPlayListFiles->Clear();
@@ -209,9 +202,8 @@ void TMainForm::FormDestroy() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
-  ++FSearch;
   FSearching = false;
-  FFileEnumerator->StopAllTasks(true);
+  FSession->End();
   TForm::closeEvent(Event);
 }
 
@@ -225,17 +217,9 @@ void TMainForm::cbbFileFormatChange(QObject&) {
 
 void TMainForm::chkUTF8Click(QObject&) { FPlayListFiles->SetUTF8BOM(chkUTF8->Checked()); }
 
-template <class TReport>
-auto TMainForm::OfThisSearch(TReport Report) {
-  return [this, Search = FSearch, Report = std::move(Report)](const auto&... Arguments) {
-    if (Search == FSearch) Report(Arguments...);
-  };
-}
-
 void TMainForm::btnFindClick(QObject&) {
-  // One search at a time: a second one would fill the same tree.
-  FFileEnumerator->StopTask(FTaskID);
-  ++FSearch;
+  // One search at a time: the session's Find ends the one that runs, so
+  // nothing of it reaches the new tree.
   FSearching = false;
   mmoFiles->Lines()->Clear();
   try {
@@ -245,18 +229,9 @@ void TMainForm::btnFindClick(QObject&) {
     Options.Recursion = chkFindRecursion->Checked();
     // Handed on, not applied: a limit would silently drop short tracks.
     Options.MinSize = FSettings->MinSize();
-    // Each search takes its own copy of these reports.
-    FFileEnumerator->SetOnEnterDirectoryEx(
-        OfThisSearch([this](const String& Directory, const TEnteredDirectory& Entered) {
-          FileEnumeratorEnterDirectory(Directory, Entered);
-        }));
-    FFileEnumerator->SetOnDirectoryError(OfThisSearch([this](const String& Directory, const String& Message) {
-      FileEnumeratorDirectoryError(Directory, Message);
-    }));
-    FTaskID = FSession->Find(*FFileEnumerator, Options,
-                             OfThisSearch([this](const String& Directory, const TSearchRec& FileInfo) {
-                               FileEnumeratorFileFound(Directory, FileInfo);
-                             }));
+    FSession->Find(*FFileEnumerator, Options, [this](const String& Directory, const TSearchRec& FileInfo) {
+      FileEnumeratorFileFound(Directory, FileInfo);
+    });
     FSearching = true;
   } catch (const Exception&) {
     // Find ends without a word, leaving the window as it is.

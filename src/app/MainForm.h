@@ -68,20 +68,12 @@ private:
   void FormDestroy();
   void ShowStatus(const String& Files, const String& Directories, const String& Progress);
   void ShowMakeAvailability();
-  // Wraps a report of the search that starts now, so that it is dropped
-  // once another Find or the window's closing has ended that search.
-  template <class TReport>
-  auto OfThisSearch(TReport Report);
 
   const String FSettingsFile;
   std::unique_ptr<TSettings> FSettings;
   std::unique_ptr<TPlayListFile> FPlayListFiles;
   std::unique_ptr<TSearchSession> FSession;
   std::unique_ptr<TFileEnumerator> FFileEnumerator;
-  int FTaskID = -1;
-  // Counts the searches started and ended early; a report carries the
-  // count of its search.
-  int FSearch = 0;
   bool FSearching = false;
 };
 

@@ -33,6 +33,8 @@ bool SameBytes(StringView A, StringView B) {
 }  // namespace
 
 int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Options, TFileHandlerEx Handler) {
+  End();
+  FEnumerator = &Enumerator;
   Start();
   // Every playlist is named from the folder searched, even when the walk
   // cannot enter it.
@@ -65,6 +67,12 @@ int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Option
     Terminated(false, Error.Message());
     throw;
   }
+}
+
+void TSearchSession::End() {
+  if (!FEnumerator) return;
+  FEnumerator->StopAllTasks(true);
+  if (FRunning) Terminated(true, std::nullopt);
 }
 
 void TSearchSession::Start() {

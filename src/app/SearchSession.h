@@ -66,18 +66,25 @@ CANTREL_EXCEPTION(ESearchFailedError, EMakeUnavailableError);
 // Find without its window: prepares the enumerator, and builds the playlist
 // tree from the search's reports, one node per folder entered holding the
 // names of its own files. The window and the command line both use it.
+// One search runs at a time: no report of an earlier one reaches the tree,
+// the caller or the handlers after the next Find or End.
 class TSearchSession {
 public:
   explicit TSearchSession(TPlayListFile& Root) : FRoot(Root) {}
 
-  // Clears the tree, gives its root the folder's path, opens the folder,
-  // sets the enumerator's options and starts the task, answering its id.
-  // Reports then reach EnterDirectory and FileFound through the
-  // enumerator's events and Handler. A folder that cannot be opened, or a
-  // task that cannot start, fails the search at once and raises (the
-  // folder's case ESearchFailedError with the system's reason), which
-  // Failure() keeps.
+  // Ends the search that runs (End), then clears the tree, gives its root
+  // the folder's path, opens the folder, sets the enumerator's options and
+  // starts the task, answering its id. Reports then reach EnterDirectory
+  // and FileFound through the enumerator's events and Handler. A folder
+  // that cannot be opened, or a task that cannot start, fails the search at
+  // once and raises (the folder's case ESearchFailedError with the system's
+  // reason), which Failure() keeps. The enumerator serves this session
+  // alone and outlives its searches.
   int Find(TFileEnumerator& Enumerator, const TFindOptions& Options, TFileHandlerEx Handler);
+  // Ends the search for good, as a stopped one: once it returns, none of
+  // its reports runs any more, the end report included, and its threads
+  // have ended or are left to end on their own.
+  void End();
   // Empties the tree and starts the count and the clock of a new search,
   // which runs until Terminated.
   void Start();
@@ -132,6 +139,8 @@ private:
   TPlayListFile* ChooseNode(const String& Directory);
 
   TPlayListFile& FRoot;
+  // The enumerator of the last Find.
+  TFileEnumerator* FEnumerator = nullptr;
   // The folder searched as the walk reports it.
   String FSearchFolder;
   // The folder of the last search, for the Make after it.

@@ -123,17 +123,12 @@ void TCliRun::Find() {
   Options.OpenedFolder = FOpenedFolder;
   Options.Recursion = FOptions.Recursion;
   Options.FollowLinks = FOptions.FollowLinks;
-  const int TaskID = FSession.Find(FFileEnumerator, Options, [this](const String& Directory, const TSearchRec& FileInfo) {
+  FSession.Find(FFileEnumerator, Options, [this](const String& Directory, const TSearchRec& FileInfo) {
     FileFound(Directory, FileInfo);
   });
-  bool StopAsked = false;
-  while (!FDone) {
-    CheckSynchronize(100);
-    if (!StopAsked && (StopSignal() != 0 || OutputFailed())) {
-      FFileEnumerator.StopTask(TaskID);
-      StopAsked = true;
-    }
-  }
+  while (!FDone && StopSignal() == 0 && !OutputFailed()) CheckSynchronize(100);
+  // A stop ends the search at once: nothing it still hands over is listed.
+  FSession.End();
   FlushOutput();
   ShowSummary();
 }

@@ -50,7 +50,6 @@ TEnumFileThread::TEnumFileThread(int ID, const TFileSearchCriteria& Options, TFi
   for (const auto Window : {TFileSearchOption::fsMinSize, TFileSearchOption::fsMaxSize,
                             TFileSearchOption::fsLastChangeAfter, TFileSearchOption::fsLastChangeBefore})
     if (Options.GetOption(Window)) FReadFileDetails = true;
-  SetFreeOnTerminate(true);
   SetPriority(TThreadPriority::tpLower);
 }
 
@@ -256,10 +255,10 @@ void TEnumFileThread::HandOverBatch() {
 
 // On the main thread. After a stop nothing more is reported but the roots
 // not yet begun, as when each folder is handed over on its own; once the
-// owner is gone (a report may free it), nothing at all.
+// task's group has stopped (a report may end the search), nothing at all.
 void TEnumFileThread::RunBatch(TBatch& Batch) {
   for (TFolderReport& Folder : Batch) {
-    if (SynchronizeCancelled()) return;
+    if (ReportsDropped()) return;
     if (Terminated() && !Folder.Root) continue;
     if (Folder.Error) {
       FOnDirectoryError(Folder.Directory, *Folder.Error);
@@ -269,7 +268,7 @@ void TEnumFileThread::RunBatch(TBatch& Batch) {
     FCurrentEntered = std::move(Folder.Entered);
     EnterDirectory();
     for (TSearchRec& FileInfo : Folder.Files) {
-      if (Terminated() || SynchronizeCancelled()) break;
+      if (Terminated() || ReportsDropped()) break;
       FFileInfo = std::move(FileInfo);
       DeliverFile();
     }

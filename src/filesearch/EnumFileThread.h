@@ -53,7 +53,7 @@ enum class TFileEnumeratorSyncMode : std::uint8_t { smPerFile, smPerDirectory, s
 // thread, each directory entered, each file found, in name order, and each
 // folder that could not be listed. It reaches every folder from its
 // parent's descriptor, so no path is looked up again and depth has no
-// limit. It is created suspended and frees itself when it ends.
+// limit. It is created suspended, in the group of its task.
 class TEnumFileThread : public TThread {
 public:
   TEnumFileThread(int ID, const TFileSearchCriteria& Options, TFileEnumeratorSyncMode Mode,
@@ -65,10 +65,6 @@ public:
   // directory and the entry, the second the file's full path.
   void SetFileHandlerEx(TFileHandlerEx Handler) { FFileHandlerEx = std::move(Handler); }
   void SetFileHandler(TFileHandler Handler) { FFileHandler = std::move(Handler); }
-
-  // Whether the end of the task is reported; main thread only.
-  bool NotifyOnTermination() const { return FNotifyOnTermination; }
-  void SetNotifyOnTermination(bool Value) { FNotifyOnTermination = Value; }
 
 protected:
   void Execute() override;
@@ -141,7 +137,6 @@ private:
   bool FFollowDirectoryLinks;
   // A file is stat-ed for its record, not only where a test needs it.
   bool FReadFileDetails;
-  bool FNotifyOnTermination = true;
   // The batch being filled, its files and when it was begun.
   std::shared_ptr<TBatch> FBatch;
   std::size_t FBatchFiles = 0;

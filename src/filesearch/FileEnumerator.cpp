@@ -1,21 +1,12 @@
 #include "filesearch/FileEnumerator.h"
 
 #include <algorithm>
+#include <chrono>
+#include <utility>
 
 namespace cantrel {
 
-TFileEnumerator::~TFileEnumerator() {
-  StopAllTasks(true);
-  // Dropping a task's hand-over releases a worker that waits in it and keeps
-  // every later report, its end step included, from running. The task may
-  // free itself right after, so nothing of it is touched again.
-  for (TEnumFileThread* Task : FTasks) {
-    if (Task->Started())
-      Task->CancelSynchronize();
-    else
-      delete Task;
-  }
-}
+TFileEnumerator::~TFileEnumerator() { StopAllTasks(true); }
 
 void TFileEnumerator::SetOnEnterDirectory(TFileHandler Value) {
   FOnEnterDirectory = std::move(Value);
@@ -34,11 +25,13 @@ TDirectoryHandlerEx TFileEnumerator::EnterDirectoryHandler() const {
 }
 
 TEnumFileThread* TFileEnumerator::CreateTask() {
-  auto* Task =
-      new TEnumFileThread(FNextTaskID++, *this, FSynchronizationMode, EnterDirectoryHandler(), FOnDirectoryError);
-  Task->OnTerminate = [this](TThread& Sender) { TaskTerminated(static_cast<TEnumFileThread&>(Sender)); };
-  FTasks.push_back(Task);
-  return Task;
+  auto Task = std::make_unique<TTask>();
+  Task->Walker = std::make_shared<TEnumFileThread>(FNextTaskID++, *this, FSynchronizationMode,
+                                                   EnterDirectoryHandler(), FOnDirectoryError);
+  Task->Walker->OnTerminate = [this](TThread& Sender) { TaskTerminated(static_cast<TEnumFileThread&>(Sender)); };
+  Task->Threads.Add(Task->Walker);
+  FTasks.push_back(std::move(Task));
+  return FTasks.back()->Walker.get();
 }
 
 int TFileEnumerator::ForEach(TFileHandlerEx Handler) {
@@ -70,24 +63,35 @@ int TFileEnumerator::FillList(TStrings& List) {
 }
 
 void TFileEnumerator::StopTask(int ID) {
-  const auto It =
-      std::find_if(FTasks.begin(), FTasks.end(), [ID](const TEnumFileThread* Task) { return Task->ID() == ID; });
-  if (It != FTasks.end()) (*It)->Terminate();
+  const auto It = std::find_if(FTasks.begin(), FTasks.end(),
+                               [ID](const std::unique_ptr<TTask>& Task) { return Task->Walker->ID() == ID; });
+  if (It != FTasks.end()) (*It)->Threads.Terminate();
 }
 
+// All tasks are stopped before any is waited for, so that they share one
+// deadline.
 void TFileEnumerator::StopAllTasks(bool Silently) {
-  for (TEnumFileThread* Task : FTasks) {
-    Task->SetNotifyOnTermination(!Silently);
-    Task->Terminate();
+  if (!Silently) {
+    for (const std::unique_ptr<TTask>& Task : FTasks) Task->Threads.Terminate();
+    return;
   }
+  const TTasks Ended = std::exchange(FTasks, {});
+  for (const std::unique_ptr<TTask>& Task : Ended) Task->Threads.Stop();
+  const auto Deadline = std::chrono::steady_clock::now() + TThreadGroup::Patience;
+  for (const std::unique_ptr<TTask>& Task : Ended) Task->Threads.Join(Deadline);
 }
 
-// The task's end step, on the main thread. A silently stopped task leaves
-// the list too, without a report. The event may free this enumerator, so it
-// is called from a copy and nothing of this object is touched after it.
+// The task's end step, its last report, on the main thread. The task goes
+// with it; its walker ends on its own once the step has returned. The event
+// may free this enumerator, so it is called from a copy and nothing of this
+// object is touched after it.
 void TFileEnumerator::TaskTerminated(TEnumFileThread& Task) {
-  FTasks.erase(std::remove(FTasks.begin(), FTasks.end(), &Task), FTasks.end());
-  if (!Task.NotifyOnTermination() || !FOnTerminateTask) return;
+  const auto It = std::find_if(FTasks.begin(), FTasks.end(),
+                               [&Task](const std::unique_ptr<TTask>& Listed) { return Listed->Walker.get() == &Task; });
+  if (It == FTasks.end()) return;
+  const std::unique_ptr<TTask> Ended = std::move(*It);
+  FTasks.erase(It);
+  if (!FOnTerminateTask) return;
   const TFileSearchTerminationEvent Event = FOnTerminateTask;
   Event(Task.ID(), Task.Terminated(), FailureOf(Task));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "filesearch/EnumFileThread.h"
@@ -14,9 +15,7 @@ namespace cantrel {
 class TFileEnumerator : public TFileSearchCriteria {
 public:
   TFileEnumerator() = default;
-  // Stops every task silently. After it returns, no report of any task
-  // runs any more; the tasks end on their own, also one that waits in a
-  // hand-over.
+  // Stops every task silently.
   ~TFileEnumerator() override;
   TFileEnumerator(const TFileEnumerator&) = delete;
   TFileEnumerator& operator=(const TFileEnumerator&) = delete;
@@ -31,7 +30,10 @@ public:
 
   // Asks the task with this id to stop; an unknown id does nothing.
   void StopTask(int ID);
-  // Asks every task to stop; a silent stop sends no end report.
+  // Asks every task to stop. A silent stop ends the tasks for good: once it
+  // returns, no report of theirs runs any more, the end report included,
+  // they no longer count as running, and their threads have ended but for
+  // any still stuck after TThreadGroup::Patience, which end on their own.
   void StopAllTasks(bool Silently = false);
   // The tasks started and not yet ended.
   int GetRunningTasks() const { return static_cast<int>(FTasks.size()); }
@@ -62,13 +64,19 @@ protected:
   TEnumFileThread* CreateTask();
 
 private:
+  // A task: its walker, and the group of every thread that works for it.
+  struct TTask {
+    std::shared_ptr<TEnumFileThread> Walker;
+    TThreadGroup Threads;
+  };
+  using TTasks = std::vector<std::unique_ptr<TTask>>;
+
   TDirectoryHandlerEx EnterDirectoryHandler() const;
   void TaskTerminated(TEnumFileThread& Task);
   static std::optional<String> FailureOf(const TEnumFileThread& Task);
 
-  // Every task listed here is alive: a task leaves the list in its end step,
-  // which runs on the main thread before the task frees itself.
-  std::vector<TEnumFileThread*> FTasks;
+  // A task leaves the list in its end step or when it is stopped silently.
+  TTasks FTasks;
   TFileHandler FOnEnterDirectory;
   TDirectoryHandlerEx FOnEnterDirectoryEx;
   TDirectoryErrorEvent FOnDirectoryError;

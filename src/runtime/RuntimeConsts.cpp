@@ -25,7 +25,6 @@ enum : int {
 enum : int {
   IdCheckSynchronizeError = 65250,
   IdThreadStartTwice,
-  IdThreadWaitForSelfFree,
   IdOutOfMemory,
   IdUnknownError,
 };
@@ -52,7 +51,6 @@ constexpr TResourceEntry RuntimeTable[] = {
     {IdFileHardLinked, u"It has other hard links"},
     {IdCheckSynchronizeError, u"CheckSynchronize called from a thread that is not the main thread"},
     {IdThreadStartTwice, u"Cannot start a thread that was already started"},
-    {IdThreadWaitForSelfFree, u"Cannot wait for a thread that frees itself"},
     {IdOutOfMemory, u"Out of memory"},
     {IdUnknownError, u"Unknown error"},
     {IdIniLineBreak, u"A line break cannot be written to the settings file %s"},
@@ -79,7 +77,6 @@ const TResStringRec SFileOutside{&RuntimeResources, IdFileOutside};
 const TResStringRec SFileHardLinked{&RuntimeResources, IdFileHardLinked};
 const TResStringRec SCheckSynchronizeError{&RuntimeResources, IdCheckSynchronizeError};
 const TResStringRec SThreadStartTwice{&RuntimeResources, IdThreadStartTwice};
-const TResStringRec SThreadWaitForSelfFree{&RuntimeResources, IdThreadWaitForSelfFree};
 const TResStringRec SOutOfMemory{&RuntimeResources, IdOutOfMemory};
 const TResStringRec SUnknownError{&RuntimeResources, IdUnknownError};
 const TResStringRec SIniLineBreak{&RuntimeResources, IdIniLineBreak};

@@ -39,6 +39,8 @@ struct TSyncQueue {
   std::condition_variable MainWake;
   // Wakes threads that wait for their queued calls.
   std::condition_variable QueueWake;
+  // Wakes owners that wait for threads to end.
+  std::condition_variable EndWake;
   std::deque<TSyncRequest*> Pending;
   // Set when a thread ends, so that a main thread waiting for it wakes up.
   bool Signalled = false;
@@ -52,6 +54,8 @@ struct TSyncQueue {
     return *Queue;
   }
 
+  static bool Dropped(const TSyncRequest& Request) { return Request.Thread && Request.Thread->ReportsDropped(); }
+
   void WakeEventLoop() {
     TWakeMainThread Current;
     {
@@ -61,12 +65,19 @@ struct TSyncQueue {
     if (Current) Current();
   }
 
-  void SignalThreadEnd() {
+  void SignalThreadEnd(TThread& Thread) {
     {
       std::lock_guard Guard(Lock);
+      Thread.FFinished.store(true, std::memory_order_release);
       Signalled = true;
     }
     MainWake.notify_one();
+    EndWake.notify_all();
+  }
+
+  bool WaitEnd(const TThread& Thread, std::chrono::steady_clock::time_point Deadline) {
+    std::unique_lock Guard(Lock);
+    return EndWake.wait_until(Guard, Deadline, [&Thread] { return Thread.Finished(); });
   }
 
   // Called with the lock held, for a call that will not run.
@@ -80,12 +91,13 @@ struct TSyncQueue {
     delete Request;
   }
 
-  void Cancel(TThread& Thread) {
+  // Drops the waiting calls of every thread whose group stopped, and wakes
+  // the threads that wait for room.
+  void DropStopped() {
     {
       std::lock_guard Guard(Lock);
-      Thread.FSyncCancelled = true;
       for (auto It = Pending.begin(); It != Pending.end();) {
-        if ((*It)->Thread != &Thread) {
+        if (!Dropped(**It)) {
           ++It;
           continue;
         }
@@ -96,30 +108,31 @@ struct TSyncQueue {
     QueueWake.notify_all();
   }
 
-  // False when the thread's hand-over was cancelled and nothing was queued.
+  // False when the thread's group stopped and nothing was queued.
   bool Enqueue(TSyncRequest& Request) {
     {
       std::lock_guard Guard(Lock);
-      if (Request.Thread && Request.Thread->FSyncCancelled) return false;
+      if (Dropped(Request)) return false;
       Pending.push_back(&Request);
     }
     MainWake.notify_one();
     return true;
   }
 
-  // Waits while the thread has Limit calls queued; false when it was
-  // cancelled. Raises the error of a queued call that failed.
+  // Waits while the thread has Limit calls queued; false when its group
+  // stopped. Raises the error of a queued call that failed.
   bool WaitForRoom(TThread& Thread, std::size_t Limit) {
     std::unique_lock Guard(Lock);
-    QueueWake.wait(Guard, [&] { return Thread.FQueued < Limit || Thread.FSyncCancelled || Thread.FQueueError; });
+    QueueWake.wait(Guard,
+                   [&] { return Thread.FQueued < Limit || Thread.ReportsDropped() || Thread.FQueueError; });
     if (Thread.FQueueError) std::rethrow_exception(Thread.FQueueError);
-    return !Thread.FSyncCancelled;
+    return !Thread.ReportsDropped();
   }
 
   void EnqueueOwned(TThread& Thread, std::function<void()>&& Call) {
     {
       std::lock_guard Guard(Lock);
-      if (Thread.FSyncCancelled) return;
+      if (Thread.ReportsDropped()) return;
       Pending.push_back(new TSyncRequest(&Thread, std::move(Call)));
       ++Thread.FQueued;
     }
@@ -138,28 +151,25 @@ struct TSyncQueue {
                         [this] { return !Pending.empty() || Signalled; });
     Signalled = false;
     bool Ran = false;
-    // One at a time: a call may cancel the calls queued behind it. Calls that
-    // come meanwhile wait for the next round, so the event loop gets its turn.
+    // One at a time: a call may stop the group of the calls queued behind
+    // it. Calls that come meanwhile wait for the next round, so the event
+    // loop gets its turn.
     for (std::size_t Left = Pending.size(); Left > 0 && !Pending.empty(); --Left) {
       TSyncRequest* Request = Pending.front();
       Pending.pop_front();
-      // After a queued call of its thread failed, the thread's later ones
-      // are not run.
-      if (Request->Queued && Request->Thread->FQueueError) {
+      // Nothing of a stopped group runs, nor, after a queued call of its
+      // thread failed, the thread's later ones.
+      if (Dropped(*Request) || (Request->Queued && Request->Thread->FQueueError)) {
         Drop(Request);
         QueueWake.notify_all();
         continue;
       }
       Guard.unlock();
-      try {
-        Request->Call();
-      } catch (...) {
-        Request->Error = std::current_exception();
-      }
+      Run(*Request);
       Guard.lock();
       Ran = true;
       if (Request->Queued) {
-        // The thread may free itself as soon as the lock is given back.
+        // The thread may end as soon as the lock is given back.
         TThread& Thread = *Request->Thread;
         if (Request->Error && !Thread.FQueueError) Thread.FQueueError = Request->Error;
         --Thread.FQueued;
@@ -171,6 +181,20 @@ struct TSyncQueue {
       Request->Wake.notify_one();
     }
     return Ran;
+  }
+
+  // The threads whose calls run on this thread now, innermost last: a call
+  // may run a nested round.
+  static inline thread_local std::vector<const TThread*> Running;
+
+  static void Run(TSyncRequest& Request) {
+    Running.push_back(Request.Thread);
+    try {
+      Request.Call();
+    } catch (...) {
+      Request.Error = std::current_exception();
+    }
+    Running.pop_back();
   }
 
   // Waits until no queued call of the thread waits or runs.
@@ -223,35 +247,45 @@ private:
 TThread::TThread() = default;
 
 TThread::~TThread() {
-  if (FHandle.joinable()) {
-    Terminate();
-    WaitFor();
+  if (!FHandle.joinable()) return;
+  // The last owner of a thread that was let go is the thread itself, at
+  // its end.
+  if (FHandle.get_id() == std::this_thread::get_id()) {
+    FHandle.detach();
+    return;
   }
+  Terminate();
+  WaitFor();
 }
 
 void TThread::Start() {
   if (FStarted) throw EThread(&SThreadStartTwice, {});
   FStarted = true;
+  // A shared thread holds a share of itself until it ends, so its owners
+  // may let it go at any time.
+  std::shared_ptr<TThread> Self = weak_from_this().lock();
   // Stop signals go to the main thread, whose blocking calls (output to a
   // reader that stopped reading) they interrupt; a worker never takes one.
-  std::thread Handle;
-  {
-    const TStopSignalsBlocked Blocked;
-    Handle = std::thread([this] { Run(); });
-  }
-  // A thread that frees itself may be gone at once: touch nothing of it.
-  if (FFreeOnTerminate)
-    Handle.detach();
-  else
-    FHandle = std::move(Handle);
+  const TStopSignalsBlocked Blocked;
+  FHandle = std::thread([this, Self = std::move(Self)] { Run(); });
 }
 
 void TThread::WaitFor() {
-  if (FFreeOnTerminate) throw EThread(&SThreadWaitForSelfFree, {});
   if (!FStarted) return;
   if (IsMainThread())
     while (!Finished()) CheckSynchronize(1000);
   if (FHandle.joinable()) FHandle.join();
+}
+
+bool TThread::WaitUntil(std::chrono::steady_clock::time_point Deadline) {
+  if (!TSyncQueue::Instance().WaitEnd(*this, Deadline)) return false;
+  if (FHandle.joinable()) FHandle.join();
+  return true;
+}
+
+bool TThread::ReportRunsHere() const {
+  const std::vector<const TThread*>& Running = TSyncQueue::Running;
+  return std::find(Running.begin(), Running.end(), this) != Running.end();
 }
 
 void TThread::Run() {
@@ -271,10 +305,7 @@ void TThread::Run() {
   // A queued call that the main thread runs at this moment still uses the
   // thread's objects.
   TSyncQueue::Instance().WaitQueueEmpty(*this);
-  const bool FreeSelf = FFreeOnTerminate;
-  FFinished.store(true, std::memory_order_release);
-  TSyncQueue::Instance().SignalThreadEnd();
-  if (FreeSelf) delete this;
+  TSyncQueue::Instance().SignalThreadEnd(*this);
 }
 
 void TThread::Synchronize(TThread* Thread, const std::function<void()>& Call) {
@@ -307,13 +338,40 @@ void TThread::WaitForQueue() {
   if (const std::exception_ptr Error = Queue.QueueError(*this)) std::rethrow_exception(Error);
 }
 
-void TThread::CancelSynchronize() { TSyncQueue::Instance().Cancel(*this); }
-
 bool TThread::IsMainThread() { return gettid() == getpid(); }
 
 bool CheckSynchronize(int Timeout) {
   if (!TThread::IsMainThread()) throw EThread(&SCheckSynchronizeError, {});
   return TSyncQueue::Instance().RunPending(Timeout);
+}
+
+TThreadGroup::~TThreadGroup() {
+  Stop();
+  Join(std::chrono::steady_clock::now() + Patience);
+}
+
+void TThreadGroup::Add(std::shared_ptr<TThread> Thread) {
+  Thread->FReports = FReports.get_token();
+  FThreads.push_back(std::move(Thread));
+}
+
+void TThreadGroup::Terminate() {
+  for (const std::shared_ptr<TThread>& Thread : FThreads) Thread->Terminate();
+}
+
+void TThreadGroup::Stop() {
+  if (!FReports.request_stop()) return;
+  TSyncQueue::Instance().DropStopped();
+  Terminate();
+}
+
+// Stopped threads need nothing more of the main thread, so none runs here.
+bool TThreadGroup::Join(std::chrono::steady_clock::time_point Deadline) {
+  bool Ended = true;
+  for (const std::shared_ptr<TThread>& Thread : FThreads)
+    if (Thread->Started() && !Thread->ReportRunsHere()) Ended = Thread->WaitUntil(Deadline) && Ended;
+  FThreads.clear();
+  return Ended;
 }
 
 TWakeMainThread SetWakeMainThread(TWakeMainThread Hook) {

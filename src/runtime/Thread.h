@@ -1,10 +1,14 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <cstddef>
 #include <exception>
 #include <functional>
+#include <memory>
+#include <stop_token>
 #include <thread>
+#include <vector>
 
 #include "runtime/Exceptions.h"
 
@@ -21,15 +25,16 @@ enum class TThreadPriority : std::uint8_t { tpLower, tpNormal };
 // with SIGINT and SIGTERM blocked, so that they reach the main thread.
 // The main thread is the one that runs main(); it alone runs the calls that
 // workers hand over with Synchronize, whenever it calls CheckSynchronize.
-// A thread that frees itself is deleted on its own thread. One that does not
-// is waited for by its owner; a derived class whose Execute uses its own
-// members waits in its own destructor, before they go.
-class TThread {
+// A thread held by shared owners keeps itself alive while it runs: once
+// they let it go, it frees itself on its own thread when it ends. One that
+// is not shared is waited for by its owner; a derived class whose Execute
+// uses its own members waits in its own destructor, before they go.
+class TThread : public std::enable_shared_from_this<TThread> {
 public:
   using TThreadNotify = std::function<void(TThread& Sender)>;
 
   TThread();
-  // Stops and waits for a thread that does not free itself.
+  // Stops and waits for the thread, unless it is its own last owner.
   virtual ~TThread();
   TThread(const TThread&) = delete;
   TThread& operator=(const TThread&) = delete;
@@ -39,10 +44,6 @@ public:
   void Terminate() { FTerminated.store(true, std::memory_order_release); }
   bool Terminated() const { return FTerminated.load(std::memory_order_acquire); }
 
-  // A thread that frees itself deletes its object once its end notification
-  // has run; it is set before Start and never waited for.
-  bool FreeOnTerminate() const { return FFreeOnTerminate; }
-  void SetFreeOnTerminate(bool Value) { FFreeOnTerminate = Value; }
   // Applied when the thread starts.
   TThreadPriority Priority() const { return FPriority; }
   void SetPriority(TThreadPriority Value) { FPriority = Value; }
@@ -59,6 +60,8 @@ public:
 
   // Runs Call on the main thread and waits until it has run; an error it
   // raises is raised here again. On the main thread Call runs at once.
+  // Once the thread's group has stopped, Call is dropped unrun and
+  // Synchronize returns.
   void Synchronize(const std::function<void()>& Call) { Synchronize(this, Call); }
   // The same for any thread; Thread may be null.
   static void Synchronize(TThread* Thread, const std::function<void()>& Call);
@@ -73,15 +76,9 @@ public:
   // raises the error of one that failed.
   void WaitForQueue();
 
-  // Drops this thread's hand-over for good: a call that waits for the main
-  // thread is taken back without running and its Synchronize returns; later
-  // calls, the end notification included, return at once without running.
-  // Queued calls that have not run are dropped. For an owner that goes
-  // away while its workers still run.
-  void CancelSynchronize();
-  // Whether CancelSynchronize was called: a queued call that runs on
-  // regardless should stop.
-  bool SynchronizeCancelled() const { return FSyncCancelled.load(std::memory_order_acquire); }
+  // Whether the thread's group has stopped: a handed-over call that runs
+  // many reports checks it before each.
+  bool ReportsDropped() const { return FReports.stop_requested(); }
 
   static bool IsMainThread();
 
@@ -90,20 +87,67 @@ protected:
 
 private:
   friend struct TSyncQueue;
+  friend class TThreadGroup;
 
   void Run();
+  // Waits without running handed-over calls, at most until Deadline; once
+  // the thread has ended, its handle is joined. Answers whether it ended.
+  bool WaitUntil(std::chrono::steady_clock::time_point Deadline);
+  // Whether a call this thread handed over runs on the calling thread now:
+  // then the thread cannot end before that call returns.
+  bool ReportRunsHere() const;
 
   std::thread FHandle;
   std::atomic<bool> FTerminated{false};
   std::atomic<bool> FFinished{false};
   bool FStarted = false;
-  bool FFreeOnTerminate = false;
   TThreadPriority FPriority = TThreadPriority::tpNormal;
   std::exception_ptr FFatalException;
-  // Set under the hand-over queue's lock, which guards the fields below.
-  std::atomic<bool> FSyncCancelled{false};
+  // The token of the thread's group, set before it starts; without a group
+  // its calls are never dropped.
+  std::stop_token FReports;
+  // Guarded by the hand-over queue's lock.
   std::size_t FQueued = 0;
   std::exception_ptr FQueueError;
+};
+
+// The threads that work for one job (a search: its walker, and any readers
+// or watchers it adds) and the one token that every call they hand over
+// checks before it runs. Stop sets the token and asks every thread to stop;
+// Join waits for them until a deadline and lets go of any still running
+// then (one stuck in the kernel on a hung mount), which ends on its own
+// later, touching only itself and what it holds a share of. Main thread
+// only.
+class TThreadGroup {
+public:
+  // How long the owner of a stopped group waits for its threads.
+  static constexpr std::chrono::milliseconds Patience{2000};
+
+  TThreadGroup() = default;
+  // Stops the group and joins it with the default patience.
+  ~TThreadGroup();
+  TThreadGroup(const TThreadGroup&) = delete;
+  TThreadGroup& operator=(const TThreadGroup&) = delete;
+
+  // Takes a thread that has not started yet into the group: from now on
+  // its hand-overs carry the group's token.
+  void Add(std::shared_ptr<TThread> Thread);
+  // Asks every thread to stop; their calls still run, end notifications
+  // included.
+  void Terminate();
+  // Drops every call the group's threads handed over and have still to
+  // hand over, releasing a thread that waits in Synchronize or Queue, and
+  // asks every thread to stop. It is never undone.
+  void Stop();
+  // Waits for every started thread to end, at most until Deadline, and
+  // lets go of all of them; one whose handed-over call runs on this thread
+  // now is not waited for, since it cannot end before that call returns.
+  // Answers whether every thread waited for ended.
+  bool Join(std::chrono::steady_clock::time_point Deadline);
+
+private:
+  std::stop_source FReports;
+  std::vector<std::shared_ptr<TThread>> FThreads;
 };
 
 // Runs the calls that wait for the main thread, waiting up to Timeout

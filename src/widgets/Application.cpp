@@ -64,7 +64,11 @@ void TApplication::Initialize() {
   if (FInitialized) return;
   FInitialized = true;
   // Posting is safe from any thread; the event runs the waiting calls.
-  FPreviousWake = SetWakeMainThread([this] { QCoreApplication::postEvent(this, new QEvent(WakeEvent)); });
+  FPreviousWake = SetWakeMainThread([this] {
+    auto* Wake = new QEvent(WakeEvent);
+    FWakesPosted.fetch_add(1, std::memory_order_release);
+    QCoreApplication::postEvent(this, Wake);
+  });
   FPreviousMessageBox = SetMessageBoxHook(ShowQtMessageBox);
   InstallQtTexts();
 }
@@ -93,6 +97,7 @@ void TApplication::HandleException(const std::exception& Error) {
 }
 
 bool TApplication::event(QEvent* Event) {
+  FWakesPosted.load(std::memory_order_acquire);
   if (Event->type() != WakeEvent) return QObject::event(Event);
   CheckSynchronize();
   return true;

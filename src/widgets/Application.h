@@ -2,6 +2,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <atomic>
 #include <exception>
 #include <memory>
 
@@ -57,6 +58,10 @@ private:
   String FTitle;
   QPointer<TForm> FMainForm;
   bool FInitialized = false;
+  // Counts the wake-up events posted. Qt's queue orders them with locks
+  // the thread sanitizer cannot see; reading this count before an event
+  // shows it that the event was made before it is read.
+  std::atomic<unsigned> FWakesPosted{0};
   TWakeMainThread FPreviousWake;
   TMessageBoxHook FPreviousMessageBox;
   std::unique_ptr<QTranslator> FQtTexts;

@@ -20,8 +20,9 @@ struct TWalk {
   TSearchSession Session{Root};
   std::vector<String> Lines;
   bool Done = false;
+  int Ends = 0;
 
-  void Run(const TFindOptions& Options) {
+  void Start(const TFindOptions& Options) {
     Enumerator.SetOnEnterDirectoryEx([this](const String& Directory, const TEnteredDirectory& Entered) {
       Session.EnterDirectory(Directory, Entered);
     });
@@ -30,10 +31,15 @@ struct TWalk {
     Enumerator.SetOnTerminateTask([this](int, bool Aborted, const std::optional<String>& Failure) {
       Session.Terminated(Aborted, Failure);
       Done = true;
+      ++Ends;
     });
     Session.Find(Enumerator, Options, [this, Options](const String& Directory, const TSearchRec& FileInfo) {
       Lines.push_back(Session.FileFound(Directory, FileInfo, Options.Folder));
     });
+  }
+
+  void Run(const TFindOptions& Options) {
+    Start(Options);
     ASSERT_TRUE(PumpUntil([this] { return Done; }));
   }
 };
@@ -157,4 +163,38 @@ TEST(SearchSessionWalkTest, AFolderThatCannotBeOpenedFailsTheSearchAtOnce) {
   Request.NameTemplate = u"list.m3u";
   EXPECT_THROW(Walk.Session.Make(Request), ESearchFailedError);
   EXPECT_FALSE(FileExistsAt(Dir.Path() + "list.m3u"));
+}
+
+TEST(SearchSessionWalkTest, FindEndsTheSearchThatRunsAndEndEndsItForGood) {
+  TTempDir Library, Other;
+  for (int Folder = 0; Folder < 300; ++Folder) Library.MakeFile("F" + std::to_string(Folder) + "/a.mp3");
+  Other.MakeFile("o.mp3");
+  TWalk Walk;
+  Walk.Enumerator.SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
+  TFindOptions Options;
+  Options.FilterText = u"*.mp3";
+  Options.Folder = Library.Folder();
+  Walk.Start(Options);
+  ASSERT_TRUE(PumpUntil([&] { return !Walk.Lines.empty(); }));
+
+  // Nothing of the first search reaches the second one's tree.
+  Walk.Lines.clear();
+  Options.Folder = Other.Folder();
+  Walk.Run(Options);
+  EXPECT_FALSE(CheckSynchronize(50));
+  EXPECT_EQ(Walk.Lines, std::vector<String>{u"o.mp3"});
+  EXPECT_EQ(Walk.Root.Count(), 1);
+  EXPECT_EQ(Walk.Ends, 1);
+
+  // Ended, it counts as stopped and says no more.
+  Options.Folder = Library.Folder();
+  Walk.Start(Options);
+  ASSERT_TRUE(PumpUntil([&] { return Walk.Lines.size() > 1; }));
+  Walk.Session.End();
+  const std::size_t Listed = Walk.Lines.size();
+  EXPECT_EQ(Walk.Enumerator.GetRunningTasks(), 0);
+  EXPECT_FALSE(CheckSynchronize(50));
+  EXPECT_EQ(Walk.Lines.size(), Listed);
+  EXPECT_EQ(Walk.Ends, 1);
+  EXPECT_EQ(Walk.Session.MakeAvailability(), TMakeAvailability::maSearchStopped);
 }

@@ -626,3 +626,25 @@ TEST_F(FileEnumeratorTest, FoldersDeeperThanAPathCanNameAreWalked) {
   EXPECT_TRUE(Reports[Reports.size() - 2].ends_with("/a.mp3"));
   EXPECT_EQ(Reports.back(), "end 0");
 }
+
+TEST_F(FileEnumeratorTest, ASilentStopHasEndedTheWalkersWhenItReturns) {
+  for (int Folder = 0; Folder < 200; ++Folder) Dir.MakeFile("R/F" + std::to_string(Folder) + "/a.mp3");
+  std::atomic<bool> Waiting{false};
+  SetWakeMainThread([&] { Waiting = true; });
+  for (const auto Mode : {TFileEnumeratorSyncMode::smPerFile, TFileEnumeratorSyncMode::smBatched}) {
+    Waiting = false;
+    Enumerator->SetSynchronizationMode(Mode);
+    auto Alive = std::make_shared<int>(0);
+    const std::weak_ptr<int> Watch = Alive;
+    Enumerator->ForEach([this, Alive](const String&, const TSearchRec&) { Record("file"); });
+    Alive.reset();
+    ASSERT_TRUE(WaitUntil([&] { return Waiting.load(); }));
+    Enumerator->StopAllTasks(true);
+    // The walker waited for the main thread, which ran nothing: it was
+    // released, has ended and is gone with its handler.
+    EXPECT_TRUE(Watch.expired());
+    EXPECT_EQ(Enumerator->GetRunningTasks(), 0);
+    EXPECT_FALSE(CheckSynchronize(20));
+    EXPECT_TRUE(Events.empty());
+  }
+}

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <chrono>
 #include <functional>
+#include <future>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -28,12 +29,14 @@ class TLambdaThread : public TThread {
 public:
   explicit TLambdaThread(std::function<void(TLambdaThread&)> Body) : FBody(std::move(Body)) {}
   ~TLambdaThread() override {
-    if (!FreeOnTerminate()) WaitFor();
+    if (!Finished()) WaitFor();
     if (Destroyed) Destroyed->store(true);
+    if (DestroyedOnMain) DestroyedOnMain->store(IsMainThread());
   }
 
   using TThread::Synchronize;
   std::atomic<bool>* Destroyed = nullptr;
+  std::atomic<bool>* DestroyedOnMain = nullptr;
 
 protected:
   void Execute() override { FBody(*this); }
@@ -107,28 +110,32 @@ TEST_F(ThreadTest, ErrorsOfTheCallAreRaisedInTheWorker) {
   }
 }
 
-TEST_F(ThreadTest, StopFlagEndNotificationAndSelfFreeing) {
+TEST_F(ThreadTest, StopFlagEndNotificationAndAThreadLetGoFreesItself) {
   std::atomic<bool> Destroyed{false};
+  std::atomic<bool> DestroyedOnMain{true};
   std::atomic<bool> Running{false};
   bool EndedOnMain = false;
   bool SawStop = false;
-  auto* Thread = new TLambdaThread([&](TLambdaThread& Self) {
+  auto Thread = std::make_shared<TLambdaThread>([&](TLambdaThread& Self) {
     Running = true;
     while (!Self.Terminated()) std::this_thread::yield();
     SawStop = true;
   });
+  const TThread* const Started = Thread.get();
   Thread->Destroyed = &Destroyed;
-  Thread->SetFreeOnTerminate(true);
+  Thread->DestroyedOnMain = &DestroyedOnMain;
   Thread->OnTerminate = [&](TThread& Sender) {
     EndedOnMain = TThread::IsMainThread();
-    EXPECT_EQ(&Sender, Thread);
+    EXPECT_EQ(&Sender, Started);
   };
   Thread->Start();
   ASSERT_TRUE(WaitUntil([&] { return Running.load(); }));
   Thread->Terminate();
+  Thread.reset();
   ASSERT_TRUE(PumpUntil([&] { return Destroyed.load(); }));
   EXPECT_TRUE(SawStop);
   EXPECT_TRUE(EndedOnMain);
+  EXPECT_FALSE(DestroyedOnMain.load());
 }
 
 TEST_F(ThreadTest, WorkersBlockTheStopSignalsAndTheirCreatorKeepsItsMask) {
@@ -170,28 +177,94 @@ TEST_F(ThreadTest, WakeHookAnnouncesWaitingCalls) {
   EXPECT_TRUE(Refused);
 }
 
-TEST_F(ThreadTest, CancelledHandOverReleasesTheWorkerWithoutRunningAnything) {
-  std::atomic<bool> Waiting{false};
-  SetWakeMainThread([&] { Waiting = true; });
-  std::atomic<bool> Destroyed{false};
+TEST_F(ThreadTest, AStoppedGroupReleasesItsWorkersWithoutRunningAnythingOfTheirs) {
+  std::atomic<int> Waiting{0};
+  SetWakeMainThread([&] { ++Waiting; });
   std::atomic<int> CallsRun{0};
   std::atomic<bool> Returned{false};
-  auto* Thread = new TLambdaThread([&](TLambdaThread& Self) {
+  std::atomic<bool> Gone[2];
+  TThreadGroup Group;
+  const auto AddWorker = [&](std::atomic<bool>& Flag, std::function<void(TLambdaThread&)> Body) {
+    auto Thread = std::make_shared<TLambdaThread>(std::move(Body));
+    Thread->Destroyed = &Flag;
+    Thread->OnTerminate = [&](TThread&) { ++CallsRun; };
+    Group.Add(Thread);
+    Thread->Start();
+  };
+  // One waits for its call, the other for room for its next.
+  AddWorker(Gone[0], [&](TLambdaThread& Self) {
     Self.Synchronize([&] { ++CallsRun; });
     Returned = true;
     Self.Synchronize([&] { ++CallsRun; });
   });
-  Thread->Destroyed = &Destroyed;
-  Thread->SetFreeOnTerminate(true);
-  Thread->OnTerminate = [&](TThread&) { ++CallsRun; };
-  Thread->Start();
-  ASSERT_TRUE(WaitUntil([&] { return Waiting.load(); }));
-  Thread->CancelSynchronize();
-  // The worker ends and frees itself while the main thread runs nothing.
-  ASSERT_TRUE(WaitUntil([&] { return Destroyed.load(); }));
+  AddWorker(Gone[1], [&](TLambdaThread& Self) {
+    for (int I = 0; I < 3; ++I) Self.Queue([&] { ++CallsRun; }, 1);
+    Self.WaitForQueue();
+  });
+  ASSERT_TRUE(WaitUntil([&] { return Waiting.load() == 2; }));
+  Group.Stop();
+  // Both end without the main thread running anything; joining them frees
+  // them.
+  EXPECT_TRUE(Group.Join(std::chrono::steady_clock::now() + std::chrono::minutes(1)));
+  EXPECT_TRUE(Gone[0].load() && Gone[1].load());
   EXPECT_TRUE(Returned.load());
   EXPECT_FALSE(CheckSynchronize(20));
   EXPECT_EQ(CallsRun.load(), 0);
+}
+
+TEST_F(ThreadTest, AWorkerStuckPastTheDeadlineIsLetGoAndEndsOnItsOwnTouchingNothing) {
+  // What the worker uses it holds a share of; what its owner has it may
+  // not touch once let go.
+  struct TShared {
+    std::promise<void> Release;
+    std::shared_future<void> Released = Release.get_future().share();
+    std::atomic<bool> Stuck{false};
+    std::atomic<int> CallsRun{0};
+  };
+  auto Shared = std::make_shared<TShared>();
+  auto Report = std::make_unique<int>(0);
+  std::atomic<bool> Destroyed{false};
+  std::weak_ptr<TThread> Watch;
+  const auto Patience = std::chrono::milliseconds(200);
+  std::chrono::steady_clock::duration Waited{};
+  {
+    TThreadGroup Group;
+    int* const Target = Report.get();
+    auto Thread = std::make_shared<TLambdaThread>([Shared, Target](TLambdaThread& Self) {
+      // A handler that blocks as a read on a hung mount does.
+      const auto Handler = [&] {
+        Shared->Stuck = true;
+        Shared->Released.wait();
+      };
+      Handler();
+      Self.Synchronize([Shared, Target] {
+        ++Shared->CallsRun;
+        ++*Target;
+      });
+    });
+    Thread->Destroyed = &Destroyed;
+    Thread->OnTerminate = [Shared, Target](TThread&) {
+      ++Shared->CallsRun;
+      ++*Target;
+    };
+    Watch = Thread;
+    Group.Add(std::move(Thread));
+    Watch.lock()->Start();
+    ASSERT_TRUE(WaitUntil([&] { return Shared->Stuck.load(); }));
+    Group.Stop();
+    const auto Begin = std::chrono::steady_clock::now();
+    EXPECT_FALSE(Group.Join(Begin + Patience));
+    Waited = std::chrono::steady_clock::now() - Begin;
+  }
+  EXPECT_GE(Waited, Patience);
+  Report.reset();
+  EXPECT_FALSE(Watch.expired()) << "the worker keeps itself";
+  Shared->Release.set_value();
+  // Its last calls would reach the freed report: they are dropped.
+  ASSERT_TRUE(PumpUntil([&] { return Destroyed.load(); }));
+  EXPECT_TRUE(Watch.expired());
+  EXPECT_FALSE(CheckSynchronize(20));
+  EXPECT_EQ(Shared->CallsRun.load(), 0);
 }
 
 TEST_F(ThreadTest, QueuedCallsRunInOrderWithoutTheWorkerWaitingAndAFailureDropsTheRest) {

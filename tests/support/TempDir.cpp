@@ -14,9 +14,19 @@
 
 namespace cantrel::test {
 
-TTempDir::TTempDir() {
+namespace {
+
+std::string SystemTempBase() {
   const char* Base = std::getenv("TMPDIR");
-  std::string Template = std::string(Base && *Base ? Base : "/tmp") + "/cantrel-test-XXXXXX";
+  return Base && *Base ? Base : "/tmp";
+}
+
+}  // namespace
+
+TTempDir::TTempDir() : TTempDir(SystemTempBase()) {}
+
+TTempDir::TTempDir(const std::string& Base) {
+  std::string Template = Base + "/cantrel-test-XXXXXX";
   if (!mkdtemp(Template.data())) throw std::runtime_error("mkdtemp failed");
   FPath = Template + "/";
 }
@@ -31,6 +41,11 @@ TTempDir::~TTempDir() {
   std::filesystem::remove_all(FPath, Error);
   // rm walks by descriptors: a tree deeper than a path can name goes too.
   if (Error) RunProgram({"rm", "-rf", FPath});
+}
+
+std::string MemoryTempBase() {
+  const std::string Memory = "/dev/shm";
+  return access(Memory.c_str(), W_OK | X_OK) == 0 ? Memory : SystemTempBase();
 }
 
 String TTempDir::Folder() const { return Utf8ToString(FPath); }

@@ -12,6 +12,8 @@ namespace cantrel::test {
 class TTempDir {
 public:
   TTempDir();
+  // The same below Base, a folder of the caller's choice.
+  explicit TTempDir(const std::string& Base);
   ~TTempDir();
   TTempDir(const TTempDir&) = delete;
   TTempDir& operator=(const TTempDir&) = delete;
@@ -30,6 +32,11 @@ public:
 private:
   std::string FPath;
 };
+
+// Below the system's folder in memory (/dev/shm) where there is one, for
+// trees of very many files, which a loaded disk makes slowly; else as
+// TTempDir().
+std::string MemoryTempBase();
 
 // Makes a chain of Depth folders named Name, each inside the one before,
 // below Folder, however long their path grows; answers the descriptor of

@@ -1,8 +1,11 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <signal.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
+#include <QCoreApplication>
 #include <QLabel>
 #include <QTest>
 #include <cerrno>
@@ -42,6 +45,28 @@ protected:
 
 // Lets the worker reach its first hand-over while the window is busy.
 void LetTheWalkWait() { std::this_thread::sleep_for(std::chrono::milliseconds(100)); }
+
+// Folders of empty files, named by number.
+void MakeLibrary(const std::string& Folder, int Folders, int FilesEach) {
+  for (int Sub = 0; Sub < Folders; ++Sub) {
+    const std::string Path = Folder + "/F" + std::to_string(Sub) + "/";
+    std::filesystem::create_directories(Path);
+    for (int File = 0; File < FilesEach; ++File)
+      close(open((Path + std::to_string(File) + ".mp3").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0644));
+  }
+}
+
+// Runs the event loop a round at a time, each round running the hand-overs
+// waiting at its start, until the memo lists Lines files: the walk is then
+// caught in its middle.
+bool ListUntil(const TMainForm& Form, int Lines) {
+  const auto Deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
+  while (Form.mmoFiles->Lines()->Count() < Lines) {
+    if (std::chrono::steady_clock::now() > Deadline) return false;
+    QCoreApplication::processEvents();
+  }
+  return true;
+}
 
 bool WaitForSignalHandler(pid_t Child, int Signal) {
   const auto Deadline = std::chrono::steady_clock::now() + std::chrono::minutes(1);
@@ -280,6 +305,41 @@ TEST_F(TWindowSearchTest, ClosingDuringASearchStopsItSilently) {
   Form.reset();
   EXPECT_EQ(SettingsBytes(), Settings() + "\n[Filter]\nVideoFormat=" + StringToUtf8(DefaultVideoFilterText) +
                                  "\n\n[File]\nMinSize=102400\n");
+}
+
+TEST_F(TWindowSearchTest, FindAndClosingInTheMiddleOfAHundredThousandFiles) {
+  const TTempDir InMemory(MemoryTempBase());
+  const std::string Library = InMemory.Path() + "Library";
+  MakeLibrary(Library, 100, 1000);
+  Temp.MakeFile("Other/o1.mp3");
+  Temp.MakeFile("Other/Sub/o2.mp3");
+  // Not shown: Qt paints a long memo's scroll bar on its own pool of
+  // threads, whose locks the thread sanitizer cannot see.
+  auto Form = NewForm("[Path]\nLastFolder=" + Library + "\n");
+  Form->btnFind->click();
+  ASSERT_TRUE(ListUntil(*Form, 1000));
+  ASSERT_TRUE(Form->Searching());
+  Form->listLocalDirectory->SetDirectory(Temp.Folder() + u"Other");
+  ASSERT_TRUE(FindAndWait(*Form));
+  QTest::qWait(100);
+  EXPECT_EQ(LinesOf(*Form->mmoFiles->Lines()), (std::vector<String>{u"o1.mp3", u"Sub/o2.mp3"}));
+  EXPECT_EQ(TreeOf(Form->PlayListFiles()),
+            (std::vector<String>{Temp.Folder() + u"Other/: o1.mp3", Temp.Folder() + u"Other/Sub/: o2.mp3"}));
+  EXPECT_EQ(PanelTexts(*Form)[1], u"2 directories");
+
+  Form->listLocalDirectory->SetDirectory(Utf8ToString(Library));
+  Form->btnFind->click();
+  ASSERT_TRUE(ListUntil(*Form, 1000));
+  Form->close();
+  EXPECT_EQ(Form->FileEnumerator().GetRunningTasks(), 0);
+  const std::vector<String> Panels = PanelTexts(*Form);
+  const int Listed = Form->mmoFiles->Lines()->Count();
+  QTest::qWait(100);
+  EXPECT_EQ(PanelTexts(*Form), Panels);
+  EXPECT_EQ(Form->mmoFiles->Lines()->Count(), Listed);
+  EXPECT_LT(Listed, 100000);
+  Form.reset();
+  QTest::qWait(100);
 }
 
 TEST_F(TWindowSearchTest, StopSignalsCloseTheProgramAsItsCloseButtonDoes) {
