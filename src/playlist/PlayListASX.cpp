@@ -24,23 +24,23 @@ public:
 
   // Title and type come from the escaped path, the location is a URI
   // reference; carried entries name the reference before the parameters.
-  const TResStringRec* AddEntry(TPlayListLines& Lines, StringView Path, bool Carried, int) const override {
-    const String Escaped = EscapeLocation(Path);
+  const TResStringRec* AddEntry(TPlayListLines& Lines, const TPlayListEntry& Entry, int) const override {
+    const String Escaped = EscapeLocation(Entry.Path);
     const String Extension = ExtractFileExt(Escaped);
     const StringView FileType = StringView(Extension).substr(Extension.empty() ? 0 : 1);
     const StringView Reference = ReferencePrefix(Escaped);
     const auto AddRef = [&] { Lines.Add({u"    <ref href = \"", Reference, Escaped, u"\" />"}); };
     Lines.Add(u"  <entry>");
     Lines.Add({u"    <title>", StringView(Escaped).substr(0, Escaped.size() - Extension.size()), u"</title>"});
-    if (Carried) AddRef();
+    if (Entry.Carried) AddRef();
     Lines.Add({u"    <Param Name = \"FileType\" Value = \"", FileType, u"\" />"});
     Lines.Add({u"    <Param Name = \"SourceURL\" Value = \"", Reference, Escaped, u"\" />"});
-    if (!Carried) AddRef();
+    if (!Entry.Carried) AddRef();
     Lines.Add(u"  </entry>");
     return nullptr;
   }
 
-  void AddClosing(TPlayListLines& Lines, int) const override { Lines.Add(u"</asx>"); }
+  std::vector<String> ClosingLines(int) const override { return {u"</asx>"}; }
 };
 
 }  // namespace

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <functional>
 
 #include "playlist/PlayListConsts.h"
 #include "playlist/PlayListWriter.h"
@@ -31,89 +30,6 @@ StringView ExtensionOf(TPlayListFileFoamat Format) {
 String FolderName(StringView Path) {
   if (Path.empty()) return {};
   return ExtractFileName(Path.substr(0, Path.size() - 1));
-}
-
-// The prefix that puts Child's entries in Node's playlist: its relative
-// path and "/", or empty for the same folder.
-String RelativePrefix(const TPlayListFile& Node, const TPlayListFile& Child) {
-  const String Relative = GetRelativePath(Node.Path(), Child.Path());
-  return Relative == u"." ? String() : Relative + PathDelim;
-}
-
-using TLineOutput = std::function<void(StringView Line)>;
-
-// One folder's M3U list as its own playlist has it: the header ("#EXTM3U"
-// and a blank line), its names, the list of each folder below and a blank
-// line after each, tidied at its end as every playlist is. It hands on the
-// lines below the header as they come; a blank line and those after it wait
-// until it can no longer be among the last two.
-class TBodyLevel {
-public:
-  explicit TBodyLevel(const TLineOutput& Output) : FOutput(Output) {}
-
-  void Add(StringView Line) {
-    const std::size_t Index = FCount++;
-    if (FHeldCount == 0 && !Line.empty()) return Pass(Line, Index);
-    FHeld[FHeldCount].Text.assign(Line);
-    FHeld[FHeldCount++].Index = Index;
-    // Only a blank line can go in the tidy, so a line before none waits.
-    while (FHeldCount > 2 || (FHeldCount > 0 && !FHeld[0].Text.empty())) {
-      Pass(FHeld[0].Text, FHeld[0].Index);
-      std::swap(FHeld[0], FHeld[1]);
-      std::swap(FHeld[1], FHeld[2]);
-      --FHeldCount;
-    }
-  }
-
-  // The waiting lines are the last ones, the first of them blank. The
-  // tidy: a blank second-to-last line goes, then a blank last line; the
-  // header is the first two lines of what is left.
-  void Finish() {
-    if (FHeldCount == 2 && !FHeld[1].Text.empty() && FHeld[1].Index - 1 >= 2) FOutput(FHeld[1].Text);
-  }
-
-private:
-  struct THeld {
-    String Text;
-    std::size_t Index = 0;
-  };
-
-  void Pass(StringView Line, std::size_t Index) {
-    if (Index >= 2) FOutput(Line);
-  }
-
-  const TLineOutput& FOutput;
-  std::size_t FCount = 0;
-  THeld FHeld[3];
-  std::size_t FHeldCount = 0;
-};
-
-// Hands on the lines of Node's M3U playlist below its header, each entry
-// behind Prefix, made from the node's names and those of every folder below:
-// the names exactly as found, blank lines where the playlist has them. Other
-// formats take the entries alone.
-void CollectBody(const TPlayListFile& Node, String& Prefix, const TLineOutput& Output) {
-  TBodyLevel Level(Output);
-  Level.Add(u"#EXTM3U");
-  Level.Add(u"");
-  const TStringList& Names = Node.Items();
-  String Line = Prefix;
-  for (int I = 0; I < Names.Count(); ++I) {
-    Line.resize(Prefix.size());
-    Line += Names.At(I);
-    Level.Add(Line);
-  }
-  if (Names.Count() > 0) Level.Add(u"");
-  const TLineOutput ToLevel = [&Level](StringView Line) { Level.Add(Line); };
-  for (int I = 0; I < Node.ChildCount(); ++I) {
-    const TPlayListFile& Child = *Node.Child(I);
-    const std::size_t Length = Prefix.size();
-    Prefix += RelativePrefix(Node, Child);
-    CollectBody(Child, Prefix, ToLevel);
-    Prefix.resize(Length);
-    Level.Add(u"");
-  }
-  Level.Finish();
 }
 
 }  // namespace
@@ -347,7 +263,6 @@ void TPlayListFile::WritePlayList(TMakeRun& Run, const TMakeFolder& Folder) {
 }
 
 void TPlayListFile::WriteOwnPlayList(TMakeRun& Run, const TMakeFolder& Folder) {
-  const TPlayListWriter& Writer = Run.Writer;
   const String Name = makeFileName(Run.aName);
   const String FileName = FPath + Name;
   if (!Folder.Unreached.empty()) {
@@ -359,36 +274,7 @@ void TPlayListFile::WriteOwnPlayList(TMakeRun& Run, const TMakeFolder& Folder) {
   try {
     TFileReplacement File(FileName,
                           {Run.Root->Get(), Run.SearchRoot, Folder.Handle, Folder.BelowRoot, SystemFileName(Name)});
-    TPlayListLines Lines(Writer, [&File](std::string_view Bytes) { File.Write(Bytes); });
-    int Entries = 0;
-    auto AddEntry = [&](StringView Path, bool Carried) {
-      if (const TResStringRec* Reason = Writer.AddEntry(Lines, Path, Carried, Entries + 1))
-        LeftOut.push_back({FileName, String(Path), LoadResString(Reason)});
-      else
-        ++Entries;
-    };
-
-    Lines.AddBytes(Writer.ByteOrderMark(*this));
-    Writer.AddHeader(Lines, ChangeFileExt(ExtractFileName(FileName), u""));
-    if (FLines->Count() > 0) {
-      for (int I = 0; I < FLines->Count(); ++I) AddEntry(FLines->At(I), false);
-      Lines.AddBlank();
-    }
-    if (Run.Recursion) {
-      const TLineOutput Carry = [&](StringView Line) {
-        if (!Line.empty())
-          AddEntry(Line, true);
-        else if (Writer.CarriesBlankLines())
-          Lines.AddBlank();
-      };
-      for (const auto& Child : FItems) {
-        String Prefix = RelativePrefix(*this, *Child);
-        CollectBody(*Child, Prefix, Carry);
-        Lines.AddBlank();
-      }
-    }
-    Writer.AddClosing(Lines, Entries);
-    Lines.Finish();
+    Run.Writer.Write(*this, Run.Recursion, FileName, [&File](std::string_view Bytes) { File.Write(Bytes); }, LeftOut);
     File.Commit();
     Run.Report.LeftOut.insert(Run.Report.LeftOut.end(), LeftOut.begin(), LeftOut.end());
   } catch (const EFCreateError& Error) {

@@ -28,7 +28,8 @@ public:
     Lines.AddBlank();
   }
 
-  const TResStringRec* AddEntry(TPlayListLines& Lines, StringView Path, bool, int) const override {
+  const TResStringRec* AddEntry(TPlayListLines& Lines, const TPlayListEntry& Entry, int) const override {
+    const StringView Path = Entry.Path;
     if (HasLineBreak(Path)) return &SLineBreakInName;
     const bool Added = NeedsDotSlash(Path) ? Lines.Add({u"./", Path}) : Lines.Add(Path);
     return Added ? nullptr : &SNotInLocaleCharset;
@@ -36,7 +37,7 @@ public:
 
   bool CarriesBlankLines() const override { return true; }
 
-  void AddClosing(TPlayListLines&, int) const override {}
+  std::vector<String> ClosingLines(int) const override { return {}; }
 
   std::string ByteOrderMark(const TPlayListFile& Node) const override {
     return std::string(FUTF8 && Node.UTF8BOM() ? Utf8Bom : "");

@@ -16,7 +16,8 @@ public:
   // Common readers refuse a byte-order mark here: UTF-8 without one. INI
   // readers trim values: a blank in front is kept behind "./", one at the
   // end cannot be kept at all.
-  const TResStringRec* AddEntry(TPlayListLines& Lines, StringView Path, bool, int Number) const override {
+  const TResStringRec* AddEntry(TPlayListLines& Lines, const TPlayListEntry& Entry, int Number) const override {
+    const StringView Path = Entry.Path;
     if (HasLineBreak(Path)) return &SLineBreakInName;
     if (EndsWithBlank(Path)) return &SBlankAtEndOfName;
     const String Index = IntToStr(Number);
@@ -25,9 +26,8 @@ public:
     return nullptr;
   }
 
-  void AddClosing(TPlayListLines& Lines, int EntryCount) const override {
-    Lines.Add(u"NumberOfEntries=" + IntToStr(EntryCount));
-    Lines.Add(u"Version=2");
+  std::vector<String> ClosingLines(int EntryCount) const override {
+    return {u"NumberOfEntries=" + IntToStr(EntryCount), u"Version=2"};
   }
 };
 

@@ -23,17 +23,14 @@ public:
 
   // The source is a path read literally, so a name XML cannot carry has no
   // form here.
-  const TResStringRec* AddEntry(TPlayListLines& Lines, StringView Path, bool, int) const override {
+  const TResStringRec* AddEntry(TPlayListLines& Lines, const TPlayListEntry& Entry, int) const override {
+    const StringView Path = Entry.Path;
     if (!IsXmlText(Path)) return &SNotRepresentableInXml;
     Lines.Add({u"      <media src=\"", ReferencePrefix(Path), EscapeXml(Path), u"\"/>"});
     return nullptr;
   }
 
-  void AddClosing(TPlayListLines& Lines, int) const override {
-    Lines.Add(u"    </seq>");
-    Lines.Add(u"  </body>");
-    Lines.Add(u"</smil>");
-  }
+  std::vector<String> ClosingLines(int) const override { return {u"    </seq>", u"  </body>", u"</smil>"}; }
 };
 
 }  // namespace

@@ -16,16 +16,13 @@ public:
   }
 
   // A location keeps every name: what XML or a URI cannot carry is escaped.
-  const TResStringRec* AddEntry(TPlayListLines& Lines, StringView Path, bool, int) const override {
-    const String Location = EscapeLocation(Path);
+  const TResStringRec* AddEntry(TPlayListLines& Lines, const TPlayListEntry& Entry, int) const override {
+    const String Location = EscapeLocation(Entry.Path);
     Lines.Add({u"    <track><location>", ReferencePrefix(Location), Location, u"</location></track>"});
     return nullptr;
   }
 
-  void AddClosing(TPlayListLines& Lines, int) const override {
-    Lines.Add(u"  </trackList>");
-    Lines.Add(u"</playlist>");
-  }
+  std::vector<String> ClosingLines(int) const override { return {u"  </trackList>", u"</playlist>"}; }
 
   std::string ByteOrderMark(const TPlayListFile&) const override { return "\xEF\xBB\xBF"; }
 };

@@ -1,8 +1,10 @@
 #include "runtime/LatinCollation.h"
 
+#include <unicode/uchar.h>
 #include <unicode/ucol.h>
 #include <unicode/ucoleitr.h>
 #include <unicode/uset.h>
+#include <unicode/utf16.h>
 
 #include <algorithm>
 #include <memory>
@@ -81,7 +83,37 @@ std::vector<bool> TailoredCharacters(const UCollator* Collator, bool& Failed) {
   return Result;
 }
 
+bool HoldsDigitBeyondAscii(StringView Name) {
+  for (std::size_t Pos = 0; Pos < Name.size();) {
+    UChar32 C;
+    U16_NEXT(Name.data(), Pos, Name.size(), C);
+    if (C > u'9' && u_isdigit(C)) return true;
+  }
+  return false;
+}
+
+std::string SortKey(const UCollator* Collator, StringView Name) {
+  std::string Key(64, '\0');
+  for (;;) {
+    const std::int32_t Length =
+        ucol_getSortKey(Collator, Name.data(), static_cast<std::int32_t>(Name.size()),
+                        reinterpret_cast<std::uint8_t*>(Key.data()), static_cast<std::int32_t>(Key.size()));
+    const bool Fits = static_cast<std::size_t>(Length) <= Key.size();
+    Key.resize(static_cast<std::size_t>(Length));
+    if (Fits) return Key;
+  }
+}
+
 }  // namespace
+
+int CollatorCompare(const UCollator* Collator, StringView A, StringView B) {
+  if (HoldsDigitBeyondAscii(A) || HoldsDigitBeyondAscii(B)) {
+    const int Result = SortKey(Collator, A).compare(SortKey(Collator, B));
+    return (Result > 0) - (Result < 0);
+  }
+  return ucol_strcoll(Collator, A.data(), static_cast<std::int32_t>(A.size()), B.data(),
+                      static_cast<std::int32_t>(B.size()));
+}
 
 TLatinCollation::TLatinCollation(const UCollator* Collator) {
   UErrorCode Status = U_ZERO_ERROR;
@@ -128,6 +160,10 @@ TLatinCollation::TLatinCollation(const UCollator* Collator) {
       if (Element.Primary != 0) Weights.Primary[Weights.PrimaryCount++] = RankOf(Element.Primary);
       Weights.Secondary[Weights.SecondaryCount++] = Element.Secondary;
     }
+    Weights.CommonSecondaries =
+        Weights.SecondaryCount == Weights.PrimaryCount &&
+        std::all_of(Weights.Secondary.begin(), Weights.Secondary.begin() + Weights.SecondaryCount,
+                    [Common](std::uint16_t Secondary) { return Secondary == Common; });
   }
   FDigitRank = RankOf(Zero[0].Primary);
   FCommonSecondary = Common;
@@ -186,9 +222,10 @@ inline bool TLatinCollation::TSecondaryWalk::Next(const TLatinCollation& Table, 
 // The primary weights by rank, a run of digits as its rank, the number of
 // its digits without leading zeros and those digits; then, after two zero
 // bytes, the secondary weights, a run of digits as one. A name whose
-// secondary weights are all the common one leaves them out: it comes before
-// any other of the same primary weights, as it does in the collator, since
-// no weight lies below the common one.
+// characters weigh only the common secondary weight, one for each primary
+// weight, leaves them out: all such names of the same primary weights are
+// equal in the collator ("aij" and "A\u0133"), and come before any other,
+// since no weight lies below the common one and no name has fewer.
 bool TLatinCollation::AppendKey(StringView Name, std::string& Key) const {
   if (!Known(Name)) return false;
   const std::size_t Start = Key.size();
@@ -205,7 +242,7 @@ bool TLatinCollation::AppendKey(StringView Name, std::string& Key) const {
     if (!IsDigit(Name[I])) {
       const TWeights& Weights = FWeights[Name[I++]];
       for (std::size_t P = 0; P < Weights.PrimaryCount; ++P) Put(Weights.Primary[P]);
-      AllCommon = AllCommon && Weights.SecondaryCount == 1 && Weights.Secondary[0] == FCommonSecondary;
+      AllCommon = AllCommon && Weights.CommonSecondaries;
       continue;
     }
     std::size_t End = I;
@@ -266,6 +303,34 @@ std::optional<int> TLatinCollation::Compare(StringView A, StringView B) const {
     if (!MoreA || !MoreB) return MoreA == MoreB ? 0 : (MoreA ? 1 : -1);
     if (WeightA != WeightB) return WeightA < WeightB ? -1 : 1;
   }
+}
+
+TNameSortKeys::TNameSortKeys(const UCollator* Collator, const TLatinCollation& Latin,
+                             const std::vector<StringView>& Names)
+    : FCollator(Collator), FNames(Names), FEnds(Names.size() + 1), FKeyed(Names.size()) {
+  for (std::size_t I = 0; I < Names.size(); ++I) {
+    FKeyed[I] = Latin.AppendKey(Names[I], FKeys);
+    FEnds[I + 1] = FKeys.size();
+  }
+}
+
+std::string_view TNameSortKeys::KeyOf(std::size_t Index) const {
+  return std::string_view(FKeys).substr(FEnds[Index], FEnds[Index + 1] - FEnds[Index]);
+}
+
+bool TNameSortKeys::Before(std::size_t A, std::size_t B) const {
+  const StringView NameA = FNames[A];
+  const StringView NameB = FNames[B];
+  const int Loose =
+      FKeyed[A] && FKeyed[B] ? KeyOf(A).compare(KeyOf(B)) : CollatorCompare(FCollator, NameA, NameB);
+  return Loose != 0 ? Loose < 0 : NameA < NameB;
+}
+
+std::vector<std::size_t> TNameSortKeys::Order() const {
+  std::vector<std::size_t> Result(FNames.size());
+  for (std::size_t I = 0; I < Result.size(); ++I) Result[I] = I;
+  std::sort(Result.begin(), Result.end(), [this](std::size_t A, std::size_t B) { return Before(A, B); });
+  return Result;
 }
 
 }  // namespace cantrel

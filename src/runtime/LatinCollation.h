@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "runtime/String.h"
 
@@ -42,6 +43,8 @@ private:
     // 0 for a character that is not known.
     std::uint8_t PrimaryCount = 0;
     std::uint8_t SecondaryCount = 0;
+    // Only the common secondary weight, one for each primary weight.
+    bool CommonSecondaries = false;
     std::array<std::uint16_t, 3> Primary{};
     std::array<std::uint16_t, 4> Secondary{};
   };
@@ -72,6 +75,39 @@ private:
   // secondary weight, a run's and a plain letter's.
   std::uint16_t FDigitRank = 0;
   std::uint16_t FCommonSecondary = 0;
+};
+
+// The collator's order of two names, that of its sort keys. ucol_strcoll
+// is quicker and agrees, but for names holding a digit beyond ASCII: with
+// numbers on, a tailored collator (Swedish, Czech, ...) misses that such a
+// digit continues a number the names share the start of (ICU 72 puts "9b"
+// after "9\u0663\u00fc", "9" and Arabic-Indic "3", where its sort keys
+// put it before), so they are compared by their sort keys.
+int CollatorCompare(const UCollator* Collator, StringView A, StringView B);
+
+// Names in the collator's order, equal ones by their code units. A name of
+// known characters gets its key from the table, made once; a pair in which
+// a name has none is compared by the collator. Keys and collator agree
+// exactly, so that the order over any mix is a strict weak order.
+class TNameSortKeys {
+public:
+  // Names must outlive the keys.
+  TNameSortKeys(const UCollator* Collator, const TLatinCollation& Latin, const std::vector<StringView>& Names);
+
+  bool Before(std::size_t A, std::size_t B) const;
+  // The positions of the names in that order.
+  std::vector<std::size_t> Order() const;
+
+private:
+  std::string_view KeyOf(std::size_t Index) const;
+
+  const UCollator* FCollator;
+  const std::vector<StringView>& FNames;
+  // All keys in one buffer: name I's ends at FEnds[I + 1]; a name without
+  // one has an empty key.
+  std::string FKeys;
+  std::vector<std::size_t> FEnds;
+  std::vector<bool> FKeyed;
 };
 
 }  // namespace cantrel

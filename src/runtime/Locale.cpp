@@ -4,7 +4,6 @@
 #include <unicode/locid.h>
 #include <unicode/ucol.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cstdlib>
 #include <memory>
@@ -110,34 +109,12 @@ void SetUserLocaleName(const std::string& Name) {
 int AnsiCompareTextLoose(StringView A, StringView B) {
   const TCollatorCache& Cache = UserCollator();
   if (const std::optional<int> Result = Cache.Latin->Compare(A, B)) return *Result;
-  return ucol_strcoll(Cache.Collator.get(), A.data(), static_cast<int32_t>(A.size()), B.data(),
-                      static_cast<int32_t>(B.size()));
+  return CollatorCompare(Cache.Collator.get(), A, B);
 }
 
 std::vector<std::size_t> AnsiSortOrder(const std::vector<StringView>& Names) {
   const TCollatorCache& Cache = UserCollator();
-  // All keys in one buffer: Ends[I] is where name I's key ends; a name
-  // without one has an empty key and is compared by ICU.
-  std::string Keys;
-  std::vector<std::size_t> Ends(Names.size() + 1);
-  std::vector<bool> Keyed(Names.size());
-  for (std::size_t I = 0; I < Names.size(); ++I) {
-    Keyed[I] = Cache.Latin->AppendKey(Names[I], Keys);
-    Ends[I + 1] = Keys.size();
-  }
-  const auto KeyOf = [&](std::size_t I) { return std::string_view(Keys).substr(Ends[I], Ends[I + 1] - Ends[I]); };
-  std::vector<std::size_t> Order(Names.size());
-  for (std::size_t I = 0; I < Order.size(); ++I) Order[I] = I;
-  std::sort(Order.begin(), Order.end(), [&](std::size_t A, std::size_t B) {
-    const StringView NameA = Names[A];
-    const StringView NameB = Names[B];
-    const int Loose = Keyed[A] && Keyed[B]
-                          ? KeyOf(A).compare(KeyOf(B))
-                          : ucol_strcoll(Cache.Collator.get(), NameA.data(), static_cast<int32_t>(NameA.size()),
-                                         NameB.data(), static_cast<int32_t>(NameB.size()));
-    return Loose != 0 ? Loose < 0 : NameA < NameB;
-  });
-  return Order;
+  return TNameSortKeys(Cache.Collator.get(), *Cache.Latin, Names).Order();
 }
 
 int AnsiCompareText(StringView A, StringView B) {

@@ -122,3 +122,44 @@ TEST_F(PlayListM3UTest, CaseVariantsAreBothListed) {
   Root.makePlayList(u"case.m3u", false, false);
   EXPECT_EQ(Read("case.m3u"), CrLfLines({"#EXTM3U", "", "2 b.mp3", "10 b.mp3", "Song.mp3", "song.mp3"}));
 }
+
+// Each level of a carried list is tidied as the folder's own playlist is,
+// over its own blank lines only, whatever waits above it; only M3U and M3U8
+// write those blank lines.
+TEST_F(PlayListM3UTest, CarriedListsKeepTheBlankLinesOfEachFoldersOwnPlaylist) {
+  FillFolder(Root, Dir, "", {"a.mp3"});
+  TPlayListFile& A = AddFolder(Root, Dir, "A", {"x.mp3"});
+  TPlayListFile& B = AddFolder(A, Dir, "A/B", {"b.mp3"});
+  AddFolder(B, Dir, "A/B/C", {});
+  AddFolder(B, Dir, "A/B/D", {});
+  AddFolder(A, Dir, "A/E", {});
+  AddFolder(A, Dir, "A/P", {"p.mp3"});
+  AddFolder(A, Dir, "A/Q", {"q.mp3"});
+  TPlayListFile& F = AddFolder(Root, Dir, "F", {"f.mp3"});
+  for (const char* Empty : {"F/G", "F/H", "F/I"}) AddFolder(F, Dir, Empty, {});
+  TPlayListFile& J = AddFolder(Root, Dir, "J", {});
+  TPlayListFile& K = AddFolder(J, Dir, "J/K", {});
+  for (const char* Empty : {"J/K/L", "J/K/M", "J/K/N"}) AddFolder(K, Dir, Empty, {});
+  AddFolder(J, Dir, "J/O", {"o.mp3"});
+  Root.SetFormat(plM3U8);
+  Root.makePlayList(u"p", true, false);
+  EXPECT_EQ(Read("A/p.m3u8"),
+            CrLfLines({"#EXTM3U", "", "x.mp3", "", "B/b.mp3", "", "", "", "P/p.mp3", "", "Q/q.mp3"}));
+  EXPECT_EQ(Read("F/p.m3u8"), CrLfLines({"#EXTM3U", "", "f.mp3", "", ""}));
+  EXPECT_EQ(Read("J/K/p.m3u8"), CrLfLines({"#EXTM3U", "", ""}));
+  EXPECT_EQ(Read("J/p.m3u8"), CrLfLines({"#EXTM3U", "", "", "", "O/o.mp3"}));
+  EXPECT_EQ(Read("p.m3u8"), CrLfLines({"#EXTM3U", "", "a.mp3", "", "A/x.mp3", "", "A/B/b.mp3", "", "", "", "A/P/p.mp3",
+                                       "", "A/Q/q.mp3", "", "F/f.mp3", "", "", "", "", "", "J/O/o.mp3"}));
+
+  Root.SetFormat(plXSPF);
+  Root.makePlayList(u"p", true, false);
+  const auto Track = [](const char* Location) {
+    return std::string("    <track><location>") + Location + "</location></track>";
+  };
+  EXPECT_EQ(Read("p.xspf"),
+            "\xEF\xBB\xBF" + CrLfLines({"<?xml version=\"1.0\" encoding=\"UTF-8\"?>",
+                                       "<playlist version=\"1\" xmlns=\"http://xspf.org/ns/0/\">", "  <trackList>",
+                                       Track("a.mp3"), "", Track("A/x.mp3"), Track("A/B/b.mp3"), Track("A/P/p.mp3"),
+                                       Track("A/Q/q.mp3"), "", Track("F/f.mp3"), "", Track("J/O/o.mp3"), "",
+                                       "  </trackList>", "</playlist>"}));
+}

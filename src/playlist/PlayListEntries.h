@@ -1,0 +1,42 @@
+#pragma once
+
+#include "runtime/String.h"
+
+namespace cantrel {
+
+class TPlayListFile;
+
+// One file as a playlist lists it: what every format makes its lines from.
+struct TPlayListEntry {
+  // The file's path from the playlist's folder: its name, behind the
+  // relative path of its folder and "/" for a file in a folder below.
+  StringView Path;
+  // Whether the file lies in a folder below the playlist's.
+  bool Carried = false;
+};
+
+// Takes what one playlist lists, in order.
+class TPlayListContents {
+public:
+  virtual void AddEntry(const TPlayListEntry& Entry) = 0;
+  // A blank line of the playlist's own: after its folder's files, and after
+  // the files of each folder below.
+  virtual void AddBlank() = 0;
+  // A blank line among the files of a folder below, where that folder's
+  // own M3U playlist has one.
+  virtual void AddCarriedBlank() = 0;
+
+protected:
+  ~TPlayListContents() = default;
+};
+
+// Hands Contents what Node's playlist lists, made from the tree alone: the
+// entries of Node's files in the order of its Items and a blank line after
+// them; then, with Recursion, for each child in order, the entries of the
+// child's files and of every folder below it, in the order and with the
+// blank lines of the child's own M3U playlist below its header (its files,
+// a blank line, each folder below with a blank line after it, tidied at
+// the end), and a blank line.
+void ListPlayListEntries(const TPlayListFile& Node, bool Recursion, TPlayListContents& Contents);
+
+}  // namespace cantrel
