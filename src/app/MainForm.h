@@ -3,8 +3,8 @@
 #include <memory>
 #include <optional>
 
-#include "app/SearchSession.h"
-#include "app/Settings.h"
+#include "core/SearchSession.h"
+#include "core/Settings.h"
 #include "widgets/ComboBox.h"
 #include "widgets/DirectoryListBox.h"
 #include "widgets/DriveComboBox.h"

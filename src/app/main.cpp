@@ -3,9 +3,9 @@
 #include <optional>
 
 #include "app/MainForm.h"
-#include "app/SettingsLocation.h"
+#include "core/SettingsLocation.h"
 #include "app/StopSignalWatch.h"
-#include "app/TextDomains.h"
+#include "core/TextDomains.h"
 #include "i18n/Gettext.h"
 #include "widgets/Application.h"
 

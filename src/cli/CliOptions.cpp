@@ -2,7 +2,7 @@
 
 #include <getopt.h>
 
-#include "app/FilterTexts.h"
+#include "core/FilterTexts.h"
 #include "cli/CliErrors.h"
 #include "i18n/Gettext.h"
 #include "runtime/Format.h"

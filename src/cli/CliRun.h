@@ -2,7 +2,7 @@
 
 #include <chrono>
 
-#include "app/SearchSession.h"
+#include "core/SearchSession.h"
 #include "cli/CliOptions.h"
 
 namespace cantrel {

@@ -3,7 +3,7 @@
 #include <new>
 #include <optional>
 
-#include "app/TextDomains.h"
+#include "core/TextDomains.h"
 #include "cli/CliErrors.h"
 #include "cli/CliOptions.h"
 #include "cli/CliOutput.h"

@@ -1,6 +1,6 @@
-#include "app/Settings.h"
+#include "core/Settings.h"
 
-#include "app/FilterTexts.h"
+#include "core/FilterTexts.h"
 #include "i18n/Gettext.h"
 #include "runtime/Paths.h"
 

@@ -1,9 +1,9 @@
-#include "app/SearchSession.h"
+#include "core/SearchSession.h"
 
 #include <cerrno>
 #include <cstring>
 
-#include "app/FilterTexts.h"
+#include "core/FilterTexts.h"
 #include "filesearch/RootDirectory.h"
 #include "i18n/Gettext.h"
 #include "playlist/RelativePath.h"

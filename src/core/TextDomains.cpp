@@ -1,4 +1,4 @@
-#include "app/TextDomains.h"
+#include "core/TextDomains.h"
 
 #include "i18n/Gettext.h"
 #include "i18n/GettextConsts.h"

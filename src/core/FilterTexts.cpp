@@ -1,4 +1,4 @@
-#include "app/FilterTexts.h"
+#include "core/FilterTexts.h"
 
 #include "filesearch/FileSearchCriteria.h"
 #include "i18n/Gettext.h"

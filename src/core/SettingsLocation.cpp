@@ -1,4 +1,4 @@
-#include "app/SettingsLocation.h"
+#include "core/SettingsLocation.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
