@@ -1,3 +1,4 @@
+// The program's window, TMainForm: folder, filter, playlist name and format, Find and Make.
 #include "app/MainForm.h"
 
 #include <QCloseEvent>

@@ -1,3 +1,4 @@
+// The window program's entry: the localization layer, the application and the main window.
 #include <QApplication>
 #include <clocale>
 #include <optional>

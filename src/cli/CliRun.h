@@ -1,3 +1,4 @@
+// One run of cantrel-cli: Find, its reports, then Make.
 #pragma once
 
 #include <chrono>

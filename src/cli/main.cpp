@@ -1,3 +1,4 @@
+// cantrel-cli's entry: the localization layer, the options and the run.
 #include <clocale>
 #include <cstdio>
 #include <new>

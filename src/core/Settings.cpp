@@ -1,3 +1,4 @@
+// The values kept in the settings file from one run to the next.
 #include "core/Settings.h"
 
 #include "core/FilterTexts.h"

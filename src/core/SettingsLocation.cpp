@@ -1,3 +1,4 @@
+// Where the settings file lies.
 #include "core/SettingsLocation.h"
 
 #include <pwd.h>

@@ -1,3 +1,4 @@
+// The program's text domain, started first thing in both programs.
 #include "core/TextDomains.h"
 
 #include "i18n/Gettext.h"
