@@ -29,10 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
     FUZZ_CHECK(I == 0 || CompareText(Names[I - 1], Name) < 0);
     FUZZ_CHECK(Locator.FileExists(Locator.BaseDirectory() + Name));
     try {
-      TMoFile* Catalog = Locator.GetMoFile(Locator.BaseDirectory() + Name);
       bool Found;
-      Catalog->gettext("", Found);
-      Locator.ReleaseMoFile(Catalog);
+      Locator.GetMoFile(Locator.BaseDirectory() + Name)->gettext("", Found);
     } catch (const EGettextIOError&) {
       // Bytes that are not a catalog.
     }

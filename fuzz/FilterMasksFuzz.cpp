@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "FuzzSupport.h"
-#include "app/FilterTexts.h"
+#include "core/FilterTexts.h"
 #include "filesearch/FileSearchCriteria.h"
 #include "filesearch/WildcardMask.h"
 

@@ -6,12 +6,11 @@
 
 Without --resource-tables the template holds the literal texts handed to
 gettext and gettext_noop, and to each --keyword function (a setter of a
-text that window translation translates later); with it, the texts of the resource-string tables
-(TResourceEntry Table[] = {{Id, u"text"}, ...}), which the run-time layer
+text that window translation translates later); with it, the texts of the resource-string lists
+(rows ResourceString(Name, Identifier, u"text")), which the run-time layer
 looks up in the domain "default". xgettext does the extraction, on copies of
 the sources in which string literals lost their encoding prefix (xgettext
-0.21 does not join u"a" u"b") and each table text is wrapped in a marker
-call. File references are relative to --root.
+0.21 does not join u"a" u"b"). File references are relative to --root.
 
 --check writes nothing: it fails unless the template is current and every
 catalog beside it (<lang>.po) compiles with msgfmt's checks and translates
@@ -24,7 +23,7 @@ import subprocess
 import sys
 import tempfile
 
-RESOURCE_MARKER = "CantrelResourceText"
+RESOURCE_ROW = "ResourceString:3"
 PREFIXES = ("u8", "u", "U", "L")
 
 TOKEN = re.compile(
@@ -53,43 +52,8 @@ def without_prefix(literal):
 
 def prepared(text):
     """The source as xgettext should see it: literals without encoding
-    prefixes, and every text of a resource-string table as the argument of
-    the marker call."""
-    out = []
-    table_depth = 0       # brace depth inside a table's initializer, 0 outside
-    table_state = None    # "type" after TResourceEntry, "assigned" after its "="
-    in_text = False       # inside a marker call around adjacent literals
-    pending_space = []
-    for kind, value in tokens(text):
-        if kind == "space":
-            pending_space.append(value)
-            continue
-        if in_text and kind != "literal":
-            out.append(")")
-            in_text = False
-        out.extend(pending_space)
-        pending_space = []
-        if kind == "ident" and value == "TResourceEntry" and not table_depth:
-            table_state = "type"
-        elif kind == "punct" and value == "=" and table_state == "type":
-            table_state = "assigned"
-        elif kind == "punct" and value == "{" and (table_state == "assigned" or table_depth):
-            table_state = None
-            table_depth += 1
-        elif kind == "punct" and value == "}" and table_depth:
-            table_depth -= 1
-        elif kind == "punct" and value == ";":
-            table_state = None
-        if kind == "literal":
-            value = without_prefix(value)
-            if table_depth == 2 and not in_text:
-                out.append(RESOURCE_MARKER + "(")
-                in_text = True
-        out.append(value)
-    if in_text:
-        out.append(")")
-    out.extend(pending_space)
-    return "".join(out)
+    prefixes."""
+    return "".join(without_prefix(value) if kind == "literal" else value for kind, value in tokens(text))
 
 
 def header(domain):
@@ -119,7 +83,7 @@ def make_template(args):
                 target.write(prepared(original.read()))
             names.append(name)
         if args.resource_tables:
-            keywords = ["--keyword", "--keyword=" + RESOURCE_MARKER]
+            keywords = ["--keyword", "--keyword=" + RESOURCE_ROW]
         else:
             keywords = ["--keyword=" + keyword for keyword in args.keyword]
         result = subprocess.run(

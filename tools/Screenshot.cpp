@@ -13,7 +13,7 @@
 #include <fstream>
 
 #include "app/MainForm.h"
-#include "app/TextDomains.h"
+#include "core/TextDomains.h"
 #include "i18n/Gettext.h"
 #include "runtime/Paths.h"
 #include "widgets/Application.h"

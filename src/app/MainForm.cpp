@@ -1,10 +1,11 @@
+// The program's window, TMainForm: folder, filter, playlist name and format, Find and Make.
 #include "app/MainForm.h"
 
 #include <QCloseEvent>
 
-#include "app/FilterTexts.h"
-#include "app/SettingsLocation.h"
-#include "app/TextDomains.h"
+#include "core/FilterTexts.h"
+#include "core/SettingsLocation.h"
+#include "core/TextDomains.h"
 #include "i18n/Gettext.h"
 #include "runtime/Format.h"
 #include "runtime/MessageBox.h"

@@ -1,10 +1,11 @@
+// The program's window, TMainForm: folder, filter, playlist name and format, Find and Make.
 #pragma once
 
 #include <memory>
 #include <optional>
 
-#include "app/SearchSession.h"
-#include "app/Settings.h"
+#include "core/SearchSession.h"
+#include "core/Settings.h"
 #include "widgets/ComboBox.h"
 #include "widgets/DirectoryListBox.h"
 #include "widgets/DriveComboBox.h"

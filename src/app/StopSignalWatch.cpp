@@ -1,3 +1,4 @@
+// SIGINT and SIGTERM delivered to the window's event loop.
 #include "app/StopSignalWatch.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SIGINT and SIGTERM delivered to the window's event loop.
 #pragma once
 
 #include <QObject>

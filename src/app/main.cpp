@@ -1,11 +1,12 @@
+// The window program's entry: the localization layer, the application and the main window.
 #include <QApplication>
 #include <clocale>
 #include <optional>
 
 #include "app/MainForm.h"
-#include "app/SettingsLocation.h"
+#include "core/SettingsLocation.h"
 #include "app/StopSignalWatch.h"
-#include "app/TextDomains.h"
+#include "core/TextDomains.h"
 #include "i18n/Gettext.h"
 #include "widgets/Application.h"
 

@@ -1,3 +1,4 @@
+// The errors that end cantrel-cli before a search: a bad command line, a folder that cannot be searched.
 #pragma once
 
 #include "runtime/Exceptions.h"

@@ -1,8 +1,9 @@
+// cantrel-cli's options: what the command line asked for, and its parsing.
 #include "cli/CliOptions.h"
 
 #include <getopt.h>
 
-#include "app/FilterTexts.h"
+#include "core/FilterTexts.h"
 #include "cli/CliErrors.h"
 #include "i18n/Gettext.h"
 #include "runtime/Format.h"

@@ -1,3 +1,4 @@
+// cantrel-cli's options: what the command line asked for, and its parsing.
 #pragma once
 
 #include "playlist/PlayListFile.h"

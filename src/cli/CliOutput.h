@@ -1,3 +1,4 @@
+// cantrel-cli's output: names made safe for the terminal, standard output and standard error.
 #pragma once
 
 #include <string_view>

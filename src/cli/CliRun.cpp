@@ -1,3 +1,4 @@
+// One run of cantrel-cli: Find, its reports, then Make.
 #include "cli/CliRun.h"
 
 #include <sys/ioctl.h>
@@ -6,9 +7,9 @@
 
 #include <cerrno>
 
-#include "app/FilterTexts.h"
-#include "app/Settings.h"
-#include "app/SettingsLocation.h"
+#include "core/FilterTexts.h"
+#include "core/Settings.h"
+#include "core/SettingsLocation.h"
 #include "cli/CliErrors.h"
 #include "cli/CliOutput.h"
 #include "cli/ExitStatus.h"

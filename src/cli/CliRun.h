@@ -1,8 +1,9 @@
+// One run of cantrel-cli: Find, its reports, then Make.
 #pragma once
 
 #include <chrono>
 
-#include "app/SearchSession.h"
+#include "core/SearchSession.h"
 #include "cli/CliOptions.h"
 
 namespace cantrel {

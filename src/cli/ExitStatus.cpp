@@ -1,3 +1,4 @@
+// cantrel-cli's exit statuses.
 #include "cli/ExitStatus.h"
 
 namespace cantrel {

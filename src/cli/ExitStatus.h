@@ -1,3 +1,4 @@
+// cantrel-cli's exit statuses.
 #pragma once
 
 namespace cantrel {

@@ -1,3 +1,4 @@
+// SIGINT and SIGTERM noted for cantrel-cli to look at between steps.
 #pragma once
 
 namespace cantrel {

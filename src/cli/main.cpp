@@ -1,9 +1,10 @@
+// cantrel-cli's entry: the localization layer, the options and the run.
 #include <clocale>
 #include <cstdio>
 #include <new>
 #include <optional>
 
-#include "app/TextDomains.h"
+#include "core/TextDomains.h"
 #include "cli/CliErrors.h"
 #include "cli/CliOptions.h"
 #include "cli/CliOutput.h"

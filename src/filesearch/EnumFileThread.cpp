@@ -1,3 +1,4 @@
+// The worker thread that walks the folder tree for one search.
 #include "filesearch/EnumFileThread.h"
 
 #include <fcntl.h>

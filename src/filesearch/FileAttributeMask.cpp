@@ -1,3 +1,4 @@
+// The test of a directory entry's attribute bits.
 #include "filesearch/FileAttributeMask.h"
 
 namespace cantrel {

@@ -1,3 +1,4 @@
+// The test of a directory entry's attribute bits.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// TFileEnumerator: file searches run in the background, one worker thread each.
 #include "filesearch/FileEnumerator.h"
 
 #include <algorithm>

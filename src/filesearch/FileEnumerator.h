@@ -1,3 +1,4 @@
+// TFileEnumerator: file searches run in the background, one worker thread each.
 #pragma once
 
 #include <memory>

@@ -1,25 +1,14 @@
+// The file search layer's message texts.
 #include "filesearch/FileSearchConsts.h"
-
-#include <iterator>
 
 namespace cantrel {
 
+CANTREL_DEFINE_RESOURCE_STRINGS(FileSearchResources, CANTREL_FILESEARCH_STRINGS)
+
 namespace {
-
-enum : int {
-  IdSearchStringBlank = 64000,
-};
-
-constexpr TResourceEntry FileSearchTable[] = {
-    {IdSearchStringBlank, u"Search string cannot be blank"},
-};
 
 const bool Registered = (RegisterResourceModule(FileSearchResources), true);
 
 }  // namespace
-
-const TResourceModule FileSearchResources{FileSearchTable, std::size(FileSearchTable)};
-
-const TResStringRec SSearchStringBlank{&FileSearchResources, IdSearchStringBlank};
 
 }  // namespace cantrel

@@ -1,3 +1,4 @@
+// What a search looks for: folder, name masks, sizes, dates, attributes and options.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// A search root in the form the walk reports it.
 #include "filesearch/RootDirectory.h"
 
 #include "runtime/Paths.h"

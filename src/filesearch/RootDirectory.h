@@ -1,3 +1,4 @@
+// A search root in the form the walk reports it.
 #pragma once
 
 #include "runtime/Paths.h"

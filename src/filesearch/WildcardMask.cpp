@@ -1,3 +1,4 @@
+// Name masks with "*" and "?" and the lists of them a filter holds.
 #include "filesearch/WildcardMask.h"
 
 #include <unicode/uchar.h>

@@ -1,3 +1,4 @@
+// Rules that take objects of a class, or some of their properties, out of window translation.
 #include "i18n/ClassMode.h"
 
 namespace cantrel {

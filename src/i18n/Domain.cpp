@@ -1,3 +1,4 @@
+// One text domain: its catalog in the current language and its lookups.
 #include "i18n/Domain.h"
 
 #include <algorithm>
@@ -118,7 +119,7 @@ void TDomain::Log(const std::string& Line) const {
 }
 
 void TDomain::CloseCatalog() {
-  FLocator.ReleaseMoFile(FMoFile);
+  FMoFile.reset();
   FCatalogFileName.clear();
   FOpenHasFailedBefore = false;
 }

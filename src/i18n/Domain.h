@@ -1,6 +1,8 @@
+// One text domain: its catalog in the current language and its lookups.
 #pragma once
 
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "runtime/Object.h"
@@ -69,7 +71,7 @@ private:
   String FDirectory;
   TDebugLogger FDebugLogger;
   String FDomain;
-  TMoFile* FMoFile = nullptr;
+  std::shared_ptr<TMoFile> FMoFile;
   String FCatalogFileName;
   String FSpecificFilename;
   String FCurLang;

@@ -1,3 +1,4 @@
+// The marker by which an executable's embedded catalogs are found.
 #pragma once
 
 #include <cstddef>

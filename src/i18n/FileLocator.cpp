@@ -1,3 +1,4 @@
+// Where catalogs are found, on disk or embedded in the executable, and the loaded ones shared.
 #include "i18n/FileLocator.h"
 
 #include <algorithm>
@@ -100,7 +101,7 @@ const TEmbeddedFileInfo* TFileLocator::FindEmbedded(StringView FileName) const {
 
 bool TFileLocator::FileExists(StringView FileName) const { return FindEmbedded(FileName) != nullptr; }
 
-TMoFile* TFileLocator::GetMoFile(const String& FileName) {
+std::shared_ptr<TMoFile> TFileLocator::GetMoFile(const String& FileName) {
   String Physical = FileName;
   std::uint64_t Offset = 0;
   std::uint64_t Size = 0;
@@ -111,33 +112,20 @@ TMoFile* TFileLocator::GetMoFile(const String& FileName) {
   }
   const String Key = Physical + u'\0' + IntToStr(static_cast<std::int64_t>(Offset));
   {
-    const TWriteLock Lock(FMoFilesCS);
-    if (const auto It = FMoFiles.find(Key); It != FMoFiles.end()) {
-      ++It->second->FUsers;
-      return It->second.get();
-    }
+    const std::lock_guard Lock(FLoadedCatalogsLock);
+    if (const auto It = FLoadedCatalogs.find(Key); It != FLoadedCatalogs.end())
+      if (std::shared_ptr<TMoFile> Held = It->second.lock()) return Held;
   }
   // Loaded without the lock: the error of a broken catalog is a text that
   // may be looked up in other catalogs. Of two threads loading the same
   // catalog at once, the first to add it wins and the other copy goes.
-  auto Loaded = std::make_unique<TMoFile>(Physical, Offset, Size);
-  const TWriteLock Lock(FMoFilesCS);
-  const auto It = FMoFiles.try_emplace(Key, std::move(Loaded)).first;
-  ++It->second->FUsers;
-  return It->second.get();
-}
-
-void TFileLocator::ReleaseMoFile(TMoFile*& MoFile) {
-  if (!MoFile) return;
-  {
-    const TWriteLock Lock(FMoFilesCS);
-    if (--MoFile->FUsers <= 0) {
-      const auto It = std::find_if(FMoFiles.begin(), FMoFiles.end(),
-                                   [&](const auto& Entry) { return Entry.second.get() == MoFile; });
-      if (It != FMoFiles.end()) FMoFiles.erase(It);
-    }
-  }
-  MoFile = nullptr;
+  auto Loaded = std::make_shared<TMoFile>(Physical, Offset, Size);
+  const std::lock_guard Lock(FLoadedCatalogsLock);
+  std::erase_if(FLoadedCatalogs, [](const auto& Entry) { return Entry.second.expired(); });
+  std::weak_ptr<TMoFile>& Slot = FLoadedCatalogs[Key];
+  if (std::shared_ptr<TMoFile> Held = Slot.lock()) return Held;
+  Slot = Loaded;
+  return Loaded;
 }
 
 }  // namespace cantrel

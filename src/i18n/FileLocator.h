@@ -1,12 +1,13 @@
+// Where catalogs are found, on disk or embedded in the executable, and the loaded ones shared.
 #pragma once
 
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <vector>
 
 #include "i18n/MoFile.h"
-#include "runtime/MultiReadExclusiveWriteSynchronizer.h"
 #include "runtime/Object.h"
 
 namespace cantrel {
@@ -48,12 +49,10 @@ public:
   // Whether a catalog of this path (BaseDirectory + relative path, compared
   // without regard to case) is embedded.
   bool FileExists(StringView FileName) const;
-  // The shared loaded catalog for the path, its Users raised by one. An
-  // embedded catalog takes precedence over a file on disk.
-  TMoFile* GetMoFile(const String& FileName);
-  // Gives one hold back, frees the catalog with the last one, and clears
-  // MoFile.
-  void ReleaseMoFile(TMoFile*& MoFile);
+  // The loaded catalog for the path, shared with every other holder of it
+  // and freed with the last. An embedded catalog takes precedence over a
+  // file on disk.
+  std::shared_ptr<TMoFile> GetMoFile(const String& FileName);
 
 private:
   struct TTextLess {
@@ -65,10 +64,10 @@ private:
   String FModuleFileName;
   String FBaseDirectory;
   std::map<String, TEmbeddedFileInfo, TTextLess> FFileList;
-  TMultiReadExclusiveWriteSynchronizer FMoFilesCS;
+  std::mutex FLoadedCatalogsLock;
   // Keyed by the physical file name, U+0000 and the decimal offset; file
   // names compare exactly, as the file system does.
-  std::map<String, std::unique_ptr<TMoFile>> FMoFiles;
+  std::map<String, std::weak_ptr<TMoFile>> FLoadedCatalogs;
 };
 
 }  // namespace cantrel

@@ -1,3 +1,4 @@
+// TGettextLayer, the localization layer for a program's lifetime, and the gettext functions.
 #include "i18n/Gettext.h"
 
 #include <atomic>
@@ -37,7 +38,6 @@ TGettextLayer::TGettextLayer() {
     FGlobalFileLocator = std::make_unique<TFileLocator>(FModuleFileName);
     FGlobalFileLocator->Analyze();
     FResourceStringDomains.push_back(u"default");
-    FResourceStringDomainsLock = std::make_unique<TMultiReadExclusiveWriteSynchronizer>();
     FDefaultGettextInstance = std::make_unique<TGettextInstance>(*FGlobalFileLocator, FModuleFileName);
   } catch (...) {
     RunningLayer = nullptr;
@@ -49,7 +49,6 @@ TGettextLayer::TGettextLayer() {
 
 TGettextLayer::~TGettextLayer() {
   FDefaultGettextInstance.reset();
-  FResourceStringDomainsLock.reset();
   FResourceStringDomains.clear();
   SetResStringLoader(FPreviousResStringLoader);
   SetIdentStringLoader(FPreviousIdentStringLoader);
@@ -93,8 +92,8 @@ void TranslateComponent(const TObjectHandle& AnObject, const String& TextDomain)
 
 void AddResourceStringDomain(const String& Domain) {
   TGettextLayer* Layer = RunningLayer.load();
-  if (!Layer || !Layer->FResourceStringDomainsLock) return;
-  const TWriteLock Lock(*Layer->FResourceStringDomainsLock);
+  if (!Layer) return;
+  const std::unique_lock Lock(Layer->FResourceStringDomainsLock);
   for (const String& Existing : Layer->FResourceStringDomains)
     if (SameText(Existing, Domain)) return;
   Layer->FResourceStringDomains.push_back(Domain);
@@ -108,7 +107,7 @@ String LookupResourceString(const String& Text) {
   // that nothing a lookup sets off (a message box, say) can wait on it.
   std::vector<String> Domains;
   {
-    const TReadLock Lock(*Layer->FResourceStringDomainsLock);
+    const std::shared_lock Lock(Layer->FResourceStringDomainsLock);
     Domains = Layer->FResourceStringDomains;
   }
   for (const String& Domain : Domains) {

@@ -1,11 +1,12 @@
+// TGettextLayer, the localization layer for a program's lifetime, and the gettext functions.
 #pragma once
 
 #include <memory>
+#include <shared_mutex>
 #include <vector>
 
 #include "i18n/FileLocator.h"
 #include "i18n/GettextInstance.h"
-#include "runtime/MultiReadExclusiveWriteSynchronizer.h"
 #include "runtime/ResourceStrings.h"
 
 namespace cantrel {
@@ -37,7 +38,7 @@ private:
   String FModuleFileName;
   std::unique_ptr<TFileLocator> FGlobalFileLocator;
   std::vector<String> FResourceStringDomains;
-  std::unique_ptr<TMultiReadExclusiveWriteSynchronizer> FResourceStringDomainsLock;
+  std::shared_mutex FResourceStringDomainsLock;
   std::unique_ptr<TGettextInstance> FDefaultGettextInstance;
   TResStringLoader FPreviousResStringLoader = nullptr;
   TIdentStringLoader FPreviousIdentStringLoader = nullptr;

@@ -1,3 +1,4 @@
+// The marker left in a translated window: its language and untranslated texts.
 #include "i18n/GettextComponentMarker.h"
 
 namespace cantrel {

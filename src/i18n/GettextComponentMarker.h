@@ -1,3 +1,4 @@
+// The marker left in a translated window: its language and untranslated texts.
 #pragma once
 
 #include <memory>

@@ -1,3 +1,4 @@
+// The localization layer's errors.
 #pragma once
 
 #include "runtime/Exceptions.h"

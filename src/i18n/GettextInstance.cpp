@@ -1,3 +1,4 @@
+// TGettextInstance: the language, its domains, lookups and window translation.
 #include "i18n/GettextInstance.h"
 
 #include <cerrno>
@@ -281,7 +282,7 @@ String TGettextInstance::ansi2wide(std::string_view Text) const {
 }
 
 void TGettextInstance::DebugLogToFile(const String& FileName, bool Append) {
-  const std::lock_guard Guard(FDebugLogCS);
+  const std::lock_guard Guard(FDebugLogLock);
   FDebugLog.close();
   FDebugLog.clear();
   errno = 0;
@@ -290,7 +291,7 @@ void TGettextInstance::DebugLogToFile(const String& FileName, bool Append) {
 }
 
 void TGettextInstance::DebugLogPause(bool PauseEnabled) {
-  const std::lock_guard Guard(FDebugLogCS);
+  const std::lock_guard Guard(FDebugLogLock);
   FDebugLogOutputPaused = PauseEnabled;
 }
 
@@ -298,7 +299,7 @@ void TGettextInstance::DebugWriteln(const std::string& Line) {
   bool Discard = false;
   if (OnDebugLine) OnDebugLine(*this, Line, Discard);
   if (Discard) return;
-  const std::lock_guard Guard(FDebugLogCS);
+  const std::lock_guard Guard(FDebugLogLock);
   if (!FDebugLogOutputPaused && FDebugLog.is_open()) FDebugLog << Line << '\n' << std::flush;
 }
 

@@ -1,3 +1,4 @@
+// TGettextInstance: the language, its domains, lookups and window translation.
 #pragma once
 
 #include <deque>
@@ -182,7 +183,7 @@ private:
   TClassModes FTP_GlobalClassHandling;
   TTP_Retranslator* FTP_Retranslator = nullptr;
 
-  std::mutex FDebugLogCS;
+  std::mutex FDebugLogLock;
   std::ofstream FDebugLog;
   bool FDebugLogOutputPaused = false;
 };

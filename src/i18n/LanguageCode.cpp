@@ -1,3 +1,4 @@
+// The user's language for messages, as the environment gives it.
 #include "i18n/LanguageCode.h"
 
 #include "runtime/Locale.h"

@@ -1,3 +1,4 @@
+// The user's language for messages, as the environment gives it.
 #pragma once
 
 #include "runtime/String.h"

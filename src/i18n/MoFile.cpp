@@ -1,3 +1,4 @@
+// One loaded catalog in the GNU MO format.
 #include "i18n/MoFile.h"
 
 #include <algorithm>

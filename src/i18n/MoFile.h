@@ -1,3 +1,4 @@
+// One loaded catalog in the GNU MO format.
 #pragma once
 
 #include <cstdint>
@@ -7,8 +8,6 @@
 #include "runtime/Object.h"
 
 namespace cantrel {
-
-class TFileLocator;
 
 // One loaded catalog in the GNU MO format: its bytes, whole, checked once
 // when loaded so that no lookup can read outside them.
@@ -24,8 +23,6 @@ public:
   // The translation of a UTF-8 msgid, or the msgid itself with Found false.
   std::string gettext(std::string_view MsgId, bool& Found) const;
 
-  // The number of text domains holding this catalog.
-  int Users() const { return FUsers; }
   // True for a little-endian catalog.
   bool DoSwap() const { return FDoSwap; }
   std::uint32_t Count() const { return FCount; }
@@ -35,8 +32,6 @@ public:
   std::uint32_t StartStep() const { return FStartStep; }
 
 private:
-  friend class TFileLocator;
-
   std::uint32_t Word(std::uint64_t Offset) const;
   // The string that entry Index (from 1) of a table names.
   std::string_view TableString(std::uint32_t Table, std::uint32_t Index) const;
@@ -44,7 +39,6 @@ private:
 
   std::string FMemory;
   bool FDoSwap = false;
-  int FUsers = 0;
   std::uint32_t FCount = 0;
   std::uint32_t FMsgIdTable = 0;
   std::uint32_t FTranslationTable = 0;

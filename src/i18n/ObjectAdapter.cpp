@@ -1,3 +1,4 @@
+// The interface through which window translation sees a toolkit's objects.
 #include "i18n/ObjectAdapter.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// The interface through which window translation sees a toolkit's objects.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Which plural form a number takes in a language.
 #include "i18n/PluralRules.h"
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// Which plural form a number takes in a language.
 #pragma once
 
 #include "runtime/String.h"

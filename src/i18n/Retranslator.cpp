@@ -1,3 +1,4 @@
+// What a translated window runs again when the language changes.
 #include "i18n/Retranslator.h"
 
 #include "i18n/GettextInstance.h"

@@ -1,3 +1,4 @@
+// What a translated window runs again when the language changes.
 #pragma once
 
 #include <vector>

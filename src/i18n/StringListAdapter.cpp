@@ -1,3 +1,4 @@
+// Run-time string lists as window translation sees them.
 #include "i18n/StringListAdapter.h"
 
 #include "runtime/Strings.h"

@@ -1,3 +1,4 @@
+// Run-time string lists as window translation sees them.
 #pragma once
 
 #include "i18n/ObjectAdapter.h"

@@ -1,3 +1,4 @@
+// Translations decoded from UTF-8 to UTF-16.
 #include "i18n/Utf8Decode.h"
 
 #include "i18n/GettextConsts.h"

@@ -1,3 +1,4 @@
+// Translations decoded from UTF-8 to UTF-16.
 #pragma once
 
 #include <string_view>

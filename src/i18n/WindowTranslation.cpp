@@ -42,6 +42,14 @@ TClassMode& InsertRule(std::vector<std::unique_ptr<TClassMode>>& Rules, std::uni
   return **Rules.insert(Place, std::move(Rule));
 }
 
+// The rule of Class in Rules that ignored property names go to, made when
+// missing; a class with a handler takes none.
+TClassMode& PropertyRuleOf(std::vector<std::unique_ptr<TClassMode>>& Rules, const TClassHandle& Class) {
+  TClassMode* Rule = FindExactRule(Rules, Class);
+  if (Rule && Rule->SpecialHandler) throw EGettextProgrammingError(LoadResString(&SClassHasHandler));
+  return Rule ? *Rule : InsertRule(Rules, std::make_unique<TClassMode>(Class));
+}
+
 String ErrorMessage(const std::exception& Error) {
   if (const auto* Own = dynamic_cast<const Exception*>(&Error)) return Own->Message();
   return Utf8ToString(Error.what());
@@ -219,11 +227,8 @@ void TGettextInstance::TP_IgnoreClass(const TClassHandle& IgnClass) {
 }
 
 void TGettextInstance::TP_IgnoreClassProperty(const TClassHandle& IgnClass, const String& PropertyName) {
-  TClassMode* Rule = FindExactRule(FTP_ClassHandling, IgnClass);
-  if (Rule && Rule->SpecialHandler) throw EGettextProgrammingError(LoadResString(&SClassHasHandler));
-  if (!Rule) Rule = &InsertRule(FTP_ClassHandling, std::make_unique<TClassMode>(IgnClass));
   // A repeated name is refused by the list itself.
-  Rule->PropertiesToIgnore.Add(PropertyName);
+  PropertyRuleOf(FTP_ClassHandling, IgnClass).PropertiesToIgnore.Add(PropertyName);
 }
 
 void TGettextInstance::TP_GlobalIgnoreClass(const TClassHandle& IgnClass) {
@@ -233,10 +238,8 @@ void TGettextInstance::TP_GlobalIgnoreClass(const TClassHandle& IgnClass) {
 }
 
 void TGettextInstance::TP_GlobalIgnoreClassProperty(const TClassHandle& IgnClass, const String& PropertyName) {
-  TClassMode* Rule = FindExactRule(FTP_GlobalClassHandling, IgnClass);
-  if (Rule && Rule->SpecialHandler) throw EGettextProgrammingError(LoadResString(&SClassHasHandler));
-  if (!Rule) Rule = &InsertRule(FTP_GlobalClassHandling, std::make_unique<TClassMode>(IgnClass));
-  if (Rule->PropertiesToIgnore.IndexOf(PropertyName) < 0) Rule->PropertiesToIgnore.Add(PropertyName);
+  TStringList& Ignored = PropertyRuleOf(FTP_GlobalClassHandling, IgnClass).PropertiesToIgnore;
+  if (Ignored.IndexOf(PropertyName) < 0) Ignored.Add(PropertyName);
 }
 
 void TGettextInstance::TP_GlobalHandleClass(const TClassHandle& HClass, TTranslator Handler) {

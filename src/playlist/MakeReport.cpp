@@ -1,3 +1,4 @@
+// What a Make reports: names left out and playlists not written.
 #include "playlist/MakeReport.h"
 
 namespace cantrel {

@@ -1,3 +1,4 @@
+// The ASX writer.
 #include "playlist/PlayListText.h"
 #include "playlist/PlayListWriter.h"
 #include "runtime/Paths.h"

@@ -1,3 +1,4 @@
+// The entries of one playlist: the files it lists, as every format makes its lines from them.
 #include "playlist/PlayListEntries.h"
 
 #include "playlist/PlayListFile.h"

@@ -1,3 +1,4 @@
+// The playlist tree of a search and Make, which writes its playlists.
 #include "playlist/PlayListFile.h"
 
 #include <fcntl.h>

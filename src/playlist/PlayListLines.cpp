@@ -1,3 +1,4 @@
+// A playlist's lines, encoded and handed on as they are made.
 #include "playlist/PlayListLines.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// A playlist's lines, encoded and handed on as they are made.
 #pragma once
 
 #include <functional>

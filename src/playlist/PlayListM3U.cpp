@@ -1,3 +1,4 @@
+// The M3U and M3U8 writers.
 #include "playlist/PlayListConsts.h"
 #include "playlist/PlayListText.h"
 #include "playlist/PlayListWriter.h"

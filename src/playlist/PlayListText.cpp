@@ -1,3 +1,4 @@
+// Texts of paths as the formats write them: URI references and XML escapes.
 #include "playlist/PlayListText.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// Texts of paths as the formats write them: URI references and XML escapes.
 #pragma once
 
 #include "runtime/String.h"

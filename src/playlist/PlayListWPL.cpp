@@ -1,3 +1,4 @@
+// The WPL writer.
 #include "playlist/PlayListConsts.h"
 #include "playlist/PlayListText.h"
 #include "playlist/PlayListWriter.h"

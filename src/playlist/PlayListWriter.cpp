@@ -1,3 +1,4 @@
+// The writing every output format shares, and what each format adds.
 #include "playlist/PlayListWriter.h"
 
 #include "runtime/Paths.h"

@@ -1,3 +1,4 @@
+// The XSPF writer.
 #include "playlist/PlayListText.h"
 #include "playlist/PlayListWriter.h"
 

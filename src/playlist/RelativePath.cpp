@@ -1,3 +1,4 @@
+// The path of one folder as seen from another.
 #include "playlist/RelativePath.h"
 
 #include <vector>

@@ -1,3 +1,4 @@
+// The path of one folder as seen from another.
 #pragma once
 
 #include "runtime/String.h"

@@ -1,3 +1,4 @@
+// The tidy of a playlist's last lines.
 #pragma once
 
 #include <algorithm>

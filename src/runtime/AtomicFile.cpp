@@ -1,3 +1,4 @@
+// Files the program writes, replaced whole, reached by descriptors from the folder searched.
 #include "runtime/AtomicFile.h"
 
 #include <fcntl.h>

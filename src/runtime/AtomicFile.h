@@ -1,3 +1,4 @@
+// Files the program writes, replaced whole, reached by descriptors from the folder searched.
 #pragma once
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// Legacy code pages and the converters between them and UTF-16.
 #pragma once
 
 #include <memory>

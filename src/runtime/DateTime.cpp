@@ -1,3 +1,4 @@
+// TDateTime, days since 1899-12-30 in local time, and its conversions.
 #include "runtime/DateTime.h"
 
 #include <unicode/dtptngen.h>

@@ -1,3 +1,4 @@
+// Directory listing: TSearchRec, attribute bits and the entries of one folder.
 #include "runtime/DirectoryListing.h"
 
 #include <dirent.h>

@@ -1,3 +1,4 @@
+// Directory listing: TSearchRec, attribute bits and the entries of one folder.
 #pragma once
 
 #include <sys/stat.h>

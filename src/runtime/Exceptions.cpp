@@ -1,3 +1,4 @@
+// The program's error classes and the messages of caught errors.
 #include "runtime/Exceptions.h"
 
 #include <cstring>

@@ -1,3 +1,4 @@
+// The program's error classes and the messages of caught errors.
 #pragma once
 
 #include <exception>
@@ -35,14 +36,11 @@ private:
 CANTREL_EXCEPTION(EListError, Exception);
 CANTREL_EXCEPTION(EStringListError, Exception);
 CANTREL_EXCEPTION(EConvertError, Exception);
-CANTREL_EXCEPTION(EArgumentOutOfRangeException, Exception);
-CANTREL_EXCEPTION(EOSError, Exception);
 CANTREL_EXCEPTION(EStreamError, Exception);
 CANTREL_EXCEPTION(EFileStreamError, EStreamError);
 CANTREL_EXCEPTION(EFCreateError, EFileStreamError);
 CANTREL_EXCEPTION(EFOpenError, EFileStreamError);
 CANTREL_EXCEPTION(EReadError, EFileStreamError);
-CANTREL_EXCEPTION(EWriteError, EFileStreamError);
 CANTREL_EXCEPTION(EIniFileException, Exception);
 
 // The system's text for an errno value.

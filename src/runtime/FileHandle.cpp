@@ -1,3 +1,4 @@
+// File descriptors with one owner, and the identity of a folder.
 #include "runtime/FileHandle.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// File descriptors with one owner, and the identity of a folder.
 #pragma once
 
 #include <sys/types.h>

@@ -1,3 +1,4 @@
+// A file read at given offsets.
 #include "runtime/FileReader.h"
 
 #include <fcntl.h>

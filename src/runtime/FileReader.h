@@ -1,3 +1,4 @@
+// A file read at given offsets.
 #pragma once
 
 #include <cstdint>

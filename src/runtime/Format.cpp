@@ -1,3 +1,4 @@
+// Format: printf-like formatting of Strings.
 #include "runtime/Format.h"
 
 #include <cmath>

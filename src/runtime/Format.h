@@ -1,3 +1,4 @@
+// Format: printf-like formatting of Strings.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// TIniFile: settings files of sections and keys.
 #include "runtime/IniFile.h"
 
 #include <fcntl.h>

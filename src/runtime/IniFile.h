@@ -1,3 +1,4 @@
+// TIniFile: settings files of sections and keys.
 #pragma once
 
 #include <cstdint>

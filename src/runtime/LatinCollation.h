@@ -1,3 +1,4 @@
+// The collator's order for names in Latin letters, as a table of keys.
 #pragma once
 
 #include <array>

@@ -1,3 +1,4 @@
+// The user's locale, category by category.
 #include "runtime/Locale.h"
 
 #include <unicode/dcfmtsym.h>

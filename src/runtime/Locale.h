@@ -1,3 +1,4 @@
+// The user's locale, category by category.
 #pragma once
 
 #include <cstdint>

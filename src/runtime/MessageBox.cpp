@@ -1,3 +1,4 @@
+// A message box without an owner window, shown through a hook the application installs.
 #include "runtime/MessageBox.h"
 
 #include <cstdio>

@@ -1,3 +1,4 @@
+// TObject and TPersistent, the roots of the run-time classes.
 #include "runtime/Object.h"
 
 #include <cxxabi.h>

@@ -1,3 +1,4 @@
+// TObject and TPersistent, the roots of the run-time classes.
 #pragma once
 
 #include "runtime/String.h"

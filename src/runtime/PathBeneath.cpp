@@ -1,3 +1,4 @@
+// Paths resolved without leaving a folder.
 #include "runtime/PathBeneath.h"
 
 #include <fcntl.h>

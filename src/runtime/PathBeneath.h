@@ -1,3 +1,4 @@
+// Paths resolved without leaving a folder.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// File names as Strings: UTF-8 bytes decoded, folders and extensions.
 #pragma once
 
 #include <string>

@@ -1,3 +1,4 @@
+// Resource strings: tables of texts by identifier, and their replaceable loaders.
 #include "runtime/ResourceStrings.h"
 
 #include <atomic>

@@ -1,7 +1,9 @@
+// Resource strings: tables of texts by identifier, and their replaceable loaders.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <iterator>
 
 #include "runtime/String.h"
 
@@ -51,3 +53,27 @@ String FindStringResource(int Identifier);
 void RegisterResourceModule(const TResourceModule& Module);
 
 }  // namespace cantrel
+
+// A layer declares each of its texts once, as a row
+// ResourceString(Name, Identifier, u"Text") of one list macro. In the
+// layer's header CANTREL_DECLARE_RESOURCE_STRINGS declares the module and
+// a record per row; in its source CANTREL_DEFINE_RESOURCE_STRINGS makes the
+// table and the records from the same list. The template of the "default"
+// catalog is made from the rows.
+#define CANTREL_RESOURCE_STRING_DECLARATION(Name, Identifier, Text) extern const TResStringRec Name;
+#define CANTREL_RESOURCE_STRING_ENTRY(Name, Identifier, Text) {Identifier, Text},
+#define CANTREL_RESOURCE_STRING_RECORD(Name, Identifier, Text) const TResStringRec Name{LayerResources, Identifier};
+
+#define CANTREL_DECLARE_RESOURCE_STRINGS(Module, List) \
+  extern const TResourceModule Module;                 \
+  List(CANTREL_RESOURCE_STRING_DECLARATION)
+
+#define CANTREL_DEFINE_RESOURCE_STRINGS(Module, List)                                        \
+  namespace {                                                                                \
+  constexpr TResourceEntry Module##Table[] = {List(CANTREL_RESOURCE_STRING_ENTRY)};          \
+  }                                                                                          \
+  const TResourceModule Module{Module##Table, std::size(Module##Table)};                     \
+  namespace {                                                                                \
+  constexpr const TResourceModule* LayerResources = &Module;                                 \
+  }                                                                                          \
+  List(CANTREL_RESOURCE_STRING_RECORD)

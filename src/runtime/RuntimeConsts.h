@@ -1,31 +1,33 @@
+// The run-time layer's message texts.
 #pragma once
 
 #include "runtime/ResourceStrings.h"
 
+// A row per message: its record's name, the identifier it is known by, its text.
+#define CANTREL_RUNTIME_STRINGS(ResourceString)                                                                       \
+  ResourceString(SListIndexError, 65201, u"List index out of bounds (%d)")                                            \
+  ResourceString(SDuplicateString, 65202, u"String list does not allow duplicates")                                   \
+  ResourceString(SSortedListError, 65203, u"Operation not allowed on sorted list")                                    \
+  ResourceString(SAssignError, 65204, u"Cannot assign a %s to a %s")                                                  \
+  ResourceString(SInvalidFormat, 65205, u"Format '%s' invalid or incompatible with argument")                         \
+  ResourceString(SFCreateErrorEx, 65206, u"Cannot create file \"%s\". %s")                                            \
+  ResourceString(SFOpenErrorEx, 65207, u"Cannot open file \"%s\". %s")                                                \
+  ResourceString(SReadError, 65208, u"Stream read error")                                                             \
+  ResourceString(SWriteError, 65209, u"Unable to write to %s")                                                        \
+  ResourceString(SArgumentOutOfRange, 65210, u"Argument out of range")                                                \
+  ResourceString(SInvalidDateTime, 65211, u"'%s' is not a valid date and time")                                       \
+  ResourceString(SLinkLeadsOutside, 65212, u"It is a symbolic link that leads outside \"%s\"")                        \
+  ResourceString(SFileWriteProtected, 65213, u"It is write-protected")                                                \
+  ResourceString(SFileOutside, 65214, u"It lies outside \"%s\"")                                                      \
+  ResourceString(SFileHardLinked, 65215, u"It has other hard links")                                                  \
+  ResourceString(SCheckSynchronizeError, 65250, u"CheckSynchronize called from a thread that is not the main thread") \
+  ResourceString(SThreadStartTwice, 65251, u"Cannot start a thread that was already started")                         \
+  ResourceString(SOutOfMemory, 65252, u"Out of memory")                                                               \
+  ResourceString(SUnknownError, 65253, u"Unknown error")                                                              \
+  ResourceString(SIniLineBreak, 65350, u"A line break cannot be written to the settings file %s")
+
 namespace cantrel {
 
-// The run-time layer's own message texts.
-extern const TResourceModule RuntimeResources;
-
-extern const TResStringRec SListIndexError;       // "List index out of bounds (%d)"
-extern const TResStringRec SDuplicateString;      // "String list does not allow duplicates"
-extern const TResStringRec SSortedListError;      // "Operation not allowed on sorted list"
-extern const TResStringRec SAssignError;          // "Cannot assign a %s to a %s"
-extern const TResStringRec SInvalidFormat;        // "Format '%s' invalid or incompatible with argument"
-extern const TResStringRec SFCreateErrorEx;       // "Cannot create file "%s". %s"
-extern const TResStringRec SFOpenErrorEx;         // "Cannot open file "%s". %s"
-extern const TResStringRec SReadError;            // "Stream read error"
-extern const TResStringRec SWriteError;           // "Unable to write to %s"
-extern const TResStringRec SArgumentOutOfRange;   // "Argument out of range"
-extern const TResStringRec SInvalidDateTime;      // "'%s' is not a valid date and time"
-extern const TResStringRec SLinkLeadsOutside;     // "It is a symbolic link that leads outside "%s""
-extern const TResStringRec SFileWriteProtected;   // "It is write-protected"
-extern const TResStringRec SFileOutside;          // "It lies outside "%s""
-extern const TResStringRec SFileHardLinked;       // "It has other hard links"
-extern const TResStringRec SCheckSynchronizeError;  // "CheckSynchronize called from a thread that is not the main thread"
-extern const TResStringRec SThreadStartTwice;       // "Cannot start a thread that was already started"
-extern const TResStringRec SOutOfMemory;            // "Out of memory"
-extern const TResStringRec SUnknownError;           // "Unknown error"
-extern const TResStringRec SIniLineBreak;         // "A line break cannot be written to the settings file %s"
+CANTREL_DECLARE_RESOURCE_STRINGS(RuntimeResources, CANTREL_RUNTIME_STRINGS)
 
 }  // namespace cantrel

@@ -1,3 +1,4 @@
+// String, UTF-16 text, and its conversions and comparisons.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// TStrings and TStringList: lists of text lines, each with an object.
 #include "runtime/Strings.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// TThread, its priority and the hand-over of calls to the main thread.
 #pragma once
 
 #include <atomic>

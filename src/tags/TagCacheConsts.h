@@ -3,15 +3,17 @@
 
 #include "runtime/ResourceStrings.h"
 
+// A row per message: its record's name, the identifier it is known by, its text.
+#define CANTREL_TAGCACHE_STRINGS(ResourceString)                                                                   \
+  ResourceString(STagCacheNotUsed, 62500, u"The tag cache \"%s\" is not used (%s); tags are read from the files.") \
+  ResourceString(STagCacheMadeAnew, 62501, u"The tag cache \"%s\" was damaged and is made anew.")                  \
+  ResourceString(STagCacheLocked, 62502, u"another program kept it locked")                                        \
+  ResourceString(STagCacheNotWritable, 62503, u"it cannot be written")                                             \
+  ResourceString(STagCacheDamaged, 62504, u"it is damaged")                                                        \
+  ResourceString(STagCacheNewer, 62505, u"a newer version of Cantrel made it")
+
 namespace cantrel {
 
-extern const TResourceModule TagCacheResources;
-
-extern const TResStringRec STagCacheNotUsed;      // "The tag cache "%s" is not used (%s); tags are read from the files."
-extern const TResStringRec STagCacheMadeAnew;     // "The tag cache "%s" was damaged and is made anew."
-extern const TResStringRec STagCacheLocked;       // "another program kept it locked"
-extern const TResStringRec STagCacheNotWritable;  // "it cannot be written"
-extern const TResStringRec STagCacheDamaged;      // "it is damaged"
-extern const TResStringRec STagCacheNewer;        // "a newer version of Cantrel made it"
+CANTREL_DECLARE_RESOURCE_STRINGS(TagCacheResources, CANTREL_TAGCACHE_STRINGS)
 
 }  // namespace cantrel

@@ -1,3 +1,4 @@
+// TApplication: Qt's application object, its event loop and the main-thread wake-up.
 #include "widgets/Application.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// TApplication: Qt's application object, its event loop and the main-thread wake-up.
 #pragma once
 
 #include <QObject>

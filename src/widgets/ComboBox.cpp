@@ -1,3 +1,4 @@
+// TComboBox and its items as a string list.
 #include "widgets/ComboBox.h"
 
 #include <QLineEdit>

@@ -1,3 +1,4 @@
+// TComboBox and its items as a string list.
 #pragma once
 
 #include <QComboBox>

@@ -1,3 +1,4 @@
+// The event handlers of controls.
 #include "widgets/ControlEvent.h"
 
 #include "widgets/Application.h"

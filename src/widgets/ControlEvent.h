@@ -1,3 +1,4 @@
+// The event handlers of controls.
 #pragma once
 
 #include <functional>

@@ -1,3 +1,4 @@
+// TDirectoryListBox: the folder tree of the current directory.
 #include "widgets/DirectoryListBox.h"
 
 #include <sys/stat.h>

@@ -1,3 +1,4 @@
+// TDirectoryListBox: the folder tree of the current directory.
 #pragma once
 
 #include <QListWidget>

@@ -1,3 +1,4 @@
+// TDriveComboBox: the mounted volumes a user keeps files on.
 #include "widgets/DriveComboBox.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// TDriveComboBox: the mounted volumes a user keeps files on.
 #pragma once
 
 #include <QComboBox>

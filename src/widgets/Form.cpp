@@ -1,3 +1,4 @@
+// TForm: a top-level window of fixed size laid out at 96 dots per inch.
 #include "widgets/Form.h"
 
 #include <QApplication>

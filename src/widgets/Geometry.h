@@ -1,3 +1,4 @@
+// Pixels at 96 dots per inch scaled to the screen.
 #pragma once
 
 class QString;

@@ -1,3 +1,4 @@
+// TMemo and its lines as a string list.
 #include "widgets/Memo.h"
 
 #include <QTextBlock>

@@ -1,3 +1,4 @@
+// The dialog that shows a message box's text.
 #include "widgets/MessageDialog.h"
 
 namespace cantrel {

@@ -1,3 +1,4 @@
+// The dialog that shows a message box's text.
 #pragma once
 
 #include <QMessageBox>

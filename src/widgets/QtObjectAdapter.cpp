@@ -1,3 +1,4 @@
+// Our Qt objects as window translation sees them.
 #include "widgets/QtObjectAdapter.h"
 
 #include <QMetaProperty>

@@ -1,3 +1,4 @@
+// Our Qt objects as window translation sees them.
 #pragma once
 
 #include "i18n/ObjectAdapter.h"

@@ -1,3 +1,4 @@
+// TStatusBar and its panels.
 #include "widgets/StatusBar.h"
 
 #include <algorithm>

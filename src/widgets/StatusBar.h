@@ -1,3 +1,4 @@
+// TStatusBar and its panels.
 #pragma once
 
 #include <QLabel>

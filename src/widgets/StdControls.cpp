@@ -1,3 +1,4 @@
+// TButton, TCheckBox and TGroupBox on Qt's widgets.
 #include "widgets/StdControls.h"
 
 #include <QEvent>

@@ -1,3 +1,4 @@
+// TButton, TCheckBox and TGroupBox on Qt's widgets.
 #pragma once
 
 #include <QCheckBox>

@@ -1,3 +1,4 @@
+// A run-time string list whose lines live in a Qt widget.
 #pragma once
 
 #include "runtime/Strings.h"

@@ -91,13 +91,10 @@ TEST(FileLocatorTest, EmbeddedCatalogsAreFoundByTrimmedNamesInAnyCaseAndBeatTheD
   EXPECT_TRUE(Locator.FileExists(u"locale/pl/LC_MESSAGES/fixture.mo"));
   EXPECT_FALSE(Locator.FileExists(Temp.Folder() + u"locale/fr/LC_MESSAGES/fixture.mo"));
 
-  TMoFile* Catalog = Locator.GetMoFile(Temp.Folder() + u"locale/de/LC_MESSAGES/fixture.mo");
+  std::shared_ptr<TMoFile> Catalog = Locator.GetMoFile(Temp.Folder() + u"locale/de/LC_MESSAGES/fixture.mo");
   EXPECT_EQ(Translation(*Catalog, "Find"), "Rechercher");
-  Locator.ReleaseMoFile(Catalog);
-  EXPECT_EQ(Catalog, nullptr);
   Catalog = Locator.GetMoFile(Temp.Folder() + u"locale/pl/LC_MESSAGES/fixture.mo");
   EXPECT_EQ(Translation(*Catalog, "Find"), "Suchen");
-  Locator.ReleaseMoFile(Catalog);
 }
 
 TEST(FileLocatorTest, BrokenTablesEndTheScanKeepingEarlierEntries) {
@@ -153,28 +150,24 @@ TEST(FileLocatorTest, BrokenTablesEndTheScanKeepingEarlierEntries) {
   }
 }
 
-TEST(FileLocatorTest, DomainsShareOneLoadedCatalogCountedByUsers) {
+TEST(FileLocatorTest, DomainsShareOneLoadedCatalogWhileTheyHoldIt) {
   TTempDir Temp;
   TFileLocator Locator(ModuleFileName());
   const String Path = FixtureCatalog("de");
-  TMoFile* First = Locator.GetMoFile(Path);
-  TMoFile* Second = Locator.GetMoFile(Path);
+  std::shared_ptr<TMoFile> First = Locator.GetMoFile(Path);
+  std::shared_ptr<TMoFile> Second = Locator.GetMoFile(Path);
   ASSERT_EQ(First, Second);
-  EXPECT_EQ(First->Users(), 2);
-  Locator.ReleaseMoFile(First);
-  EXPECT_EQ(First, nullptr);
-  EXPECT_EQ(Second->Users(), 1);
+  EXPECT_EQ(First.use_count(), 2);  // the locator keeps no hold of its own
+  const std::weak_ptr<TMoFile> Watch = First;
+  First.reset();
   EXPECT_EQ(Translation(*Second, "Find"), "Suchen");  // still loaded for the other holder
-  Locator.ReleaseMoFile(Second);
-  TMoFile* Again = Locator.GetMoFile(Path);
-  EXPECT_EQ(Again->Users(), 1);
-  Locator.ReleaseMoFile(Again);
+  Second.reset();
+  EXPECT_TRUE(Watch.expired());  // freed with the last holder
+  EXPECT_EQ(Translation(*Locator.GetMoFile(Path), "Find"), "Suchen");
 
   // A file that is not a catalog is not kept; once repaired it loads.
   Temp.MakeFile("broken.mo", "not a catalog at all, not at all");
   EXPECT_THROW(Locator.GetMoFile(Temp.Folder() + u"broken.mo"), EGettextIOError);
   Temp.MakeFile("broken.mo", ReadFileBytes(StringToUtf8(Path)));
-  TMoFile* Repaired = Locator.GetMoFile(Temp.Folder() + u"broken.mo");
-  EXPECT_EQ(Repaired->Users(), 1);
-  Locator.ReleaseMoFile(Repaired);
+  EXPECT_EQ(Locator.GetMoFile(Temp.Folder() + u"broken.mo").use_count(), 1);
 }

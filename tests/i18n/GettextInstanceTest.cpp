@@ -265,11 +265,10 @@ TEST_F(TEngineTest, DomainsOnTheSameFileShareOneCatalog) {
   Engine.bindtextdomainToFile(u"two", FixtureCatalog("de"));
   EXPECT_EQ(Engine.dgettext(u"one", u"Make"), u"Erstellen");
   EXPECT_EQ(Engine.dgettext(u"TWO", u"Make"), u"Erstellen");  // domain names ignore case
-  TMoFile* Probe = Locator.GetMoFile(FixtureCatalog("de"));
-  EXPECT_EQ(Probe->Users(), 3);  // "fixture" has not opened it yet
+  const std::shared_ptr<TMoFile> Probe = Locator.GetMoFile(FixtureCatalog("de"));
+  EXPECT_EQ(Probe.use_count(), 3);  // "fixture" has not opened it yet
   Engine.UseLanguage(u"fr");  // closes both domains' catalogs
-  EXPECT_EQ(Probe->Users(), 1);
-  Locator.ReleaseMoFile(Probe);
+  EXPECT_EQ(Probe.use_count(), 1);
 }
 
 TEST_F(TEngineTest, ABrokenCatalogRaisesAndIsTriedAgain) {

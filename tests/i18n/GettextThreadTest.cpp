@@ -60,17 +60,14 @@ TEST(GettextThreadTest, ConcurrentHoldersShareOneCatalog) {
   for (int Worker = 0; Worker < Workers; ++Worker)
     Threads.emplace_back([&] {
       for (int Round = 0; Round < Rounds; ++Round) {
-        TMoFile* Catalog = Locator.GetMoFile(Path);
+        const std::shared_ptr<TMoFile> Catalog = Locator.GetMoFile(Path);
         bool Found;
         if (Catalog->gettext("Make", Found) != "Erstellen") ++Wrong;
-        Locator.ReleaseMoFile(Catalog);
       }
     });
   for (std::thread& Thread : Threads) Thread.join();
   EXPECT_EQ(Wrong, 0);
-  TMoFile* Catalog = Locator.GetMoFile(Path);
-  EXPECT_EQ(Catalog->Users(), 1);  // every hold was given back
-  Locator.ReleaseMoFile(Catalog);
+  EXPECT_EQ(Locator.GetMoFile(Path).use_count(), 1);  // every hold was given back
 }
 
 TEST(GettextThreadTest, NoLookupWaitsWhileTheUserIsToldOfARefusedCatalog) {

@@ -55,7 +55,6 @@ TEST(MoFileTest, BothByteOrdersGiveIdenticalLookups) {
   ASSERT_EQ(Little.Count(), Big.Count());
   EXPECT_EQ(Little.StartIndex(), std::bit_floor(Little.Count()));
   EXPECT_EQ(Little.StartStep(), Little.StartIndex() / 2);
-  EXPECT_EQ(Little.Users(), 0);
 
   for (const TMoFile* Catalog : {&Little, &Big}) {
     EXPECT_EQ(Translation(*Catalog, "Find"), "Suchen");

@@ -20,7 +20,7 @@
 #include "ScopedEnvironment.h"
 #include "Unprivileged.h"
 #include "WindowTestSupport.h"
-#include "app/FilterTexts.h"
+#include "core/FilterTexts.h"
 #include "runtime/Exceptions.h"
 #include "runtime/Paths.h"
 

@@ -8,7 +8,7 @@
 
 #include "Lines.h"
 #include "WindowTestSupport.h"
-#include "app/FilterTexts.h"
+#include "core/FilterTexts.h"
 #include "runtime/Paths.h"
 #include "widgets/Geometry.h"
 

@@ -2,7 +2,7 @@
 
 #include <QTest>
 
-#include "app/TextDomains.h"
+#include "core/TextDomains.h"
 #include "i18n/Gettext.h"
 
 namespace cantrel::test {

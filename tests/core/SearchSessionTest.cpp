@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "Lines.h"
-#include "app/FilterTexts.h"
-#include "app/SearchSession.h"
+#include "core/FilterTexts.h"
+#include "core/SearchSession.h"
 #include "runtime/Locale.h"
 
 using namespace cantrel;

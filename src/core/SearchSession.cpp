@@ -1,9 +1,9 @@
-#include "app/SearchSession.h"
+// One search from Find to Make, shared by the window and cantrel-cli.
+#include "core/SearchSession.h"
 
 #include <cerrno>
-#include <cstring>
 
-#include "app/FilterTexts.h"
+#include "core/FilterTexts.h"
 #include "filesearch/RootDirectory.h"
 #include "i18n/Gettext.h"
 #include "playlist/RelativePath.h"
@@ -25,10 +25,6 @@ bool LiesBelow(StringView Directory, StringView Parent) {
 }
 
 bool HasSeveralParts(StringView RelativePath) { return RelativePath.find(PathDelim) != StringView::npos; }
-
-bool SameBytes(StringView A, StringView B) {
-  return A.size() == B.size() && std::memcmp(A.data(), B.data(), A.size() * sizeof(char16_t)) == 0;
-}
 
 }  // namespace
 
@@ -138,7 +134,7 @@ String TSearchSession::FileFound(const String& Directory, const TSearchRec& File
     Folder->Items().Add(FileInfo.Name);
   }
   // A folder's files come one after another: its line prefix is made once.
-  if (!SameBytes(Directory, FShownDirectory) || !SameBytes(ShownFolder, FShownFrom)) {
+  if (Directory != FShownDirectory || ShownFolder != FShownFrom) {
     const String Relative = GetRelativePath(ShownFolder, Directory);
     FShownPrefix = Relative == u"." ? String() : Relative + PathDelim;
     FShownDirectory = Directory;
@@ -148,7 +144,7 @@ String TSearchSession::FileFound(const String& Directory, const TSearchRec& File
 }
 
 bool TSearchSession::DirectoryError(const String& Directory, const String& Message) {
-  if (SameBytes(Directory, FSearchFolder)) {
+  if (Directory == FSearchFolder) {
     FFailure = Message;
     return false;
   }

@@ -1,3 +1,4 @@
+// The program's text domain, started first thing in both programs.
 #pragma once
 
 #include "runtime/String.h"

@@ -1,3 +1,4 @@
+// One search from Find to Make, shared by the window and cantrel-cli.
 #pragma once
 
 #include <cstdint>

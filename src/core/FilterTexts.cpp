@@ -1,4 +1,5 @@
-#include "app/FilterTexts.h"
+// The filter box's items and the masks each stands for.
+#include "core/FilterTexts.h"
 
 #include "filesearch/FileSearchCriteria.h"
 #include "i18n/Gettext.h"

@@ -1,6 +1,7 @@
-#include "app/Settings.h"
+// The values kept in the settings file from one run to the next.
+#include "core/Settings.h"
 
-#include "app/FilterTexts.h"
+#include "core/FilterTexts.h"
 #include "i18n/Gettext.h"
 #include "runtime/Paths.h"
 

@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
 #include "TempDir.h"
-#include "app/FilterTexts.h"
-#include "app/Settings.h"
+#include "core/FilterTexts.h"
+#include "core/Settings.h"
 #include "runtime/Exceptions.h"
 #include "runtime/Paths.h"
 

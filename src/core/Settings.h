@@ -1,3 +1,4 @@
+// The values kept in the settings file from one run to the next.
 #pragma once
 
 #include <cstdint>

@@ -1,3 +1,4 @@
+// The filter box's items and the masks each stands for.
 #pragma once
 
 #include <array>

@@ -1,4 +1,5 @@
-#include "app/TextDomains.h"
+// The program's text domain, started first thing in both programs.
+#include "core/TextDomains.h"
 
 #include "i18n/Gettext.h"
 #include "i18n/GettextConsts.h"

@@ -1,3 +1,4 @@
+// Where the settings file lies.
 #pragma once
 
 #include "runtime/String.h"

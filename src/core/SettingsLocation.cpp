@@ -1,4 +1,5 @@
-#include "app/SettingsLocation.h"
+// Where the settings file lies.
+#include "core/SettingsLocation.h"
 
 #include <pwd.h>
 #include <sys/stat.h>

@@ -6,7 +6,7 @@
 
 #include "TempDir.h"
 #include "Waiting.h"
-#include "app/SearchSession.h"
+#include "core/SearchSession.h"
 #include "runtime/Locale.h"
 
 using namespace cantrel;
