@@ -137,7 +137,7 @@ TMainForm::TMainForm(const String& SettingsFile)
       FSettingsFile(SettingsFile) {
   setObjectName("MainForm");
   LayOut();
-  OnResize = [this](QObject&) { ArrangeControls(); };
+  OnResize = [this](QObject& Sender) { FormResize(Sender); };
   cbbFileFormat->OnChange = [this](QObject& Sender) { cbbFileFormatChange(Sender); };
   chkUTF8->OnClick = [this](QObject& Sender) { chkUTF8Click(Sender); };
   btnFind->OnClick = [this](QObject& Sender) { btnFindClick(Sender); };
@@ -368,6 +368,8 @@ void TMainForm::OpenFolder(const String& Folder) {
   if (!listLocalDirectory->OpenDirectory(Folder))
     ShowMessageBox(FolderProblem(Folder), ApplicationTitle(), TMessageBoxIcon::miWarning);
 }
+
+void TMainForm::FormResize(QObject&) { ArrangeControls(); }
 
 void TMainForm::mniAboutClick(QObject&) {
   // Translations come with Windows line breaks.
