@@ -93,8 +93,7 @@ String IncludedTranslations() {
 // A folder dragged from a file manager: the first of the dragged items,
 // when it is a local folder.
 std::optional<String> DroppedFolder(const QMimeData* Data) {
-  if (Data->urls().isEmpty() || !Data->urls().front().isLocalFile())
-    return std::nullopt;
+  if (Data->urls().isEmpty() || !Data->urls().front().isLocalFile()) return std::nullopt;
   const String Folder = Data->urls().front().toLocalFile().toStdU16String();
   struct stat Info {};
   if (stat(SystemFileName(Folder).c_str(), &Info) != 0 || !S_ISDIR(Info.st_mode)) return std::nullopt;
