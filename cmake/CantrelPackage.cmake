@@ -20,8 +20,8 @@ set(CPACK_DEBIAN_PACKAGE_MAINTAINER ${CANTREL_MAINTAINER})
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # Qt finds its Wayland platform there; without it the window runs through
-# XWayland.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n")
+# XWayland. Without a CJK font the Chinese window shows boxes.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland, qt6-translations-l10n, fonts-noto-cjk")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 # The programs are stripped before their catalogs are embedded; stripping
 # them again would cut the catalogs off.

@@ -1,8 +1,9 @@
 // cantrel-screenshot OUTPUT.png
 //
 // Renders the window as a user sees it after a Find over a small music
-// library, in English, to a PNG file: the picture README shows. It runs on
-// Qt's offscreen platform, so it needs no display.
+// library, in English, at a comfortable size larger than its first, to a
+// PNG file: the picture README shows. It runs on Qt's offscreen platform,
+// so it needs no display.
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
@@ -39,6 +40,11 @@ constexpr const char* Library[] = {
     "Tracker Classics/unreal_ii.s3m",
 };
 
+// The client area at 96 dots per inch: every text of the filter box in
+// sight, and room for the lists.
+constexpr int ComfortableWidth = 900;
+constexpr int ComfortableHeight = 400;
+
 // Runs the event loop until Done holds.
 void RunUntil(const std::function<bool()>& Done) {
   QEventLoop Loop;
@@ -58,6 +64,8 @@ int main(int Argc, char** Argv) {
     return 2;
   }
   setenv("QT_QPA_PLATFORM", "offscreen", 1);
+  // The folder list changes the current directory.
+  const fs::path Output = fs::absolute(Argv[1]);
   std::setlocale(LC_ALL, "");
   TApplication App(Argc, Argv);
   App.Initialize();
@@ -79,11 +87,12 @@ int main(int Argc, char** Argv) {
   {
     TMainForm Form(FromSystemFileName((Root / "cantrel.ini").string()));
     Form.show();
+    Form.resize(Form.SizeForClient(ComfortableWidth, ComfortableHeight));
     Form.btnFind->click();
     RunUntil([&] { return !Form.Searching(); });
     // The memo takes the last lines in a moment.
     RunUntil([&] { return Form.mmoFiles->blockCount() > 1; });
-    Saved = Form.grab().save(QString::fromLocal8Bit(Argv[1]), "PNG");
+    Saved = Form.grab().save(QString::fromLocal8Bit(Output.c_str()), "PNG");
   }
   std::error_code Error;
   fs::remove_all(Root, Error);

@@ -1,7 +1,15 @@
 // The program's window, TMainForm: folder, filter, playlist name and format, Find and Make.
 #include "app/MainForm.h"
 
+#include <sys/stat.h>
+
 #include <QCloseEvent>
+#include <QLocale>
+#include <QMimeData>
+#include <QScreen>
+#include <QUrl>
+#include <algorithm>
+#include <cerrno>
 
 #include "core/FilterTexts.h"
 #include "core/SettingsLocation.h"
@@ -37,8 +45,13 @@ constexpr TFormatItem FormatItems[] = {
 constexpr StringView FileNameItems[] = {gettext_noop(u"playall.m3u"), gettext_noop(u"play.m3u"),
                                          gettext_noop(u"%album%.m3u")};
 
-template <class TControl, class... TArgs>
-TControl* NewControl(QWidget* Parent, const char* Name, TArgs... Args) {
+// The client area as the window was drawn, at 96 dots per inch: its first
+// and smallest size.
+constexpr int DrawnWidth = 434;
+constexpr int DrawnHeight = 231;
+
+template <class TControl, class TParent, class... TArgs>
+TControl* NewControl(TParent* Parent, const char* Name, TArgs... Args) {
   auto* Control = new TControl(Parent, Args...);
   Control->setObjectName(Name);
   return Control;
@@ -70,6 +83,34 @@ String JoinLines(const std::vector<String>& Lines) {
   return Text;
 }
 
+// The languages of the window's catalogs, each in its own language.
+String IncludedTranslations() {
+  QStringList Names;
+  for (const QString& Code : QString::fromStdU16String(CANTREL_TRANSLATIONS).split(u',', Qt::SkipEmptyParts))
+    Names.append(QLocale(Code).nativeLanguageName() + u" ("_qs + Code + u')');
+  return Names.join(u", "_qs).toStdU16String();
+}
+
+// A folder dragged from a file manager: the first of the dragged items,
+// when it is a local folder.
+std::optional<String> DroppedFolder(const QMimeData* Data) {
+  if (Data->urls().isEmpty() || !Data->urls().front().isLocalFile()) return std::nullopt;
+  const String Folder = Data->urls().front().toLocalFile().toStdU16String();
+  struct stat Info {};
+  if (stat(SystemFileName(Folder).c_str(), &Info) != 0 || !S_ISDIR(Info.st_mode)) return std::nullopt;
+  return Folder;
+}
+
+// Why a folder could not be opened, for the user.
+String FolderProblem(const String& Folder) {
+  struct stat Info {};
+  const int Reason = stat(SystemFileName(Folder).c_str(), &Info) != 0 ? errno
+                     : S_ISDIR(Info.st_mode)                         ? EACCES
+                                                                     : ENOTDIR;
+  if (Reason == ENOENT) return Format(gettext(u"The folder \"%s\" does not exist."), {Printable(Folder)});
+  return Format(gettext(u"The folder \"%s\" cannot be opened: %s"), {Printable(Folder), SysErrorMessage(Reason)});
+}
+
 }  // namespace
 
 TMainForm::TMainForm(const String& SettingsFile)
@@ -85,34 +126,52 @@ TMainForm::TMainForm(const String& SettingsFile)
       chkFindRecursion(NewControl<TCheckBox>(this, "chkFindRecursion")),
       chkUTF8(NewControl<TCheckBox>(this, "chkUTF8")),
       StatusBar(NewControl<TStatusBarEx>(this, "StatusBar")),
+      MainMenu(NewControl<TMainMenu>(this, "MainMenu")),
+      mnuFile(NewControl<TMenuItem>(MainMenu, "mnuFile")),
+      mniFind(NewControl<TMenuItem>(mnuFile, "mniFind")),
+      mniMake(NewControl<TMenuItem>(mnuFile, "mniMake")),
+      mniQuit(NewControl<TMenuItem>(mnuFile, "mniQuit")),
+      mnuOptions(NewControl<TMenuItem>(MainMenu, "mnuOptions")),
+      mnuHelp(NewControl<TMenuItem>(MainMenu, "mnuHelp")),
+      mniAbout(NewControl<TMenuItem>(mnuHelp, "mniAbout")),
       FSettingsFile(SettingsFile) {
   setObjectName("MainForm");
   LayOut();
+  OnResize = [this](QObject& Sender) { FormResize(Sender); };
   cbbFileFormat->OnChange = [this](QObject& Sender) { cbbFileFormatChange(Sender); };
   chkUTF8->OnClick = [this](QObject& Sender) { chkUTF8Click(Sender); };
   btnFind->OnClick = [this](QObject& Sender) { btnFindClick(Sender); };
   btnMake->OnClick = [this](QObject& Sender) { btnMakeClick(Sender); };
+  // The menu's commands are the buttons' and follow their rules.
+  mniFind->OnClick = btnFind->OnClick;
+  mniMake->OnClick = btnMake->OnClick;
+  mniQuit->OnClick = [this](QObject&) { close(); };
+  mniAbout->OnClick = [this](QObject& Sender) { mniAboutClick(Sender); };
+  // Folders come from file managers as dropped links, over any control.
+  setAcceptDrops(true);
+  installEventFilter(this);
+  for (QWidget* Control : findChildren<QWidget*>())
+    if (Control->acceptDrops()) Control->installEventFilter(this);
   FormCreate();
 }
 
 TMainForm::~TMainForm() { FormDestroy(); }
 
-// The controls as the window was drawn, at 96 dots per inch, with their
-// untranslated texts.
+// The controls with their untranslated texts, and the menu bar above them.
 void TMainForm::LayOut() {
-  SetClientSize(434, 231);
-  SetBounds(*mmoFiles, 192, 7, 236, 106);
-  SetBounds(*cbbLocalDriver, 8, 8, 181, 22);
-  SetBounds(*listLocalDirectory, 8, 32, 181, 175);
-  SetBounds(*grpOption, 192, 112, 236, 68);
-  SetBounds(*cbbFileFilter, 3, 16, 230, 21);
-  SetBounds(*cbbFileName, 3, 40, 108, 21);
-  SetBounds(*cbbFileFormat, 112, 40, 121, 21);
-  SetBounds(*btnFind, 192, 185, 44, 22);
-  SetBounds(*btnMake, 384, 185, 44, 22);
-  SetBounds(*chkFindRecursion, 238, 188, 76, 17);
-  SetBounds(*chkUTF8, 320, 188, 62, 17);
-  SetBounds(*StatusBar, 0, 212, 434, 19);
+  SetMenu(MainMenu);
+  mnuFile->SetCaption(u"&File");
+  mniFind->SetCaption(u"&Find");
+  mniFind->SetShortCut(Qt::CTRL | Qt::Key_F);
+  mniMake->SetCaption(u"&Make");
+  mniMake->SetShortCut(Qt::CTRL | Qt::Key_S);
+  mniQuit->SetCaption(u"&Quit");
+  mniQuit->SetShortCut(Qt::CTRL | Qt::Key_Q);
+  mnuOptions->SetCaption(u"&Options");
+  mnuHelp->SetCaption(u"&Help");
+  mniAbout->SetCaption(u"&About Cantrel");
+  SetClientSize(DrawnWidth, DrawnHeight);
+  ArrangeControls();
 
   cbbLocalDriver->SetDirList(listLocalDirectory);
   grpOption->SetCaption(u"Options");
@@ -142,6 +201,83 @@ void TMainForm::LayOut() {
   StatusBar->setFocusPolicy(Qt::NoFocus);
 }
 
+// At the first size the controls sit where the window was drawn (at 96
+// dots per inch, below the menu bar). A larger window gives a fifth of
+// its new width to the folder list and the rest to the file list and the
+// option boxes, its new height to both lists, and keeps the option boxes,
+// the bottom row and the status bar at the bottom.
+void TMainForm::ArrangeControls() {
+  const auto Scaled = [this](int Pixels) { return ScaledPixels(*this, Pixels); };
+  const QRect Client = ClientRect();
+  const int Wider = std::max(Client.width() - Scaled(DrawnWidth), 0);
+  const int Taller = std::max(Client.height() - Scaled(DrawnHeight), 0);
+  const int LeftWider = Wider / 5;
+  const int RightWider = Wider - LeftWider;
+  const auto Place = [&](QWidget& Control, int Left, int Top, int Width, int Height) {
+    Control.setGeometry(Left, Client.top() + Top, Width, Height);
+  };
+  Place(*cbbLocalDriver, Scaled(8), Scaled(8), Scaled(181) + LeftWider, Scaled(22));
+  Place(*listLocalDirectory, Scaled(8), Scaled(32), Scaled(181) + LeftWider, Scaled(175) + Taller);
+  const int Right = Scaled(192) + LeftWider;
+  Place(*mmoFiles, Right, Scaled(7), Scaled(236) + RightWider, Scaled(106) + Taller);
+  Place(*grpOption, Right, Scaled(112) + Taller, Scaled(236) + RightWider, Scaled(68));
+  const int NameWider = RightWider / 2;
+  cbbFileFilter->setGeometry(Scaled(3), Scaled(16), Scaled(230) + RightWider, Scaled(21));
+  cbbFileName->setGeometry(Scaled(3), Scaled(40), Scaled(108) + NameWider, Scaled(21));
+  cbbFileFormat->setGeometry(Scaled(112) + NameWider, Scaled(40), Scaled(121) + RightWider - NameWider, Scaled(21));
+  ArrangeBottomRow(Right, Client.top() + Scaled(185) + Taller, Scaled(236) + RightWider);
+  Place(*StatusBar, 0, Scaled(212) + Taller, Client.width(), Scaled(19));
+}
+
+// Find and "Recursion" at the row's left, "UTF8BOM" and Make at its right.
+// Each keeps the width it was drawn with, narrowing its caption if need be,
+// and grows towards its natural width as far as the row has room.
+void TMainForm::ArrangeBottomRow(int Left, int Top, int Width) {
+  const auto Scaled = [this](int Pixels) { return ScaledPixels(*this, Pixels); };
+  struct TRowControl {
+    int Drawn;
+    int Natural;
+    int Width = Drawn;
+  };
+  TRowControl Find{Scaled(44), btnFind->NaturalWidth()};
+  TRowControl Recursion{Scaled(76), chkFindRecursion->NaturalWidth()};
+  TRowControl UTF8{Scaled(62), chkUTF8->NaturalWidth()};
+  TRowControl Make{Scaled(44), btnMake->NaturalWidth()};
+  TRowControl* const Row[] = {&Find, &Recursion, &UTF8, &Make};
+  int Wanted = 0;
+  for (const TRowControl* Control : Row) Wanted += std::max(Control->Natural - Control->Drawn, 0);
+  const int Room = std::min(std::max(Width - Scaled(236), 0), Wanted);
+  for (TRowControl* Control : Row)
+    if (Wanted > 0) Control->Width += std::max(Control->Natural - Control->Drawn, 0) * Room / Wanted;
+  btnFind->setGeometry(Left, Top, Find.Width, Scaled(22));
+  chkFindRecursion->setGeometry(Left + Find.Width + Scaled(2), Top + Scaled(3), Recursion.Width, Scaled(17));
+  btnMake->setGeometry(Left + Width - Make.Width, Top, Make.Width, Scaled(22));
+  chkUTF8->setGeometry(Left + Width - Make.Width - Scaled(2) - UTF8.Width, Top + Scaled(3), UTF8.Width, Scaled(17));
+}
+
+// The size of the last run, when the screen has room for it.
+void TMainForm::RestoreSize() {
+  const QSize Size = SizeForClient(FSettings->WindowWidth(), FSettings->WindowHeight()).expandedTo(minimumSize());
+  const QScreen* Screen = screen();
+  if (Screen && Size.width() <= Screen->availableSize().width() && Size.height() <= Screen->availableSize().height())
+    resize(Size);
+  ArrangeControls();
+}
+
+// What the settings file keeps: the folder shown, the filter lines of the
+// settings file, each by its index, and the size of the client area at 96
+// dots per inch, as it is when the window is neither maximised nor
+// full-screen.
+void TMainForm::KeepSettings() {
+  FSettings->SetLastFolder(listLocalDirectory->Directory());
+  FSettings->SetVideoFormat(cbbFileFilter->Items()->Get(VideoFilterIndex));
+  FSettings->SetAudioFormat(cbbFileFilter->Items()->Get(MoreAudioFilterIndex));
+  const QSize Size = isMaximized() || isFullScreen() ? normalGeometry().size() : size();
+  if (Size.isEmpty()) return;
+  FSettings->SetWindowWidth(DesignPixels(*this, Size.width()));
+  FSettings->SetWindowHeight(DesignPixels(*this, Size.height() - ClientRect().top()));
+}
+
 void TMainForm::FormCreate() {
   const String BaseName = ProgramBaseName();
   textdomain(BaseName);
@@ -157,6 +293,8 @@ void TMainForm::FormCreate() {
   cbbFileName->SetItemIndex(cbbFileName->Items()->Count() - 1);
   cbbFileFormat->SetItemIndex(0);
   cbbFileFilter->Items()->Add(FSettings->VideoFormat());
+  cbbFileFilter->Items()->Add(FSettings->AudioFormat());
+  RestoreSize();
   chkFindRecursion->SetChecked(true);
   chkUTF8->SetChecked(false);
 
@@ -191,8 +329,7 @@ void TMainForm::FormDestroy() {
       FPlayListFiles.reset();
     }
     if (FSettings) {
-      FSettings->SetLastFolder(listLocalDirectory->Directory());
-      FSettings->SetVideoFormat(cbbFileFilter->Items()->Get(cbbFileFilter->Items()->Count() - 1));
+      KeepSettings();
       CreateSettingsFolder(FSettings->FileName());
       FSettings->Write();
       FSettings.reset();
@@ -206,6 +343,40 @@ void TMainForm::closeEvent(QCloseEvent* Event) {
   FSearching = false;
   FSession->End();
   TForm::closeEvent(Event);
+}
+
+// Dragged files and folders never reach the controls (the file list would
+// take their addresses as text); only a folder is taken.
+bool TMainForm::eventFilter(QObject* Watched, QEvent* Event) {
+  const auto Type = Event->type();
+  if (Type == QEvent::DragEnter || Type == QEvent::DragMove || Type == QEvent::Drop) {
+    auto& Drop = static_cast<QDropEvent&>(*Event);
+    if (!Drop.mimeData() || !Drop.mimeData()->hasUrls()) return TForm::eventFilter(Watched, Event);
+    const std::optional<String> Folder = DroppedFolder(Drop.mimeData());
+    if (!Folder) {
+      Drop.ignore();
+      return true;
+    }
+    Drop.acceptProposedAction();
+    if (Type == QEvent::Drop) OpenFolder(*Folder);
+    return true;
+  }
+  return TForm::eventFilter(Watched, Event);
+}
+
+void TMainForm::OpenFolder(const String& Folder) {
+  if (!listLocalDirectory->OpenDirectory(Folder))
+    ShowMessageBox(FolderProblem(Folder), ApplicationTitle(), TMessageBoxIcon::miWarning);
+}
+
+void TMainForm::FormResize(QObject&) { ArrangeControls(); }
+
+void TMainForm::mniAboutClick(QObject&) {
+  // Translations come with Windows line breaks.
+  const String Text = Format(gettext(u"Cantrel %s\n\nMakes a playlist for every folder of a music or video library.\n\n"
+                                     u"Licence: MIT\nIncluded translations: %s"),
+                             {String(CANTREL_VERSION), IncludedTranslations()});
+  ShowMessageBox(ReplaceAll(Text, u"\r\n", u"\n"), gettext(u"About Cantrel"), TMessageBoxIcon::miInformation);
 }
 
 void TMainForm::cbbFileFormatChange(QObject&) {
@@ -274,6 +445,7 @@ void TMainForm::ShowMakeAvailability() {
   const String Reason = FSession->MakeUnavailableReason();
   btnMake->setEnabled(Reason.empty());
   btnMake->setToolTip(QString::fromStdU16String(Reason));
+  mniMake->setEnabled(Reason.empty());
 }
 
 // Writes the playlists of the tree the last search built; what could not be

@@ -11,6 +11,7 @@
 #include "widgets/DriveComboBox.h"
 #include "widgets/Form.h"
 #include "widgets/Memo.h"
+#include "widgets/Menus.h"
 #include "widgets/StatusBar.h"
 #include "widgets/StdControls.h"
 
@@ -20,7 +21,9 @@ namespace cantrel {
 
 // The program's window: a folder, a filter, a playlist name and format;
 // Find lists the folder's media in the background and builds the playlist
-// tree, Make writes the playlists from it.
+// tree, Make writes the playlists from it. Its menu bar holds the commands
+// and the options; it may be made larger than its first size, and a folder
+// dropped on it becomes the current folder.
 class TMainForm : public TForm {
   Q_OBJECT
 
@@ -35,6 +38,13 @@ public:
   TPlayListFile& PlayListFiles() const { return *FPlayListFiles; }
   TFileEnumerator& FileEnumerator() const { return *FFileEnumerator; }
 
+  // Makes Folder, an absolute path, the current folder as if the user chose
+  // it in the folder list; no search starts. A folder that cannot be
+  // opened is told in a message box, and the folder shown stays.
+  void OpenFolder(const String& Folder);
+
+  void FormResize(QObject& Sender);
+  void mniAboutClick(QObject& Sender);
   void cbbFileFormatChange(QObject& Sender);
   void chkUTF8Click(QObject& Sender);
   void btnFindClick(QObject& Sender);
@@ -58,13 +68,28 @@ public:
   TCheckBox* const chkFindRecursion;
   TCheckBox* const chkUTF8;
   TStatusBarEx* const StatusBar;
+  TMainMenu* const MainMenu;
+  TMenuItem* const mnuFile;
+  TMenuItem* const mniFind;
+  TMenuItem* const mniMake;
+  TMenuItem* const mniQuit;
+  // The check items of the options; the menu shows up with its first item.
+  TMenuItem* const mnuOptions;
+  TMenuItem* const mnuHelp;
+  TMenuItem* const mniAbout;
 
 protected:
   // Closing ends the search: nothing of it reaches the window afterwards.
   void closeEvent(QCloseEvent* Event) override;
+  // Takes folders dropped anywhere on the window.
+  bool eventFilter(QObject* Watched, QEvent* Event) override;
 
 private:
   void LayOut();
+  void ArrangeControls();
+  void ArrangeBottomRow(int Left, int Top, int Width);
+  void RestoreSize();
+  void KeepSettings();
   void FormCreate();
   void FormDestroy();
   void ShowStatus(const String& Files, const String& Directories, const String& Progress);

@@ -106,11 +106,16 @@ String UsageText() {
       u"  -h, --help            show this help and exit\n"
       u"  -V, --version         show the version and exit\n"
       u"\n"
-      u"Filters (9 is the video line of the settings file cantrel.ini, which lies beside the program\n"
-      u"when that folder is writable, else in ~/.config/cantrel/):\n"));
-  for (std::size_t I = 0; I < AudioFilterTexts.size(); ++I)
-    Text += u"  " + IntToStr(static_cast<std::int64_t>(I)) + u"  " + gettext(String(AudioFilterTexts[I])) + u"\n";
-  Text += u"  9  " + gettext(String(DefaultVideoFilterText)) + u"\n\n";
+      u"Filters (9 and 10 are the video line and the line of more audio formats of the settings file\n"
+      u"cantrel.ini, which lies beside the program when that folder is writable, else in\n"
+      u"~/.config/cantrel/; their defaults are shown):\n"));
+  const String VideoFormat = gettext(String(DefaultVideoFilterText));
+  const String MoreAudioFormat = gettext(String(DefaultMoreAudioFilterText));
+  for (int I = 0; I < FilterCount; ++I) {
+    const String Number = IntToStr(I);
+    Text += u"  " + Number + (Number.size() == 1 ? u"  " : u" ") + FilterText(I, VideoFormat, MoreAudioFormat) + u"\n";
+  }
+  Text += u"\n";
   return Text + WithLineFeeds(gettext(
                     u"Exit status (when several apply, the first of this list):\n"
                     u"  2    bad usage, or FOLDER does not exist or cannot be read\n"

@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <optional>
 
 #include "core/FilterTexts.h"
 #include "core/Settings.h"
@@ -41,12 +42,16 @@ TSharedFolder OpenSearchFolder(const String& Folder) {
   return std::make_shared<const TFileHandle>(std::move(Handle));
 }
 
-// The video line of the settings file; a settings file that is missing or
-// cannot be read (a folder, a FIFO, a device) leaves the default line.
-String VideoFormatOfSettings() {
-  TSettings Settings(SettingsFileName());
-  Settings.Read();
-  return Settings.VideoFormat();
+// A number of one or two digits that names an item of the window's filter
+// box.
+std::optional<int> FilterNumber(const String& Filter) {
+  if (Filter.empty() || Filter.size() > 2) return std::nullopt;
+  int Number = 0;
+  for (const char16_t Digit : Filter) {
+    if (Digit < u'0' || Digit > u'9') return std::nullopt;
+    Number = Number * 10 + (Digit - u'0');
+  }
+  return Number < FilterCount ? std::optional<int>(Number) : std::nullopt;
 }
 
 // A progress line longer than the terminal would wrap, and the next one
@@ -108,13 +113,16 @@ int TCliRun::Execute() {
   return WorseStatus(Make(), Status);
 }
 
-// A filter number 0 to 9 is an item of the window's filter box; anything
-// else is a filter text of its own.
+// A filter number 0 to 10 is an item of the window's filter box, 9 and 10
+// the lines of the settings file; anything else is a filter text of its
+// own. A settings file that is missing or cannot be read (a folder, a
+// FIFO, a device) leaves the default lines.
 String TCliRun::FilterText() const {
-  const String& Filter = FOptions.Filter;
-  if (Filter.size() != 1 || Filter[0] < u'0' || Filter[0] > u'9') return Filter;
-  const int Index = Filter[0] - u'0';
-  return cantrel::FilterText(Index, Index == FilterCount - 1 ? VideoFormatOfSettings() : String());
+  const std::optional<int> Index = FilterNumber(FOptions.Filter);
+  if (!Index) return FOptions.Filter;
+  TSettings Settings(SettingsFileName());
+  if (*Index >= VideoFilterIndex) Settings.Read();
+  return cantrel::FilterText(*Index, Settings.VideoFormat(), Settings.AudioFormat());
 }
 
 void TCliRun::Find() {

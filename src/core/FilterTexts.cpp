@@ -23,10 +23,13 @@ const StringView DefaultVideoFilterText =
     gettext_noop(u"Supported Video File (*.3gp;*.avi;*.dat;*.divx;*.dvr-ms;*.flv;*.m1v;*.m2v;*.m4a;*.m4p;*.m4v;*.mov;"
                  u"*.mp4v;*.mpe;*.mpeg;*.mpg;*.ogg;*.rm;*.rmvb;*.swf;*.ts;*.vob;*.wmv;*.mkv)");
 
-String FilterText(int Index, const String& VideoFormat) {
+const StringView DefaultMoreAudioFilterText =
+    gettext_noop(u"More Audio Files (*.m4a;*.m4b;*.aac;*.opus;*.oga;*.caf;*.ape;*.wv;*.mka;*.mpc;*.tta;*.dsf;*.dff)");
+
+String FilterText(int Index, const String& VideoFormat, const String& MoreAudioFormat) {
   if (Index >= 0 && Index < static_cast<int>(AudioFilterTexts.size()))
     return gettext(String(AudioFilterTexts[static_cast<std::size_t>(Index)]));
-  return VideoFormat;
+  return Index == MoreAudioFilterIndex ? MoreAudioFormat : VideoFormat;
 }
 
 String MasksOfFilter(StringView FilterText) {

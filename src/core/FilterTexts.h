@@ -11,12 +11,20 @@ namespace cantrel {
 extern const std::array<StringView, 9> AudioFilterTexts;
 // The video item used when the settings file holds none, untranslated.
 extern const StringView DefaultVideoFilterText;
+// The item of the audio formats the first one leaves out, used when the
+// settings file holds none, untranslated.
+extern const StringView DefaultMoreAudioFilterText;
 
-// The window's filter items: the nine audio filters, then the video line.
-constexpr int FilterCount = 10;
-// Filter item Index (0 to 9) as the window shows it: an audio filter
-// translated, or for 9 the video line of the settings file.
-String FilterText(int Index, const String& VideoFormat);
+// The window's filter items: the nine audio filters, the video line and
+// the line of more audio formats, each line of the settings file at its
+// own index.
+constexpr int VideoFilterIndex = 9;
+constexpr int MoreAudioFilterIndex = 10;
+constexpr int FilterCount = 11;
+// Filter item Index (0 to 10) as the window shows it: an audio filter
+// translated, or the video line (9) or the more-audio line (10) of the
+// settings file.
+String FilterText(int Index, const String& VideoFormat, const String& MoreAudioFormat);
 
 // The mask list of a filter text: what stands in its parentheses, or the
 // whole text when it has none, for example "*.ogg" for "Ogg Vorbis Files (*.ogg)",

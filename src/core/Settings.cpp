@@ -13,6 +13,7 @@ constexpr StringView PathSection = u"Path";
 constexpr StringView LastFolderKey = u"LastFolder";
 constexpr StringView FilterSection = u"Filter";
 constexpr StringView VideoFormatKey = u"VideoFormat";
+constexpr StringView AudioFormatKey = u"AudioFormat";
 constexpr StringView FileSection = u"File";
 constexpr StringView MinSizeKey = u"MinSize";
 
@@ -20,22 +21,44 @@ String DefaultLastFolder() { return ExtractFilePath(ModuleFileName()); }
 
 String DefaultVideoFormat() { return gettext(String(DefaultVideoFilterText)); }
 
+String DefaultAudioFormat() { return gettext(String(DefaultMoreAudioFilterText)); }
+
 }  // namespace
 
 TSettings::TSettings(String FileName)
-    : FIniFile(std::move(FileName)), FLastFolder(DefaultLastFolder()), FVideoFormat(DefaultVideoFormat()) {}
+    : FIniFile(std::move(FileName)),
+      FLastFolder(DefaultLastFolder()),
+      FVideoFormat(DefaultVideoFormat()),
+      FAudioFormat(DefaultAudioFormat()) {}
 
 void TSettings::Read() {
   FLastFolder = FIniFile.ReadString(PathSection, LastFolderKey, DefaultLastFolder());
   FVideoFormat = FIniFile.ReadString(FilterSection, VideoFormatKey, DefaultVideoFormat());
+  FAudioFormat = FIniFile.ReadString(FilterSection, AudioFormatKey, DefaultAudioFormat());
   FMinSize = FIniFile.ReadInteger(FileSection, MinSizeKey, DefaultMinSize);
+  Read(FWindowWidth);
+  Read(FWindowHeight);
 }
 
 void TSettings::Write() {
   FIniFile.WriteString(PathSection, LastFolderKey, FLastFolder);
   FIniFile.WriteString(FilterSection, VideoFormatKey, FVideoFormat);
+  FIniFile.WriteString(FilterSection, AudioFormatKey, FAudioFormat);
   FIniFile.WriteInteger(FileSection, MinSizeKey, FMinSize);
+  Write(FWindowWidth);
+  Write(FWindowHeight);
   FIniFile.UpdateFile();
+}
+
+void TSettings::Read(TOptionalInteger& Key) const {
+  Key.InFile = FIniFile.ValueExists(Key.Section, Key.Ident);
+  Key.Value = FIniFile.ReadInteger(Key.Section, Key.Ident, Key.Default);
+}
+
+void TSettings::Write(TOptionalInteger& Key) {
+  if (Key.Value == Key.Default && !Key.InFile) return;
+  FIniFile.WriteInteger(Key.Section, Key.Ident, Key.Value);
+  Key.InFile = true;
 }
 
 }  // namespace cantrel

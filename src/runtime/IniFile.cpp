@@ -172,17 +172,23 @@ void TIniFile::Save(const TLines& Lines) {
   }
 }
 
-String TIniFile::ReadString(StringView Section, StringView Ident, StringView Default) const {
+std::optional<String> TIniFile::FindValue(StringView Section, StringView Ident) const {
   const TLines File = Load();
   const TSectionRange Range = FindSection(File.Lines, Section);
-  if (Range.First == String::npos) return String(Default);
+  if (Range.First == String::npos) return std::nullopt;
   for (std::size_t I = Range.First; I < Range.Last; ++I) {
     const String& Line = File.Lines[I];
     if (!IsKey(Line, Ident)) continue;
     return Limited(Unquoted(Trim(StringView(Line).substr(Line.find(u'=') + 1))));
   }
-  return String(Default);
+  return std::nullopt;
 }
+
+String TIniFile::ReadString(StringView Section, StringView Ident, StringView Default) const {
+  return FindValue(Section, Ident).value_or(String(Default));
+}
+
+bool TIniFile::ValueExists(StringView Section, StringView Ident) const { return FindValue(Section, Ident).has_value(); }
 
 std::int32_t TIniFile::ReadInteger(StringView Section, StringView Ident, std::int32_t Default) const {
   const auto Value = ParseInteger(ReadString(Section, Ident, u""));

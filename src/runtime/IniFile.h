@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <vector>
 
 #include "runtime/String.h"
@@ -34,6 +35,8 @@ public:
   // Values longer than 2047 characters are cut (never inside a surrogate
   // pair, so such a value may come back one shorter).
   String ReadString(StringView Section, StringView Ident, StringView Default) const;
+  // Whether the file holds the key, with any value.
+  bool ValueExists(StringView Section, StringView Ident) const;
   // Decimal, or hexadecimal behind "$", "x" or "0x"; Default unless the
   // whole value is a 32-bit integer.
   std::int32_t ReadInteger(StringView Section, StringView Ident, std::int32_t Default) const;
@@ -55,6 +58,7 @@ private:
   };
 
   TLines Load() const;
+  std::optional<String> FindValue(StringView Section, StringView Ident) const;
   void Save(const TLines& Lines);
 
   String FFileName;

@@ -81,6 +81,10 @@ void TDirectoryListBox::SetDirectory(const String& Path) {
   if (!Enter(FDriveCombo->CurrentFolder(Volume))) Enter(FDriveCombo->MountPoint(Volume));
 }
 
+bool TDirectoryListBox::OpenDirectory(const String& Path) {
+  return !Path.empty() && Path[0] == u'/' && Enter(Normalized(Path));
+}
+
 bool TDirectoryListBox::Enter(const String& Folder) {
   const std::string Name = SystemFileName(Folder);
   struct stat Info;

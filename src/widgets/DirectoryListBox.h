@@ -34,6 +34,10 @@ public:
   // to becomes the process's current directory. An empty or relative path
   // is ignored.
   void SetDirectory(const String& Path);
+  // Goes to an absolute Path, as a double click on its row does, when it is
+  // a folder that can be entered; otherwise stays where it is. Answers
+  // whether it went.
+  bool OpenDirectory(const String& Path);
 
 protected:
   void keyPressEvent(QKeyEvent* Event) override;

@@ -14,12 +14,19 @@ namespace {
 // Narrower than this reads badly; the rest of the text is cut instead.
 constexpr int MinimumStretch = 70;
 
+double LogicalDpi(const QWidget& Widget) {
+  const QScreen* Screen = Widget.screen();
+  return Screen ? Screen->logicalDotsPerInch() : 96.0;
+}
+
 }  // namespace
 
 int ScaledPixels(const QWidget& Widget, int Pixels) {
-  const QScreen* Screen = Widget.screen();
-  const double Dpi = Screen ? Screen->logicalDotsPerInch() : 96.0;
-  return static_cast<int>(std::lround(Pixels * Dpi / 96.0));
+  return static_cast<int>(std::lround(Pixels * LogicalDpi(Widget) / 96.0));
+}
+
+int DesignPixels(const QWidget& Widget, int Pixels) {
+  return static_cast<int>(std::lround(Pixels * 96.0 / LogicalDpi(Widget)));
 }
 
 void SetBounds(QWidget& Control, int Left, int Top, int Width, int Height) {

@@ -99,7 +99,8 @@ TStatusPanel* TStatusPanels::Add() {
 void TStatusPanels::LayoutPanels() {
   int Left = 0;
   for (TStatusPanel* Panel : FItems) {
-    const int Width = std::min(ScaledPixels(FBar, Panel->Width()), std::max(FBar.width() - Left, 0));
+    const int Room = std::max(FBar.width() - Left, 0);
+    const int Width = Panel == FItems.back() ? Room : std::min(ScaledPixels(FBar, Panel->Width()), Room);
     if (QLabel* Label = Panel->Label()) Label->setGeometry(Left, 0, Width, FBar.height());
     Left += Width;
   }

@@ -77,9 +77,9 @@ public:
   String PropName() const { return FPropName; }
   void SetPropName(const String& Value) { FPropName = Value; }
 
-  // Places the panels side by side, each as wide as it says; a panel that
-  // would reach past the bar's right edge ends there, so that its text,
-  // right-aligned too, stays in sight.
+  // Places the panels side by side, each as wide as it says, but the last,
+  // which reaches the bar's right edge; a panel that would reach past that
+  // edge ends there, so that its text, right-aligned too, stays in sight.
   void LayoutPanels();
 
 private:

@@ -2,6 +2,7 @@
 #include "widgets/StdControls.h"
 
 #include <QEvent>
+#include <QFontMetrics>
 #include <QStyleOptionButton>
 
 #include "widgets/Geometry.h"
@@ -26,6 +27,15 @@ int CaptionRoom(const QAbstractButton& Control, QStyle::SubElement Contents, int
 // Room for the focus frame around a caption.
 constexpr int CaptionMargins = 4;
 
+// The width the style gives a control of this kind around its caption in
+// the control's font before any condensing.
+int NaturalWidth(const QAbstractButton& Control, QStyle::ContentsType Type, const QStyleOptionButton& Option) {
+  QFont Natural = Control.font();
+  Natural.setStretch(QFont::Unstretched);
+  const QSize Caption = QFontMetrics(Natural).size(Qt::TextShowMnemonic, Control.text());
+  return Control.style()->sizeFromContents(Type, &Option, Caption, &Control).width();
+}
+
 }  // namespace
 
 TButton::TButton(QWidget* Parent) : QPushButton(Parent) {
@@ -37,6 +47,12 @@ String TButton::Caption() const { return text().toStdU16String(); }
 void TButton::SetCaption(const String& Value) {
   setText(QString::fromStdU16String(Value));
   FitCaption();
+}
+
+int TButton::NaturalWidth() const {
+  QStyleOptionButton Option;
+  initStyleOption(&Option);
+  return cantrel::NaturalWidth(*this, QStyle::CT_PushButton, Option);
 }
 
 void TButton::resizeEvent(QResizeEvent* Event) {
@@ -65,6 +81,12 @@ void TCheckBox::SetCaption(const String& Value) {
 }
 
 void TCheckBox::SetCaptionLeft(bool Value) { setLayoutDirection(Value ? Qt::RightToLeft : Qt::LeftToRight); }
+
+int TCheckBox::NaturalWidth() const {
+  QStyleOptionButton Option;
+  initStyleOption(&Option);
+  return cantrel::NaturalWidth(*this, QStyle::CT_CheckBox, Option);
+}
 
 void TCheckBox::resizeEvent(QResizeEvent* Event) {
   QCheckBox::resizeEvent(Event);

@@ -10,7 +10,8 @@
 
 namespace cantrel {
 
-// A caption wider than a button or check box is condensed to fit.
+// A caption wider than a button or check box is condensed to fit. Each
+// tells the width in which its caption needs no condensing.
 class TButton : public QPushButton {
   Q_OBJECT
   Q_CLASSINFO("BaseClass", "TComponent")
@@ -21,6 +22,9 @@ public:
 
   String Caption() const;
   void SetCaption(const String& Value);
+  // The width the style gives the button with its caption in the font it
+  // inherits.
+  int NaturalWidth() const;
 
   // Runs when the button is pressed.
   TControlEvent OnClick;
@@ -48,6 +52,9 @@ public:
   void SetChecked(bool Value) { setChecked(Value); }
   // Puts the caption to the left of the box instead of the right.
   void SetCaptionLeft(bool Value);
+  // The width the style gives the box with its caption in the font it
+  // inherits.
+  int NaturalWidth() const;
 
   // Runs whenever the box changes between ticked and clear, by the user or
   // from code; setting it to what it is already runs nothing.

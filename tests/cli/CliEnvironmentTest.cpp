@@ -58,6 +58,21 @@ TEST_F(CliEnvironmentTest, SettingsFileBesideTheProgramOrInTheUsersConfiguration
   EXPECT_EQ(Video({"XDG_CONFIG_HOME=relative/config", HomeVariable}, true).Out, "c.home\n");
 }
 
+TEST_F(CliEnvironmentTest, FilterTenIsTheLineOfMoreAudioFormatsOfTheSettingsFile) {
+  Music.MakeFile("f.opus");
+  Music.MakeFile("g.m4b");
+  const auto List = [&](const char* Filter) {
+    return RunCli(Scratch, {.Arguments = {"-lq", "-f", Filter, Music.Path()}, .Program = Program()}).Out;
+  };
+  EXPECT_EQ(List("10"), "f.opus\ng.m4b\n");
+  Home.MakeFile("bin/cantrel.ini", "[Filter]\nAudioFormat=Beside (*.beside)\nVideoFormat=Config (*.config)\n");
+  EXPECT_EQ(List("10"), "a.beside\n");
+  EXPECT_EQ(List("9"), "b.config\n");
+  const std::string Help = RunCli(Scratch, {.Arguments = {"--help"}, .Program = Program()}).Out;
+  EXPECT_NE(Help.find("\n  9  Supported Video File (*.3gp;"), std::string::npos) << Help;
+  EXPECT_NE(Help.find("\n  10 More Audio Files (*.m4a;*.m4b;"), std::string::npos) << Help;
+}
+
 TEST_F(CliEnvironmentTest, ASettingsFileThatIsNoFileNeitherHangsNorStopsTheRun) {
   const std::string Settings = Home.Path() + "bin/cantrel.ini";
   const std::function<void()> Setups[] = {

@@ -20,7 +20,7 @@ TEST(SettingsTest, DefaultsAreWrittenInKeyOrder) {
   Settings.Write();
   EXPECT_EQ(ReadFileBytes(Dir.Path() + "cantrel.ini"),
             "[Path]\nLastFolder=/music/\n\n[Filter]\nVideoFormat=" + StringToUtf8(DefaultVideoFilterText) +
-                "\n\n[File]\nMinSize=102400\n");
+                "\nAudioFormat=" + StringToUtf8(DefaultMoreAudioFilterText) + "\n\n[File]\nMinSize=102400\n");
 }
 
 TEST(SettingsTest, ValuesAsTheUserEditedThem) {
@@ -34,7 +34,8 @@ TEST(SettingsTest, ValuesAsTheUserEditedThem) {
   EXPECT_EQ(Settings.LastFolder(), u"");
   Settings.Write();
   EXPECT_EQ(ReadFileBytes(Dir.Path() + "cantrel.ini"),
-            "[File]\nMinSize=16\n[Filter]\nVideoFormat=Clips (*.mp4)\n[Path]\nLastFolder=\n");
+            "[File]\nMinSize=16\n[Filter]\nVideoFormat=Clips (*.mp4)\nAudioFormat=" +
+                StringToUtf8(DefaultMoreAudioFilterText) + "\n[Path]\nLastFolder=\n");
 
   Dir.MakeFile("cantrel.ini", "[File]\nMinSize=lots\n");
   Settings.Read();
@@ -46,8 +47,28 @@ TEST(SettingsTest, ValuesAsTheUserEditedThem) {
 }
 
 TEST(SettingsTest, FilterNumbersAndTheirMasks) {
-  EXPECT_EQ(FilterText(2, u"Video (*.avi)"), u"MP3 Files (*.mp3;*.mp2)");
-  EXPECT_EQ(FilterText(9, u"Video (*.avi)"), u"Video (*.avi)");
+  EXPECT_EQ(FilterText(2, u"Video (*.avi)", u"More (*.opus)"), u"MP3 Files (*.mp3;*.mp2)");
+  EXPECT_EQ(FilterText(9, u"Video (*.avi)", u"More (*.opus)"), u"Video (*.avi)");
+  EXPECT_EQ(FilterText(10, u"Video (*.avi)", u"More (*.opus)"), u"More (*.opus)");
   EXPECT_TRUE(FilterHasMasks(u"Video (*.avi)"));
   EXPECT_FALSE(FilterHasMasks(u"Nothing ( ; )"));
+}
+
+TEST(SettingsTest, TheWindowSizeIsWrittenOnlyWhenItDiffersOrWasThere) {
+  TTempDir Dir;
+  TSettings Settings(Dir.Folder() + u"cantrel.ini");
+  Settings.Read();
+  EXPECT_EQ(Settings.WindowWidth(), 434);
+  EXPECT_EQ(Settings.WindowHeight(), 231);
+  Settings.SetWindowWidth(600);
+  Settings.Write();
+  const std::string Written = ReadFileBytes(Dir.Path() + "cantrel.ini");
+  EXPECT_TRUE(Written.ends_with("\n[File]\nMinSize=102400\n\n[Window]\nWidth=600\n")) << Written;
+
+  // Back at the first size, a key the file holds keeps being written.
+  Dir.MakeFile("cantrel.ini", "[Window]\nHeight=231\nWidth=x\n");
+  Settings.Read();
+  EXPECT_EQ(Settings.WindowWidth(), 434);
+  Settings.Write();
+  EXPECT_TRUE(ReadFileBytes(Dir.Path() + "cantrel.ini").starts_with("[Window]\nHeight=231\nWidth=434\n"));
 }

@@ -21,7 +21,8 @@ expect_success("cmake --install" COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${DESTD
 set(Root ${DESTDIR}${PREFIX})
 
 set(Expected share/applications/org.cantrel.Cantrel.desktop share/icons/hicolor/scalable/apps/org.cantrel.Cantrel.svg
-             share/metainfo/org.cantrel.Cantrel.metainfo.xml share/man/man1/cantrel-cli.1.gz)
+             share/metainfo/org.cantrel.Cantrel.metainfo.xml share/man/man1/cantrel.1.gz
+             share/man/man1/cantrel-cli.1.gz share/doc/cantrel/copyright)
 foreach(Program IN LISTS PROGRAMS)
   list(APPEND Expected bin/${Program})
 endforeach()
@@ -35,11 +36,29 @@ endif()
 expect_success(desktop-file-validate COMMAND ${DESKTOP_FILE_VALIDATE} ${Root}/share/applications/org.cantrel.Cantrel.desktop)
 expect_success(appstreamcli COMMAND ${APPSTREAMCLI} validate --no-net --strict
                ${Root}/share/metainfo/org.cantrel.Cantrel.metainfo.xml OUTPUT_QUIET)
-expect_success("groff -man -ww" COMMAND gzip -dc ${Root}/share/man/man1/cantrel-cli.1.gz COMMAND ${GROFF} -man -ww -z)
+foreach(Page IN ITEMS cantrel cantrel-cli)
+  expect_success("groff -man -ww ${Page}.1" COMMAND gzip -dc ${Root}/share/man/man1/${Page}.1.gz
+                 COMMAND ${GROFF} -man -ww -z)
+endforeach()
+# The licence, as Debian's copyright file gives it: MIT, whose short name
+# there is Expat, with the whole text of LICENSE.
+file(READ ${Root}/share/doc/cantrel/copyright Copyright)
+file(STRINGS ${CMAKE_CURRENT_LIST_DIR}/../../LICENSE LicenseLines REGEX "^.")
+list(GET LicenseLines -1 LastLine)
+if(NOT Copyright MATCHES "^Format: [^\n]*\n" OR NOT Copyright MATCHES "\nLicense: Expat\n MIT License\n .\n"
+   OR NOT Copyright MATCHES "\n ${LastLine}\n$")
+  message(FATAL_ERROR "share/doc/cantrel/copyright:\n${Copyright}")
+endif()
 
 # Nothing but the program itself holds the German texts: its own domain
-# (the help) and "default" (the reason a name was left out).
-set(German ${CMAKE_COMMAND} -E env LC_ALL=de_DE.UTF-8 HOME=${DESTDIR}/home XDG_CONFIG_HOME=${DESTDIR}/config)
+# (the help) and "default" (the reason a name was left out). The window's
+# help needs no display.
+set(German ${CMAKE_COMMAND} -E env --unset=DISPLAY --unset=WAYLAND_DISPLAY --unset=QT_QPA_PLATFORM LC_ALL=de_DE.UTF-8
+           HOME=${DESTDIR}/home XDG_CONFIG_HOME=${DESTDIR}/config)
+execute_process(COMMAND ${German} ${Root}/bin/cantrel --help RESULT_VARIABLE Result OUTPUT_VARIABLE Help)
+if(NOT Result EQUAL 0 OR NOT Help MATCHES "^Aufruf: cantrel \\[ORDNER\\]\n")
+  message(FATAL_ERROR "cantrel --help under LC_ALL=de_DE.UTF-8 without a display: status ${Result}\n${Help}")
+endif()
 execute_process(COMMAND ${German} ${Root}/bin/cantrel-cli --help RESULT_VARIABLE Result OUTPUT_VARIABLE Help)
 if(NOT Result EQUAL 0 OR NOT Help MATCHES "^Aufruf: cantrel-cli \\[Optionen\\] ORDNER\n")
   message(FATAL_ERROR "cantrel-cli --help under LC_ALL=de_DE.UTF-8: status ${Result}\n${Help}")
@@ -80,4 +99,9 @@ list(TRANSFORM Packaged REPLACE "^\\./usr/(.*)\n$" "\\1")
 list(SORT Packaged)
 if(NOT Result EQUAL 0 OR NOT Packaged STREQUAL Expected)
   message(FATAL_ERROR "${Debs} holds:\n  ${Packaged}\nexpected:\n  ${Expected}")
+endif()
+# The Chinese window needs a CJK font to show its characters.
+execute_process(COMMAND ${DPKG_DEB} --field ${Debs} Recommends OUTPUT_VARIABLE Recommends)
+if(NOT Recommends MATCHES "(^|, )fonts-noto-cjk(,|\n)")
+  message(FATAL_ERROR "${Debs} recommends: ${Recommends}")
 endif()

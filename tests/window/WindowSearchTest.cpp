@@ -304,6 +304,7 @@ TEST_F(TWindowSearchTest, ClosingDuringASearchStopsItSilently) {
   EXPECT_EQ(Form->mmoFiles->Lines()->Count(), 0);
   Form.reset();
   EXPECT_EQ(SettingsBytes(), Settings() + "\n[Filter]\nVideoFormat=" + StringToUtf8(DefaultVideoFilterText) +
+                                 "\nAudioFormat=" + StringToUtf8(DefaultMoreAudioFilterText) +
                                  "\n\n[File]\nMinSize=102400\n");
 }
 
@@ -355,6 +356,63 @@ TEST_F(TWindowSearchTest, StopSignalsCloseTheProgramAsItsCloseButtonDoes) {
     const TCliResult Result = Run.Wait();
     EXPECT_EQ(Result.Status, 0) << Result.Err;
     EXPECT_EQ(SettingsBytes(), Settings() + "\n[Filter]\nVideoFormat=" + StringToUtf8(DefaultVideoFilterText) +
+                                   "\nAudioFormat=" + StringToUtf8(DefaultMoreAudioFilterText) +
                                    "\n\n[File]\nMinSize=102400\n");
   }
+}
+
+TEST_F(TWindowSearchTest, TheMenuKeysFindAndMakeAsTheButtonsDoWithTheMoreAudioLine) {
+  Temp.MakeFile("Music/B/m.opus");
+  auto Form = NewForm(Settings() + "[Filter]\nAudioFormat=Opus (*.opus)\n");
+  Form->show();
+  Form->activateWindow();
+  ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
+  Form->cbbFileFilter->SetItemIndex(10);
+  // Make before any Find writes nothing, from the menu as from the button.
+  QTest::keyClick(Form.get(), Qt::Key_S, Qt::ControlModifier);
+  EXPECT_FALSE(FileExistsAt(Music + "/Music.m3u"));
+
+  QTest::keyClick(Form.get(), Qt::Key_F, Qt::ControlModifier);
+  ASSERT_TRUE(QTest::qWaitFor([&] { return !Form->Searching(); }, 60000));
+  EXPECT_EQ(LinesOf(*Form->mmoFiles->Lines()), (std::vector<String>{u"B/m.opus"}));
+  EXPECT_TRUE(Form->mniMake->isEnabled());
+  QTest::keyClick(Form.get(), Qt::Key_S, Qt::ControlModifier);
+  const std::string Playlist = ReadFileBytes(Music + "/Music.m3u");
+  EXPECT_NE(Playlist.find("\r\nB/m.opus\r\n"), std::string::npos) << Playlist;
+  EXPECT_EQ(Playlist.find(".mp3"), std::string::npos) << Playlist;
+  EXPECT_TRUE(Boxes.Shown.empty());
+}
+
+TEST_F(TWindowSearchTest, TheProgramsArgumentsAndAFolderFromTheCommandLine) {
+  const std::string Program = Temp.Path() + "cantrel";
+  std::filesystem::copy_file(CANTREL_WINDOW_PATH, Program);
+  // Help, version and a wrong argument need no display.
+  const std::vector<std::string> NoDisplay{"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"};
+  const auto Answer = [&](std::vector<std::string> Arguments) {
+    return RunCli(Temp, {.Arguments = std::move(Arguments), .Program = Program, .Environment = NoDisplay});
+  };
+  const TCliResult Help = Answer({"--help"});
+  EXPECT_EQ(Help.Status, 0) << Help.Err;
+  EXPECT_TRUE(Help.Out.starts_with("Usage: cantrel [FOLDER]\n")) << Help.Out;
+  const TCliResult Version = Answer({"-V"});
+  EXPECT_EQ(Version.Status, 0) << Version.Err;
+  EXPECT_TRUE(std::regex_match(Version.Out, std::regex("cantrel [0-9]+\\.[0-9]+\\.[0-9]+\n"))) << Version.Out;
+  for (const std::vector<std::string>& Wrong :
+       {std::vector<std::string>{"--bogus"}, {"-x", Music}, {Music, Music + "/A"}}) {
+    const TCliResult Refused = Answer(Wrong);
+    EXPECT_EQ(Refused.Status, 2) << Wrong[0];
+    EXPECT_TRUE(std::regex_match(Refused.Err, std::regex("cantrel: [^\n]+\n"))) << Refused.Err;
+    EXPECT_EQ(Refused.Out, "");
+  }
+  EXPECT_NE(Answer({"--bogus"}).Err.find("\"--bogus\""), std::string::npos);
+
+  // A folder, given relative to where the program starts, becomes the
+  // current one instead of the last; closing keeps it.
+  Temp.MakeFile("cantrel.ini", Settings());
+  TCliProcess Run(Temp, {.Arguments = {"A/X"}, .Program = Program, .Directory = Music});
+  ASSERT_TRUE(WaitForSignalHandler(Run.Pid(), SIGTERM));
+  kill(Run.Pid(), SIGTERM);
+  const TCliResult Result = Run.Wait();
+  EXPECT_EQ(Result.Status, 0) << Result.Err;
+  EXPECT_TRUE(SettingsBytes().starts_with("[Path]\nLastFolder=" + Music + "/A/X\n")) << SettingsBytes();
 }
