@@ -277,11 +277,16 @@ TEST_F(CliTest, StopSignalsEndAListWhoseReaderStoppedReading) {
 }
 
 // Readers take only descriptors the walk can spare: under any limit that
-// lets the walk run at all, it lists exactly what it lists without them.
+// lets the walk run at all, it lists exactly what it lists without them,
+// also where a deep folder comes first and the folders after it are read
+// ahead while the walk goes down.
 TEST_F(CliTest, ReadersFitTheLimitOnOpenFiles) {
+  std::string Deep = "Library/Deep";
+  for (int Level = 0; Level < 24; ++Level) Deep += "/" + std::to_string(Level);
+  Music.MakeFile(Deep + "/x.mp3");
   for (int Artist = 0; Artist < 12; ++Artist)
     for (int Album = 0; Album < 6; ++Album)
-      Music.MakeFile("Library/A" + std::to_string(Artist) + "/B" + std::to_string(Album) + "/CD/x.mp3");
+      Music.MakeFile("Library/W" + std::to_string(Artist) + "/B" + std::to_string(Album) + "/CD/x.mp3");
   const TCliResult Unlimited = RunCli(Scratch, {"-q", "--list", Music.Path()});
   ASSERT_EQ(Unlimited.Status, 0);
   const auto Limited = [&](int OpenFiles, const std::string& Readers) {
