@@ -664,6 +664,9 @@ std::size_t ThreadCount() {
 TEST_F(FileEnumeratorTest, ReadersStopWithTheSearchAndNoThreadIsLeft) {
   for (int Folder = 0; Folder < 300; ++Folder) Dir.MakeFile("R/F" + std::to_string(Folder) + "/Sub/a.mp3");
   Enumerator->SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
+  // A thread started and ended first, so that one a sanitizer's runtime
+  // adds with the first thread is counted in.
+  std::thread([] {}).join();
   const std::size_t Threads = ThreadCount();
   std::atomic<bool> Waiting{false};
   SetWakeMainThread([&] { Waiting = true; });
@@ -723,6 +726,7 @@ TEST_F(FileEnumeratorTest, AFolderRemovedWhileReadAheadIsNeverWalkedThroughALink
   const std::string Gone = StringToUtf8(SysErrorMessage(ENOENT));
   const TEvents Possible{"error R/F50/: " + Gone,
                          "error R/F50/: " + StringToUtf8(SysErrorMessage(ELOOP)),
+                         "error R/F50/: " + StringToUtf8(SysErrorMessage(ENOTDIR)),
                          "enter R/F50/",
                          "file R/F50/a.mp3",
                          "enter R/F50/Sub/",
