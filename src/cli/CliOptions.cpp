@@ -3,6 +3,8 @@
 
 #include <getopt.h>
 
+#include <algorithm>
+
 #include "core/FilterTexts.h"
 #include "cli/CliErrors.h"
 #include "i18n/Gettext.h"
@@ -13,7 +15,10 @@ namespace cantrel {
 
 namespace {
 
-enum : int { OptBom = 256, OptNoRecursion };
+enum : int { OptBom = 256, OptNoRecursion, OptReaders };
+
+// More readers than this wait on one another rather than on the share.
+constexpr int MaxReaders = 256;
 
 const option LongOptions[] = {
     {"filter", required_argument, nullptr, 'f'},
@@ -22,6 +27,7 @@ const option LongOptions[] = {
     {"bom", no_argument, nullptr, OptBom},
     {"no-recursion", no_argument, nullptr, OptNoRecursion},
     {"follow", no_argument, nullptr, 'L'},
+    {"readers", required_argument, nullptr, OptReaders},
     {"list", no_argument, nullptr, 'l'},
     {"null", no_argument, nullptr, '0'},
     {"quiet", no_argument, nullptr, 'q'},
@@ -44,6 +50,17 @@ String PlayListName(const String& Name) {
   if (Name.empty() || Name == u"." || Name == u".." || Name.find(PathDelim) != String::npos)
     throw EUsageError(Format(gettext(u"the playlist name \"%s\" is not a file name"), {Name}));
   return Name;
+}
+
+int ParseReaders(const String& Text) {
+  const bool Digits = !Text.empty() && Text.size() <= 3 &&
+                      std::all_of(Text.begin(), Text.end(), [](char16_t C) { return C >= u'0' && C <= u'9'; });
+  int Count = 0;
+  if (Digits)
+    for (char16_t Digit : Text) Count = Count * 10 + (Digit - u'0');
+  if (!Digits || Count > MaxReaders)
+    throw EUsageError(Format(gettext(u"the number of readers \"%s\" is not a whole number from 0 to 256"), {Text}));
+  return Count;
 }
 
 // Translations come with Windows line breaks; a terminal and a pager want
@@ -70,6 +87,7 @@ TCliOptions ParseCommandLine(int Argc, char** Argv) {
       case OptBom: Options.ByteOrderMark = true; break;
       case OptNoRecursion: Options.Recursion = false; break;
       case 'L': Options.FollowLinks = true; break;
+      case OptReaders: Options.Readers = ParseReaders(Utf8ToString(optarg)); break;
       case 'l': Options.ListOnly = true; break;
       case '0': Options.NullSeparated = true; break;
       case 'q': Options.Quiet = true; break;
@@ -100,6 +118,7 @@ String UsageText() {
       u"      --bom             start M3U8 playlists with a byte-order mark\n"
       u"      --no-recursion    search and write FOLDER only, not the folders below it\n"
       u"  -L, --follow          walk into links to folders too (each folder once)\n"
+      u"      --readers N       list N folders at once ahead of the walk, for network shares (default 16)\n"
       u"  -l, --list            only list the files found, relative to FOLDER; write nothing\n"
       u"  -0, --null            end each line of --list with a NUL instead of a line feed\n"
       u"  -q, --quiet           show neither progress nor the summary\n"

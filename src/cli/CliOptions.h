@@ -18,6 +18,8 @@ struct TCliOptions {
   // --list lines end in NUL rather than a line feed.
   bool NullSeparated = false;
   bool Quiet = false;
+  // Folders listed at once ahead of the walk.
+  int Readers = 16;
   bool Help = false;
   bool Version = false;
   String Folder;

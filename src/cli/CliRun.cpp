@@ -78,6 +78,7 @@ TCliRun::TCliRun(const TCliOptions& Options)
     throw EUsageError(Format(gettext(u"the filter \"%s\" holds no mask"), {FOptions.Filter}));
   // Many folders per hand-over, the walk reading ahead meanwhile.
   FFileEnumerator.SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
+  FFileEnumerator.SetReaders(FOptions.Readers);
   FFileEnumerator.SetOnEnterDirectoryEx(
       [this](const String& Directory, const TEnteredDirectory& Entered) { EnterDirectory(Directory, Entered); });
   FFileEnumerator.SetOnDirectoryError([this](const String& Directory, const String& Message) {

@@ -8,7 +8,6 @@
 
 #include "filesearch/FileSearchCriteria.h"
 #include "filesearch/RootDirectory.h"
-#include "runtime/AtomicFile.h"
 #include "runtime/Paths.h"
 
 namespace cantrel {
@@ -23,35 +22,40 @@ constexpr std::size_t BatchFolders = 64;
 constexpr auto BatchAge = std::chrono::milliseconds(20);
 // One batch runs on the main thread while the next one waits.
 constexpr std::size_t BatchesHandedOver = 2;
+// The most descriptors readers hold: the folders read ahead and those kept
+// open until their subdirectories are.
+constexpr int ReadAheadDescriptors = 2 * static_cast<int>(TFolderReadAhead::Window);
 
 }  // namespace
 
 TEnumFileThread::TEnumFileThread(int ID, const TFileSearchCriteria& Options, TFileEnumeratorSyncMode Mode,
                                  TDirectoryHandlerEx OnEnterDirectory, TDirectoryErrorEvent OnDirectoryError)
     : FID(ID),
-      FFileMasks(Options.GetFileMasks(), Options.GetCaseSensitiveSearch()),
-      FSubDirectoryMask(Options.GetSubDirectoryMask()),
+      FRules(std::make_shared<const TFolderRules>(Options)),
       FOnEnterDirectory(std::move(OnEnterDirectory)),
       FOnDirectoryError(std::move(OnDirectoryError)),
-      FRejectedAttr(Options.GetAttributeMask().GetRejected()),
-      FRequiredAttr(Options.GetAttributeMask().GetRequired()),
-      FSynchronizationMode(Mode),
-      FIncludeSubDirectories(Options.GetIncludeSubDirectories()),
-      FIncludeHiddenSubDirectories(Options.GetIncludeHiddenSubDirectories()),
-      FFollowDirectoryLinks(Options.GetFollowDirectoryLinks()),
-      FReadFileDetails(Options.GetReadFileDetails()) {
+      FSynchronizationMode(Mode) {
   const TStrings& Roots = Options.GetRootDirectories();
   for (int I = 0; I < Roots.Count(); ++I) FDirectories.push_back(Roots[I]);
   FRootFolder = Options.GetRootFolder();
-  if (Options.GetOption(TFileSearchOption::fsMinSize)) FFileSizeMin = Options.GetFileSizeMin();
-  if (Options.GetOption(TFileSearchOption::fsMaxSize)) FFileSizeMax = Options.GetFileSizeMax();
-  if (Options.GetOption(TFileSearchOption::fsLastChangeAfter)) FFileTimeMin = Options.GetLastChangeAfter();
-  if (Options.GetOption(TFileSearchOption::fsLastChangeBefore)) FFileTimeMax = Options.GetLastChangeBefore();
-  // The windows test what only a stat tells.
-  for (const auto Window : {TFileSearchOption::fsMinSize, TFileSearchOption::fsMaxSize,
-                            TFileSearchOption::fsLastChangeAfter, TFileSearchOption::fsLastChangeBefore})
-    if (Options.GetOption(Window)) FReadFileDetails = true;
+  if (Mode == TFileEnumeratorSyncMode::smBatched) CreateReaders(Options.GetReaders());
   SetPriority(TThreadPriority::tpLower);
+}
+
+// Readers get at most half the descriptors still free, so that the walker
+// and the rest of the program keep theirs; with too few, there are fewer
+// readers or none.
+void TEnumFileThread::CreateReaders(int Readers) {
+  if (Readers <= 0) return;
+  const int Descriptors = std::min(ReadAheadDescriptors, FreeDescriptors() / 2);
+  Readers = std::min(Readers, Descriptors);
+  if (Readers <= 0) return;
+  FReadAhead = std::make_shared<TFolderReadAhead>(FRules, Descriptors);
+  for (int I = 0; I < Readers; ++I) FReaders.push_back(std::make_shared<TFolderReader>(FReadAhead));
+}
+
+void TEnumFileThread::TerminateRequested() {
+  if (FReadAhead) FReadAhead->Stop();
 }
 
 void TEnumFileThread::Execute() {
@@ -60,22 +64,27 @@ void TEnumFileThread::Execute() {
   try {
     // A stop is tested inside the listings only: each later root is still
     // entered, but lists nothing.
-    for (const String& Root : FDirectories) {
-      FRoot = NormalizeRootDirectory(Root);
-      if (FRootFolder)
-        WalkDirectory(FRootFolder->Get(), {FRoot, ".", false}, true);
-      else
-        WalkDirectory(AT_FDCWD, {FRoot, SystemFileName(FRoot), false}, true);
-    }
+    for (const String& Root : FDirectories) Walk(Root);
   } catch (...) {
+    if (FReadAhead) FReadAhead->Stop();
     // What was found before the error is still reported; a batch that
     // failed on the main thread before it came first.
     HandOverBatch();
     WaitForQueue();
     throw;
   }
+  if (FReadAhead) FReadAhead->Stop();
   HandOverBatch();
   WaitForQueue();
+}
+
+void TEnumFileThread::Walk(const String& Root) {
+  FRoot = NormalizeRootDirectory(Root);
+  const int Parent = FRootFolder ? FRootFolder->Get() : AT_FDCWD;
+  const TFolder Folder{FRoot, FRootFolder ? std::string(".") : SystemFileName(FRoot), false};
+  if (!FReadAhead) return WalkDirectory(Parent, Folder, true);
+  const std::shared_ptr<TAheadFolder> Read = FReadAhead->Begin(Parent, Folder, FRoot);
+  WalkAhead(*Read, true);
 }
 
 // Depth first, pre-order: a directory's enter report and its files come
@@ -85,20 +94,52 @@ void TEnumFileThread::Execute() {
 // while the folders below are walked, and never through a link the walk
 // does not cross.
 void TEnumFileThread::WalkDirectory(int Parent, const TFolder& Folder, bool Root) {
-  if (FFollowDirectoryLinks && !Root && WalkedBefore(Parent, Folder.Name)) return;
+  if (FRules->FollowDirectoryLinks() && !Root && WalkedBefore(Parent, Folder.Name)) return;
   TDirectoryListing Listing;
-  if (!Listing.Open(Parent, Folder.Name.empty() ? "." : Folder.Name, Root || FFollowDirectoryLinks))
+  if (!Listing.Open(Parent, Folder.Name.empty() ? "." : Folder.Name, Root || FRules->FollowDirectoryLinks()))
     return ReportDirectoryError(Folder.Directory, Listing.Error(), Root);
   const TIdentity Identity{Listing.Device(), Listing.Inode()};
   if (!FirstVisit(Identity)) return;
   DirectoryStep(Folder.Directory, Listing, Root, {{Identity.first, Identity.second, Folder.Link}, {}});
-  if (!FIncludeSubDirectories) return;
+  if (!FRules->IncludeSubDirectories()) return;
   const std::vector<TFolder> Subdirectories = AdmittedSubdirectories(Folder.Directory, Listing);
   if (Subdirectories.empty()) return;
   FWalking.push_back(Identity);
   for (const TFolder& Subdirectory : Subdirectories) {
     if (Terminated()) break;
     WalkDirectory(Listing.Handle(), Subdirectory, false);
+  }
+  FWalking.pop_back();
+}
+
+// The same walk over folders that readers listed ahead of it. What is
+// still read ahead below a folder once the walk has left it (after a stop,
+// or a folder walked before) is dropped.
+void TEnumFileThread::WalkAhead(TAheadFolder& Folder, bool Root) {
+  VisitAhead(Folder, Root);
+  FReadAhead->Drop(Folder);
+}
+
+void TEnumFileThread::VisitAhead(TAheadFolder& Folder, bool Root) {
+  // A root was read when it was begun.
+  if (!Root && !FReadAhead->Take(Folder)) return;
+  if (Folder.Error != 0) {
+    if (FRules->FollowDirectoryLinks() && !Root && WalkedBefore(Folder.Parent->Get(), Folder.Folder.Name)) return;
+    return ReportDirectoryError(Folder.Folder.Directory, Folder.Error, Root);
+  }
+  const TIdentity Identity{Folder.Device, Folder.Inode};
+  if (!FirstVisit(Identity)) return;
+  if (FOnEnterDirectory || !Folder.Files.empty())
+    AddToBatch({Folder.Folder.Directory, std::nullopt, Root,
+                {{Identity.first, Identity.second, Folder.Folder.Link}, std::move(Folder.Temporaries)},
+                std::move(Folder.Files)});
+  if (Folder.Subdirectories.empty()) return;
+  FWalking.push_back(Identity);
+  for (std::shared_ptr<TAheadFolder>& Subdirectory : Folder.Subdirectories) {
+    if (Terminated()) break;
+    // Gone once walked: its files went into a batch.
+    const std::shared_ptr<TAheadFolder> Next = std::move(Subdirectory);
+    WalkAhead(*Next, false);
   }
   FWalking.pop_back();
 }
@@ -110,7 +151,7 @@ bool TEnumFileThread::WalkedBefore(int Parent, const std::string& Name) const {
 }
 
 bool TEnumFileThread::FirstVisit(TIdentity Identity) {
-  if (FFollowDirectoryLinks) return FVisited.insert(Identity).second;
+  if (FRules->FollowDirectoryLinks()) return FVisited.insert(Identity).second;
   return std::find(FWalking.begin(), FWalking.end(), Identity) == FWalking.end();
 }
 
@@ -119,20 +160,20 @@ bool TEnumFileThread::FirstVisit(TIdentity Identity) {
 // the size and time windows and delivered in name order.
 void TEnumFileThread::DirectoryStep(const String& Directory, TDirectoryListing& Listing, bool Root,
                                     TEnteredDirectory Entered) {
-  const std::vector<std::size_t> Candidates = FileCandidates(Listing);
-  Entered.Temporaries = Temporaries(Listing);
+  const std::vector<std::size_t> Candidates = FRules->FileCandidates(Listing);
+  Entered.Temporaries = TFolderRules::Temporaries(Listing);
   if (FSynchronizationMode == TFileEnumeratorSyncMode::smPerFile) {
     FCurrentDirectory = Directory;
     FCurrentEntered = std::move(Entered);
     if (FOnEnterDirectory) Synchronize([this] { EnterDirectory(); });
     for (std::size_t Index : Candidates) {
       if (Terminated()) return;
-      if (Listing.GetSearchRec(Index, FFileInfo, FReadFileDetails) && PassesWindows(FFileInfo))
+      if (Listing.GetSearchRec(Index, FFileInfo, FRules->ReadFileDetails()) && FRules->PassesWindows(FFileInfo))
         Synchronize([this] { DeliverFile(); });
     }
     return;
   }
-  std::vector<TSearchRec> Files = PassingFiles(Listing, Candidates);
+  std::vector<TSearchRec> Files = FRules->PassingFiles(Listing, Candidates, [this] { return Terminated(); });
   if (!FOnEnterDirectory && Files.empty()) return;
   if (FSynchronizationMode == TFileEnumeratorSyncMode::smBatched)
     return AddToBatch({Directory, std::nullopt, Root, std::move(Entered), std::move(Files)});
@@ -148,80 +189,10 @@ void TEnumFileThread::DirectoryStep(const String& Directory, TDirectoryListing& 
   });
 }
 
-// The walk sees every name anyway: a leftover costs nothing to note.
-std::vector<String> TEnumFileThread::Temporaries(const TDirectoryListing& Listing) {
-  std::vector<String> Result;
-  for (std::size_t Index = 0; Index < Listing.Count(); ++Index)
-    if (IsReplacementTemporary(Listing.Name(Index))) Result.push_back(Listing.Name(Index));
-  return Result;
-}
-
-std::vector<TSearchRec> TEnumFileThread::PassingFiles(TDirectoryListing& Listing,
-                                                      const std::vector<std::size_t>& Candidates) {
-  std::vector<TSearchRec> Files;
-  Files.reserve(Candidates.size());
-  for (std::size_t Index : Candidates) {
-    if (Terminated()) break;
-    TSearchRec FileInfo;
-    if (Listing.GetSearchRec(Index, FileInfo, FReadFileDetails) && PassesWindows(FileInfo))
-      Files.push_back(std::move(FileInfo));
-  }
-  return Files;
-}
-
-std::vector<std::size_t> TEnumFileThread::FileCandidates(TDirectoryListing& Listing) const {
-  const std::uint32_t Requested = ~FRejectedAttr & faAnyFile;
-  const std::uint32_t Interest = FRejectedAttr | FRequiredAttr;
-  std::vector<std::size_t> Result;
-  for (std::size_t Index = 0; Index < Listing.Count(); ++Index)
-    if (Listing.Lists(Index, Requested) &&
-        MatchAttributes(Listing.Attributes(Index, Interest), FRejectedAttr, FRequiredAttr) &&
-        FFileMasks.Matches(Listing.Name(Index)))
-      Result.push_back(Index);
-  Listing.SortByName(Result);
-  return Result;
-}
-
-// A record left unstated had no window to pass.
-bool TEnumFileThread::PassesWindows(const TSearchRec& FileInfo) const {
-  if (!FileInfo.Stated) return true;
-  return FileInfo.Time >= FFileTimeMin && FileInfo.Time <= FFileTimeMax && FileInfo.Size >= FFileSizeMin &&
-         FileInfo.Size <= FFileSizeMax;
-}
-
-// Directories that are neither System nor (unless asked for) Hidden and
-// that the subdirectory mask admits, in name order. A link to a folder is
-// one only when links are followed.
-std::vector<TEnumFileThread::TFolder> TEnumFileThread::AdmittedSubdirectories(const String& Directory,
-                                                                              TDirectoryListing& Listing) {
-  std::vector<TFolder> Result;
-  if (Terminated()) return Result;
-  const std::uint32_t Requested = faDirectory | (FIncludeHiddenSubDirectories ? faHidden : 0);
-  const std::uint32_t Refused = FFollowDirectoryLinks ? 0 : faReparsePoint;
-  std::vector<std::size_t> Indexes;
-  for (std::size_t Index = 0; Index < Listing.Count(); ++Index) {
-    if (!Listing.Lists(Index, Requested)) continue;
-    const std::uint32_t Attributes = Listing.Attributes(Index, faDirectory | faReparsePoint);
-    if ((Attributes & faDirectory) && !(Attributes & Refused)) Indexes.push_back(Index);
-  }
-  Listing.SortByName(Indexes);
-  for (std::size_t Index : Indexes) {
-    const String& Name = Listing.Name(Index);
-    String Subdirectory = Directory + Name + PathDelim;
-    if (SubDirectoryMaskMatches(Subdirectory))
-      Result.push_back({std::move(Subdirectory), SystemFileName(Name),
-                        (Listing.Attributes(Index, faReparsePoint) & faReparsePoint) != 0});
-  }
-  return Result;
-}
-
-// The mask sees the path from the root's trailing "/" on, with regard to
-// case: below /music/, /music/rock/live/ is matched as /rock/live/. Below
-// the current directory (the empty root) the path gets a leading "/" alike.
-bool TEnumFileThread::SubDirectoryMaskMatches(const String& Subdirectory) const {
-  if (FSubDirectoryMask.empty() || FSubDirectoryMask == u"*") return true;
-  if (FRoot.empty()) return MatchWildcardMask(FSubDirectoryMask, PathDelim + Subdirectory);
-  return MatchWildcardMask(FSubDirectoryMask, Subdirectory, static_cast<int>(FRoot.size()));
+std::vector<TFolder> TEnumFileThread::AdmittedSubdirectories(const String& Directory,
+                                                              TDirectoryListing& Listing) const {
+  if (Terminated()) return {};
+  return FRules->AdmittedSubdirectories(FRoot, Directory, Listing);
 }
 
 // In walk order in every mode; handed over on its own, it has run before

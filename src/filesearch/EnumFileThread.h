@@ -10,7 +10,8 @@
 #include <utility>
 #include <vector>
 
-#include "filesearch/WildcardMask.h"
+#include "filesearch/FolderReadAhead.h"
+#include "filesearch/FolderRules.h"
 #include "runtime/DirectoryListing.h"
 #include "runtime/FileHandle.h"
 #include "runtime/Thread.h"
@@ -54,7 +55,9 @@ enum class TFileEnumeratorSyncMode : std::uint8_t { smPerFile, smPerDirectory, s
 // thread, each directory entered, each file found, in name order, and each
 // folder that could not be listed. It reaches every folder from its
 // parent's descriptor, so no path is looked up again and depth has no
-// limit. It is created suspended, in the group of its task.
+// limit. It is created suspended, in the group of its task. Handing its
+// reports over in batches, it leaves the listing to a pool of readers that
+// read the folders it will need soon, and only reports them in order.
 class TEnumFileThread : public TThread {
 public:
   TEnumFileThread(int ID, const TFileSearchCriteria& Options, TFileEnumeratorSyncMode Mode,
@@ -66,21 +69,18 @@ public:
   // directory and the entry, the second the file's full path.
   void SetFileHandlerEx(TFileHandlerEx Handler) { FFileHandlerEx = std::move(Handler); }
   void SetFileHandler(TFileHandler Handler) { FFileHandler = std::move(Handler); }
+  // The readers that list folders ahead of the walk, not started: they
+  // belong in the task's group and start with it. None where the reports
+  // are handed over one folder at a time or descriptors are short.
+  std::vector<std::shared_ptr<TThread>> TakeReaders() { return std::move(FReaders); }
 
 protected:
   void Execute() override;
+  void TerminateRequested() override;
 
 private:
   // A folder by device and inode.
   using TIdentity = std::pair<dev_t, ino_t>;
-
-  // A folder to walk: its path as reported, its name in its parent (or
-  // the path of a root) and whether it is a link walked into.
-  struct TFolder {
-    String Directory;
-    std::string Name;
-    bool Link = false;
-  };
 
   // The reports of one folder in a batch: entered with its files, or not
   // listed with the system's text for why.
@@ -94,16 +94,15 @@ private:
   };
   using TBatch = std::vector<TFolderReport>;
 
+  void CreateReaders(int Readers);
+  void Walk(const String& Root);
   void WalkDirectory(int Parent, const TFolder& Folder, bool Root);
+  void WalkAhead(TAheadFolder& Folder, bool Root);
+  void VisitAhead(TAheadFolder& Folder, bool Root);
   bool WalkedBefore(int Parent, const std::string& Name) const;
   bool FirstVisit(TIdentity Identity);
   void DirectoryStep(const String& Directory, TDirectoryListing& Listing, bool Root, TEnteredDirectory Entered);
-  static std::vector<String> Temporaries(const TDirectoryListing& Listing);
-  std::vector<std::size_t> FileCandidates(TDirectoryListing& Listing) const;
-  std::vector<TSearchRec> PassingFiles(TDirectoryListing& Listing, const std::vector<std::size_t>& Candidates);
-  bool PassesWindows(const TSearchRec& FileInfo) const;
-  std::vector<TFolder> AdmittedSubdirectories(const String& Directory, TDirectoryListing& Listing);
-  bool SubDirectoryMaskMatches(const String& Subdirectory) const;
+  std::vector<TFolder> AdmittedSubdirectories(const String& Directory, TDirectoryListing& Listing) const;
   void ReportDirectoryError(const String& Directory, int Error, bool Root);
   void AddToBatch(TFolderReport Folder);
   void HandOverBatch();
@@ -112,13 +111,12 @@ private:
   void DeliverFile();
 
   const int FID;
-  TFileNameMasks FFileMasks;
+  const std::shared_ptr<const TFolderRules> FRules;
   std::vector<String> FDirectories;
   // The one root's folder, opened by the caller, or none.
   TSharedFolder FRootFolder;
   String FCurrentDirectory;
   TEnteredDirectory FCurrentEntered;
-  String FSubDirectoryMask;
   // The root being walked, for the subdirectory mask.
   String FRoot;
   TDirectoryHandlerEx FOnEnterDirectory;
@@ -126,18 +124,10 @@ private:
   TFileHandlerEx FFileHandlerEx;
   TFileHandler FFileHandler;
   TSearchRec FFileInfo;
-  std::uint32_t FRejectedAttr;
-  std::uint32_t FRequiredAttr;
-  std::int64_t FFileSizeMin = 0;
-  std::int64_t FFileSizeMax = INT64_MAX;
-  double FFileTimeMin = -1.7e308;
-  double FFileTimeMax = 1.7e308;
   TFileEnumeratorSyncMode FSynchronizationMode;
-  bool FIncludeSubDirectories;
-  bool FIncludeHiddenSubDirectories;
-  bool FFollowDirectoryLinks;
-  // A file is stat-ed for its record, not only where a test needs it.
-  bool FReadFileDetails;
+  // The folders read ahead and their readers, until the task takes them.
+  std::shared_ptr<TFolderReadAhead> FReadAhead;
+  std::vector<std::shared_ptr<TThread>> FReaders;
   // The batch being filled, its files and when it was begun.
   std::shared_ptr<TBatch> FBatch;
   std::size_t FBatchFiles = 0;

@@ -31,15 +31,25 @@ TEnumFileThread* TFileEnumerator::CreateTask() {
                                                    EnterDirectoryHandler(), FOnDirectoryError);
   Task->Walker->OnTerminate = [this](TThread& Sender) { TaskTerminated(static_cast<TEnumFileThread&>(Sender)); };
   Task->Threads.Add(Task->Walker);
+  Task->Readers = Task->Walker->TakeReaders();
+  for (const std::shared_ptr<TThread>& Reader : Task->Readers) Task->Threads.Add(Reader);
   FTasks.push_back(std::move(Task));
   return FTasks.back()->Walker.get();
+}
+
+// The readers first, so that they wait for the walker's first folder.
+void TFileEnumerator::StartTask(TEnumFileThread& Walker) {
+  for (const std::unique_ptr<TTask>& Task : FTasks)
+    if (Task->Walker.get() == &Walker)
+      for (const std::shared_ptr<TThread>& Reader : Task->Readers) Reader->Start();
+  Walker.Start();
 }
 
 int TFileEnumerator::ForEach(TFileHandlerEx Handler) {
   TEnumFileThread* Task = CreateTask();
   Task->SetFileHandlerEx(std::move(Handler));
   const int ID = Task->ID();
-  Task->Start();
+  StartTask(*Task);
   return ID;
 }
 
@@ -47,7 +57,7 @@ int TFileEnumerator::ForEach(TFileHandler Handler) {
   TEnumFileThread* Task = CreateTask();
   Task->SetFileHandler(std::move(Handler));
   const int ID = Task->ID();
-  Task->Start();
+  StartTask(*Task);
   return ID;
 }
 

@@ -65,13 +65,16 @@ protected:
   TEnumFileThread* CreateTask();
 
 private:
-  // A task: its walker, and the group of every thread that works for it.
+  // A task: its walker, its readers, and the group of every thread that
+  // works for it.
   struct TTask {
     std::shared_ptr<TEnumFileThread> Walker;
+    std::vector<std::shared_ptr<TThread>> Readers;
     TThreadGroup Threads;
   };
   using TTasks = std::vector<std::unique_ptr<TTask>>;
 
+  void StartTask(TEnumFileThread& Walker);
   TDirectoryHandlerEx EnterDirectoryHandler() const;
   void TaskTerminated(TEnumFileThread& Task);
   static std::optional<String> FailureOf(const TEnumFileThread& Task);

@@ -34,6 +34,7 @@ void TFileSearchCriteria::Assign(const TPersistent& Source) {
   FCaseSensitiveSearch = Criteria->FCaseSensitiveSearch;
   FFollowDirectoryLinks = Criteria->FFollowDirectoryLinks;
   FReadFileDetails = Criteria->FReadFileDetails;
+  FReaders = Criteria->FReaders;
 }
 
 String TFileSearchCriteria::GetFileMask() const {

@@ -136,6 +136,13 @@ public:
   bool GetReadFileDetails() const { return FReadFileDetails; }
   void SetReadFileDetails(bool Value) { FReadFileDetails = Value; }
 
+  // How many readers list folders ahead of a walk that hands its reports
+  // over in batches: a folder on a network share costs a round trip each,
+  // so they are sized for latency, not for processors. 0 lists each folder
+  // on the walker when it comes to it.
+  int GetReaders() const { return FReaders; }
+  void SetReaders(int Value) { FReaders = Value; }
+
 private:
   TStringList FFileMasks;
   TStringList FRootDirectories;
@@ -150,6 +157,7 @@ private:
   bool FCaseSensitiveSearch = false;
   bool FFollowDirectoryLinks = false;
   bool FReadFileDetails = true;
+  int FReaders = 16;
 };
 
 }  // namespace cantrel

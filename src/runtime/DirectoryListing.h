@@ -78,6 +78,8 @@ public:
   // Gives the directory handle back; entries stay readable, those of a
   // listing opened by path also where they were not yet looked at.
   void Close();
+  // Hands the directory's descriptor over; the listing is then closed.
+  TFileHandle TakeHandle() { return std::move(FHandle); }
 
   // The directory's own identity, known after a successful Open.
   dev_t Device() const { return FDevice; }

@@ -57,4 +57,8 @@ struct TFolderIdentity {
 // Whether the folder open at Handle is the one Identity names.
 bool IsFolder(int Handle, const TFolderIdentity& Identity);
 
+// How many more files this process may open now. The first call raises the
+// soft limit on open files as far as the hard limit allows.
+int FreeDescriptors();
+
 }  // namespace cantrel

@@ -42,7 +42,10 @@ public:
 
   void Start();
   // Sets the stop flag, which Execute polls; it is never cleared.
-  void Terminate() { FTerminated.store(true, std::memory_order_release); }
+  void Terminate() {
+    FTerminated.store(true, std::memory_order_release);
+    TerminateRequested();
+  }
   bool Terminated() const { return FTerminated.load(std::memory_order_acquire); }
 
   // Applied when the thread starts.
@@ -85,6 +88,9 @@ public:
 
 protected:
   virtual void Execute() = 0;
+  // Called by Terminate on the calling thread, for a thread that waits on
+  // something of its own to wake up.
+  virtual void TerminateRequested() {}
 
 private:
   friend struct TSyncQueue;

@@ -1,6 +1,7 @@
 #include "CliRunner.h"
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -87,6 +88,8 @@ TCliProcess::TCliProcess(const TTempDir& Scratch, TCliCall Call)
     for (const std::string& Piece : Pieces)
       if (!Piece.empty() && chdir(Piece.c_str()) != 0) _exit(125);
     if (Call.Unprivileged && !DropToNobody()) _exit(126);
+    const rlimit OpenFiles{static_cast<rlim_t>(Call.OpenFiles), static_cast<rlim_t>(Call.OpenFiles)};
+    if (Call.OpenFiles > 0 && setrlimit(RLIMIT_NOFILE, &OpenFiles) != 0) _exit(124);
     fexecve(Program, Argv.data(), Envp.data());
     _exit(127);
   }

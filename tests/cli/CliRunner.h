@@ -25,6 +25,8 @@ struct TCliCall {
   // The folder it runs in, when not this one; it may lie deeper than a
   // path can name.
   std::string Directory{};
+  // The child's limit on open files, soft and hard; 0 leaves it as it is.
+  int OpenFiles = 0;
 };
 
 struct TCliResult {

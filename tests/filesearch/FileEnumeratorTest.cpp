@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -647,4 +648,135 @@ TEST_F(FileEnumeratorTest, ASilentStopHasEndedTheWalkersWhenItReturns) {
     EXPECT_FALSE(CheckSynchronize(20));
     EXPECT_TRUE(Events.empty());
   }
+}
+
+namespace {
+
+std::size_t ThreadCount() {
+  return static_cast<std::size_t>(
+      std::distance(std::filesystem::directory_iterator("/proc/self/task"), std::filesystem::directory_iterator()));
+}
+
+}  // namespace
+
+// Batched, the walk leaves the listing to readers; they end with it, by
+// either stop, and no thread of the search is left.
+TEST_F(FileEnumeratorTest, ReadersStopWithTheSearchAndNoThreadIsLeft) {
+  for (int Folder = 0; Folder < 300; ++Folder) Dir.MakeFile("R/F" + std::to_string(Folder) + "/Sub/a.mp3");
+  Enumerator->SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
+  // A thread started and ended first, so that one a sanitizer's runtime
+  // adds with the first thread is counted in.
+  std::thread([] {}).join();
+  const std::size_t Threads = ThreadCount();
+  std::atomic<bool> Waiting{false};
+  SetWakeMainThread([&] { Waiting = true; });
+  Enumerator->ForEach(FileRecorder());
+  // The walker waits for the main thread, the readers for room ahead.
+  ASSERT_TRUE(WaitUntil([&] { return Waiting.load(); }));
+  EXPECT_GT(ThreadCount(), Threads + 1);
+  Enumerator->StopAllTasks(true);
+  EXPECT_EQ(ThreadCount(), Threads);
+  EXPECT_TRUE(Events.empty());
+
+  // Asked to stop in a report, the walk reports nothing more but its end.
+  Enumerator->SetOnEnterDirectory([this](const String& Directory) {
+    Record("enter " + Relative(Directory));
+    if (Relative(Directory) == "R/F1/") Enumerator->StopTask(1);
+  });
+  EXPECT_EQ(Search(), (TEvents{"enter R/", "enter R/F0/", "enter R/F0/Sub/", "file R/F0/Sub/a.mp3", "enter R/F1/",
+                               "end 1 aborted"}));
+  EXPECT_TRUE(WaitUntil([&] { return ThreadCount() == Threads; }));
+
+  // The same with no reader: the walker lists on its own.
+  Enumerator->SetReaders(0);
+  Enumerator->SetOnEnterDirectory([this](const String& Directory) { Record("enter " + Relative(Directory)); });
+  EXPECT_EQ(Search().size(), 1u + 300u * 3u + 1u);
+}
+
+// A folder removed and replaced by a link while the walk reads ahead is
+// either reported as it was read or as not listable: never walked through
+// the link, and the walk goes on.
+TEST_F(FileEnumeratorTest, AFolderRemovedWhileReadAheadIsNeverWalkedThroughALink) {
+  for (int Folder = 0; Folder < 100; ++Folder) {
+    const std::string Name = "R/F" + std::to_string(Folder);
+    Dir.MakeFile(Name + "/a.mp3");
+    Dir.MakeFile(Name + "/Sub/a.mp3");
+  }
+  Dir.MakeFile("outside/Sub/secret.mp3");
+  Enumerator->SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
+  Enumerator->SetOnEnterDirectory([this](const String& Directory) {
+    Record("enter " + Relative(Directory));
+    if (Relative(Directory) != "R/F0/") return;
+    std::filesystem::remove_all(Dir.Path() + "R/F50");
+    Link("../outside", "R/F50");
+  });
+  TEvents Walk = Search();
+  EXPECT_EQ(Walk.back(), "end 0");
+  const auto First = std::find_if(Walk.begin(), Walk.end(), [](const std::string& Event) {
+    return Event.find("R/F50/") != std::string::npos;
+  });
+  const auto Last = std::find_if(First, Walk.end(), [](const std::string& Event) {
+    return Event.find("R/F50/") == std::string::npos;
+  });
+  const TEvents Removed(First, Last);
+  Walk.erase(First, Last);
+  EXPECT_EQ(Walk.size(), 1u + 99u * 4u + 1u);
+  // Whatever the removal had reached when the folder was read: its
+  // reports, in walk order, are some of these.
+  const std::string Gone = StringToUtf8(SysErrorMessage(ENOENT));
+  const TEvents Possible{"error R/F50/: " + Gone,
+                         "error R/F50/: " + StringToUtf8(SysErrorMessage(ELOOP)),
+                         "error R/F50/: " + StringToUtf8(SysErrorMessage(ENOTDIR)),
+                         "enter R/F50/",
+                         "file R/F50/a.mp3",
+                         "enter R/F50/Sub/",
+                         "error R/F50/Sub/: " + Gone,
+                         "file R/F50/Sub/a.mp3"};
+  bool InOrder = !Removed.empty();
+  for (auto Next = Possible.begin(); const std::string& Event : Removed) {
+    Next = std::find(Next, Possible.end(), Event);
+    if (Next == Possible.end()) InOrder = false;
+    if (!InOrder) break;
+    ++Next;
+  }
+  EXPECT_TRUE(InOrder) << testing::PrintToString(Removed);
+}
+
+// Runs in an unprivileged child (below), where permission bits hold.
+TEST_F(FileEnumeratorTest, DISABLED_ReadsAheadAsAnUnprivilegedUser) {
+  const char* Tree = std::getenv("CANTREL_UNREADABLE_TREE");
+  ASSERT_NE(Tree, nullptr);
+  Base = Utf8ToString(Tree);
+  Enumerator->SetRootDirectory(Root());
+  Enumerator->SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
+  const std::string Denied = StringToUtf8(SysErrorMessage(EACCES));
+  TEvents Expected{"enter R/"};
+  for (int Folder = 0; Folder < 60; ++Folder) {
+    const std::string Name = "R/F" + std::to_string(Folder) + "/";
+    if (Folder % 7 == 3) {
+      Expected.push_back("error " + Name + ": " + Denied);
+      continue;
+    }
+    for (const std::string& Event : {"enter " + Name, "file " + Name + "a.mp3"}) Expected.push_back(Event);
+  }
+  TEvents Walk = Search();
+  Walk.pop_back();
+  EXPECT_EQ(Walk, Expected);
+}
+
+TEST_F(FileEnumeratorTest, FoldersReadAheadThatCannotBeListedAreReportedInWalkOrder) {
+  for (int Folder = 0; Folder < 60; ++Folder) {
+    const std::string Name = "R/F" + std::to_string(Folder);
+    Dir.MakeFile(Name + "/a.mp3");
+    if (Folder % 7 == 3) {
+      ASSERT_EQ(chmod((Dir.Path() + Name).c_str(), 0), 0);
+    }
+  }
+  ASSERT_EQ(chmod(Dir.Path().c_str(), 0755), 0);
+  const test::TChildResult Child = test::RunUnprivileged(
+      SystemFileName(ModuleFileName()),
+      {"--gtest_also_run_disabled_tests", "--gtest_filter=FileEnumeratorTest.DISABLED_ReadsAheadAsAnUnprivilegedUser"},
+      {{"CANTREL_UNREADABLE_TREE", Dir.Path()}});
+  EXPECT_EQ(Child.Status, 0) << Child.Output;
+  EXPECT_NE(Child.Output.find("[  PASSED  ] 1 test."), std::string::npos) << Child.Output;
 }

@@ -1,0 +1,223 @@
+// TFolderReadAhead and TFolderReader: folders opened, listed and sorted ahead of the walk by a pool of readers.
+#include "filesearch/FolderReadAhead.h"
+
+#include <algorithm>
+#include <cerrno>
+
+namespace cantrel {
+
+namespace {
+
+bool Below(const std::vector<std::uint32_t>& Parent, const std::vector<std::uint32_t>& Place) {
+  return Place.size() > Parent.size() && std::equal(Parent.begin(), Parent.end(), Place.begin());
+}
+
+// A reader that finds no descriptor free leaves the folder to the walker,
+// which reads it as it would without readers.
+bool ShortOfDescriptors(int Error) { return Error == EMFILE || Error == ENFILE; }
+
+}  // namespace
+
+TFolderReadAhead::TFolderReadAhead(std::shared_ptr<const TFolderRules> Rules, int Descriptors)
+    : FRules(std::move(Rules)), FDescriptors(Descriptors) {}
+
+std::shared_ptr<TAheadFolder> TFolderReadAhead::Begin(int Parent, const TFolder& Root, const String& RootPath) {
+  auto Folder = std::make_shared<TAheadFolder>();
+  Folder->Folder = Root;
+  Folder->Root = true;
+  Folder->RootPath = std::make_shared<const String>(RootPath);
+  std::unique_lock Guard(FLock);
+  Folder->State = TAheadFolder::TState::stReading;
+  ++*FHeld;
+  Guard.unlock();
+  Read(*Folder, Parent);
+  Guard.lock();
+  Finish(*Folder);
+  if (Folder->Failure) std::rethrow_exception(Folder->Failure);
+  return Folder;
+}
+
+bool TFolderReadAhead::Take(TAheadFolder& Folder) {
+  std::unique_lock Guard(FLock);
+  FWalkerWake.wait(Guard, [&] { return Folder.State != TAheadFolder::TState::stReading || Stopped(); });
+  if (Folder.State == TAheadFolder::TState::stWaiting) {
+    Claim(Folder);
+    Guard.unlock();
+    Read(Folder, Folder.Parent->Get());
+    Guard.lock();
+    if (ShortOfDescriptors(Folder.Error)) {
+      Shed(Guard);
+      Folder.Error = 0;
+      Guard.unlock();
+      Read(Folder, Folder.Parent->Get());
+      Guard.lock();
+    }
+    Finish(Folder);
+  }
+  if (Folder.State != TAheadFolder::TState::stRead) return false;
+  FAhead.erase(Folder.Place);
+  --FClaimed;
+  FReaderWake.notify_one();
+  if (Folder.Failure) std::rethrow_exception(Folder.Failure);
+  return true;
+}
+
+void TFolderReadAhead::Drop(const TAheadFolder& Folder) {
+  {
+    std::lock_guard Guard(FLock);
+    DropBelow(Folder);
+  }
+  FReaderWake.notify_all();
+}
+
+void TFolderReadAhead::DropBelow(const TAheadFolder& Folder) {
+  for (auto It = FAhead.upper_bound(Folder.Place); It != FAhead.end() && Below(Folder.Place, It->first);) {
+    TAheadFolder& Dropped = *It->second;
+    if (Dropped.State != TAheadFolder::TState::stWaiting) --FClaimed;
+    Dropped.Dropped = true;
+    It = FAhead.erase(It);
+  }
+}
+
+void TFolderReadAhead::Stop() {
+  {
+    std::lock_guard Guard(FLock);
+    FStopped.store(true, std::memory_order_release);
+  }
+  FReaderWake.notify_all();
+  FWalkerWake.notify_all();
+}
+
+void TFolderReadAhead::Serve() {
+  for (;;) {
+    std::shared_ptr<TAheadFolder> Folder;
+    std::unique_lock Guard(FLock);
+    FReaderWake.wait(Guard, [&] { return Stopped() || (Folder = NextToRead()); });
+    if (Stopped()) return;
+    Claim(*Folder);
+    ++FReading;
+    Guard.unlock();
+    Read(*Folder, Folder->Parent->Get());
+    Guard.lock();
+    --FReading;
+    if (!Folder->Dropped && ShortOfDescriptors(Folder->Error))
+      GiveBack(*Folder);
+    else
+      Finish(*Folder);
+  }
+}
+
+// The first waiting folder in walk order, while the window and the
+// descriptors allow one more.
+std::shared_ptr<TAheadFolder> TFolderReadAhead::NextToRead() const {
+  if (FClaimed >= Window || *FHeld >= FDescriptors) return nullptr;
+  for (const auto& [Place, Folder] : FAhead)
+    if (Folder->State == TAheadFolder::TState::stWaiting) return Folder;
+  return nullptr;
+}
+
+void TFolderReadAhead::Claim(TAheadFolder& Folder) {
+  Folder.State = TAheadFolder::TState::stReading;
+  ++FClaimed;
+  ++*FHeld;
+}
+
+void TFolderReadAhead::Read(TAheadFolder& Folder, int Parent) const {
+  try {
+    List(Folder, Parent);
+  } catch (...) {
+    Folder.Failure = std::current_exception();
+  }
+}
+
+// What the walk would take of the folder, read as it would read it.
+void TFolderReadAhead::List(TAheadFolder& Folder, int Parent) const {
+  TDirectoryListing Listing;
+  const std::string& Name = Folder.Folder.Name.empty() ? std::string(".") : Folder.Folder.Name;
+  if (!Listing.Open(Parent, Name, Folder.Root || FRules->FollowDirectoryLinks())) {
+    Folder.Error = Listing.Error();
+    return;
+  }
+  Folder.Device = Listing.Device();
+  Folder.Inode = Listing.Inode();
+  const std::vector<std::size_t> Candidates = FRules->FileCandidates(Listing);
+  Folder.Temporaries = TFolderRules::Temporaries(Listing);
+  Folder.Files = FRules->PassingFiles(Listing, Candidates, [this] { return Stopped(); });
+  if (!FRules->IncludeSubDirectories() || Stopped()) return;
+  std::vector<TFolder> Subdirectories = FRules->AdmittedSubdirectories(*Folder.RootPath, Folder.Folder.Directory, Listing);
+  if (Subdirectories.empty()) return;
+  const std::shared_ptr<const TFileHandle> Handle = KeepOpen(Listing);
+  Folder.Subdirectories.reserve(Subdirectories.size());
+  for (std::size_t Index = 0; Index < Subdirectories.size(); ++Index) {
+    auto Subdirectory = std::make_shared<TAheadFolder>();
+    Subdirectory->Place = Folder.Place;
+    Subdirectory->Place.push_back(static_cast<std::uint32_t>(Index));
+    Subdirectory->Folder = std::move(Subdirectories[Index]);
+    Subdirectory->RootPath = Folder.RootPath;
+    Subdirectory->Parent = Handle;
+    Folder.Subdirectories.push_back(std::move(Subdirectory));
+  }
+}
+
+// The listing's descriptor, shared by its subdirectories until the last of
+// them is open; it counts itself out when it closes.
+std::shared_ptr<const TFileHandle> TFolderReadAhead::KeepOpen(TDirectoryListing& Listing) const {
+  return std::shared_ptr<const TFileHandle>(new TFileHandle(Listing.TakeHandle()),
+                                            [Held = FHeld](const TFileHandle* Handle) {
+                                              delete Handle;
+                                              --*Held;
+                                            });
+}
+
+// Under the lock. A folder whose subdirectories keep its descriptor counts
+// it until they let it go; one dropped meanwhile is thrown away.
+void TFolderReadAhead::Finish(TAheadFolder& Folder) {
+  if (Folder.Subdirectories.empty()) --*FHeld;
+  Folder.State = TAheadFolder::TState::stRead;
+  if (Folder.Dropped) {
+    Folder.Files.clear();
+    Folder.Subdirectories.clear();
+  } else {
+    for (const std::shared_ptr<TAheadFolder>& Subdirectory : Folder.Subdirectories) {
+      FAhead.emplace(Subdirectory->Place, Subdirectory);
+      FReaderWake.notify_one();
+    }
+  }
+  FWalkerWake.notify_one();
+}
+
+// Under the lock, for a walker that found no descriptor free: readers
+// read no more, and every folder read ahead waits again, its descriptor
+// and those of the folders below it given back, so that the walk holds
+// no more than it would without readers.
+void TFolderReadAhead::Shed(std::unique_lock<std::mutex>& Guard) {
+  FDescriptors = 0;
+  FWalkerWake.wait(Guard, [this] { return FReading == 0; });
+  for (auto& [Place, Folder] : FAhead) {
+    if (Folder->State != TAheadFolder::TState::stRead) continue;
+    DropBelow(*Folder);
+    Folder->State = TAheadFolder::TState::stWaiting;
+    Folder->Temporaries.clear();
+    Folder->Files.clear();
+    Folder->Subdirectories.clear();
+    Folder->Error = 0;
+    --FClaimed;
+  }
+}
+
+// Under the lock: the folder waits again, and readers hold no more
+// descriptors than they do now.
+void TFolderReadAhead::GiveBack(TAheadFolder& Folder) {
+  Folder.Error = 0;
+  Folder.State = TAheadFolder::TState::stWaiting;
+  --FClaimed;
+  --*FHeld;
+  FDescriptors = std::max(0, FHeld->load());
+  FWalkerWake.notify_one();
+}
+
+TFolderReader::TFolderReader(std::shared_ptr<TFolderReadAhead> ReadAhead) : FReadAhead(std::move(ReadAhead)) {
+  SetPriority(TThreadPriority::tpLower);
+}
+
+}  // namespace cantrel
