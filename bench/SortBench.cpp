@@ -21,26 +21,6 @@ using namespace cantrel;
 
 namespace {
 
-struct TCloseCollator {
-  void operator()(UCollator* Collator) const { ucol_close(Collator); }
-};
-using TCollator = std::unique_ptr<UCollator, TCloseCollator>;
-
-// The program's collator settings: secondary strength, numbers by value,
-// punctuation not ignored.
-TCollator OpenCollator(const char* Locale) {
-  UErrorCode Status = U_ZERO_ERROR;
-  TCollator Collator(ucol_open(Locale, &Status));
-  ucol_setStrength(Collator.get(), UCOL_SECONDARY);
-  ucol_setAttribute(Collator.get(), UCOL_NUMERIC_COLLATION, UCOL_ON, &Status);
-  ucol_setAttribute(Collator.get(), UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &Status);
-  if (U_FAILURE(Status)) {
-    std::fprintf(stderr, "cantrel-sort-bench: no collator for %s\n", Locale);
-    std::exit(1);
-  }
-  return Collator;
-}
-
 // Track file names: numbers, words with and without accents, and one name
 // in fifty in a script beyond Latin, which the key table leaves to ICU.
 std::vector<String> MakeNames(std::size_t Count) {
@@ -124,7 +104,7 @@ int main(int argc, char** argv) {
   const std::vector<StringView> Names(Owned.begin(), Owned.end());
   std::printf("%-44s | %-9s | %-9s | %s\n", "sort of one folder's names, own time", "locale", "seconds", "x key table");
   for (const char* Locale : {"en_US", "de_DE", "sv_SE"}) {
-    const TCollator Collator = OpenCollator(Locale);
+    const TCollator Collator = OpenNameCollator(Locale);
     const TLatinCollation Latin(Collator.get());
     std::vector<std::size_t> Reference;
     const double Table = Best(Runs, [&] { Reference = TNameSortKeys(Collator.get(), Latin, Names).Order(); });

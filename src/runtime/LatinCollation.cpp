@@ -107,6 +107,21 @@ std::string SortKey(const UCollator* Collator, StringView Name) {
 
 }  // namespace
 
+void TCollatorCloser::operator()(UCollator* Collator) const { ucol_close(Collator); }
+
+TCollator OpenNameCollator(const char* Locale) {
+  UErrorCode Status = U_ZERO_ERROR;
+  TCollator Collator(ucol_open(Locale, &Status));
+  if (U_FAILURE(Status) || !Collator) {
+    Status = U_ZERO_ERROR;
+    Collator.reset(ucol_open("", &Status));
+  }
+  ucol_setStrength(Collator.get(), UCOL_SECONDARY);
+  ucol_setAttribute(Collator.get(), UCOL_NUMERIC_COLLATION, UCOL_ON, &Status);
+  ucol_setAttribute(Collator.get(), UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &Status);
+  return Collator;
+}
+
 int CollatorCompare(const UCollator* Collator, StringView A, StringView B) {
   if (HoldsDigitBeyondAscii(A) || HoldsDigitBeyondAscii(B)) {
     const int Result = SortKey(Collator, A).compare(SortKey(Collator, B));

@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -12,6 +13,16 @@
 struct UCollator;
 
 namespace cantrel {
+
+struct TCollatorCloser {
+  void operator()(UCollator* Collator) const;
+};
+using TCollator = std::unique_ptr<UCollator, TCollatorCloser>;
+
+// The collator names are sorted with in Locale (an ICU locale name; the
+// root's order where ICU has none): secondary strength, numbers by value,
+// punctuation not ignored.
+TCollator OpenNameCollator(const char* Locale);
 
 // The order a collator gives names in Latin letters, read off the collator
 // itself, so that most file names compare without a call into ICU. It keeps

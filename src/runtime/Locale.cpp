@@ -42,24 +42,6 @@ icu::Locale IcuLocaleOf(TLocaleCategory Category) {
   return Name == "C" ? icu::Locale::getRoot() : icu::Locale(Name.c_str());
 }
 
-struct TCollatorCloser {
-  void operator()(UCollator* Collator) const { ucol_close(Collator); }
-};
-using TCollator = std::unique_ptr<UCollator, TCollatorCloser>;
-
-TCollator MakeCollator(const icu::Locale& Locale) {
-  UErrorCode Status = U_ZERO_ERROR;
-  TCollator Collator(ucol_open(Locale.getName(), &Status));
-  if (U_FAILURE(Status) || !Collator) {
-    Status = U_ZERO_ERROR;
-    Collator.reset(ucol_open("", &Status));
-  }
-  ucol_setStrength(Collator.get(), UCOL_SECONDARY);
-  ucol_setAttribute(Collator.get(), UCOL_NUMERIC_COLLATION, UCOL_ON, &Status);
-  ucol_setAttribute(Collator.get(), UCOL_ALTERNATE_HANDLING, UCOL_NON_IGNORABLE, &Status);
-  return Collator;
-}
-
 // ICU collators may not be shared between threads, and building them is
 // costly: each thread keeps its own, rebuilt when the pinned locale changes,
 // with the order of names in Latin letters read off it.
@@ -73,7 +55,7 @@ TCollatorCache& UserCollator() {
   thread_local TCollatorCache Cache;
   const unsigned Generation = LocaleGeneration.load();
   if (Cache.Generation != Generation) {
-    Cache.Collator = MakeCollator(IcuLocaleOf(TLocaleCategory::lcCollate));
+    Cache.Collator = OpenNameCollator(IcuLocaleOf(TLocaleCategory::lcCollate).getName());
     Cache.Latin.emplace(Cache.Collator.get());
     Cache.Generation = Generation;
   }

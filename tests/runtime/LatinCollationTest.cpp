@@ -18,11 +18,6 @@ using namespace cantrel;
 
 namespace {
 
-struct TCollatorCloser {
-  void operator()(UCollator* Collator) const { ucol_close(Collator); }
-};
-using TCollator = std::unique_ptr<UCollator, TCollatorCloser>;
-
 // The comparison the user's names are sorted with, built here on its own.
 TCollator Collator(const char* Locale) {
   UErrorCode Status = U_ZERO_ERROR;
