@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <type_traits>
 
 #include "TreeBuilder.h"
@@ -86,13 +87,13 @@ TEST_F(PlayListOutputTest, FailuresAreReportedTogetherAfterEveryOtherPlaylist) {
     Root.makePlayList(u"playall.m3u", true, false);
     FAIL();
   } catch (const EMakeError& Error) {
-    const String Gone = u"Cannot create file \"" + Dir.Folder() + u"gone/playall.m3u\". No such file or directory";
+    const String Gone = u"Cannot create file \"" + Dir.Folder() + u"gone/playall.m3u\". " + SysErrorMessage(ENOENT);
     EXPECT_EQ(Error.Message(), Gone);
     ASSERT_EQ(Error.Report().Failures.size(), 2u);
     EXPECT_EQ(Error.Report().Failures[0].PlayList, Dir.Folder() + u"gone/playall.m3u");
     EXPECT_EQ(Error.Report().Failures[0].Message, Gone);
     EXPECT_EQ(Error.Report().Failures[1].Message,
-              u"Cannot create file \"" + Dir.Folder() + u"C/playall.m3u\". Is a directory");
+              u"Cannot create file \"" + Dir.Folder() + u"C/playall.m3u\". " + SysErrorMessage(EISDIR));
   }
   EXPECT_TRUE(Exists("A/playall.m3u"));
   EXPECT_EQ(Read("playall.m3u"),

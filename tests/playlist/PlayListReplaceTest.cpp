@@ -3,10 +3,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 
 #include "TreeBuilder.h"
 #include "Unprivileged.h"
+#include "runtime/Exceptions.h"
 
 using namespace cantrel;
 using namespace cantrel::test;
@@ -56,7 +58,7 @@ TEST_F(PlayListReplaceTest, ReadOnlyFoldersFailAloneOrAreOverwrittenInPlace) {
       return StringToUtf8(Messages(Error.Report()));
     }
   });
-  EXPECT_EQ(Failures, "Cannot create file \"" + Dir.Path() + "Locked/p.m3u\". Permission denied\n");
+  EXPECT_EQ(Failures, "Cannot create file \"" + Dir.Path() + "Locked/p.m3u\". " + StringToUtf8(SysErrorMessage(EACCES)) + "\n");
   EXPECT_EQ(Read("Open/p.m3u"), CrLfLines({"#EXTM3U", "", "o.mp3"}));
   EXPECT_EQ(Read("Kept/p.m3u"), CrLfLines({"#EXTM3U", "", "k.mp3"}));
   EXPECT_EQ(Info("Kept/p.m3u").st_ino, KeptInode) << "overwritten in place";

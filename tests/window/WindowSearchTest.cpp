@@ -184,8 +184,9 @@ TEST_F(TWindowSearchTest, WhatFindCouldNotReadAndMakeCouldNotWriteIsToldOnce) {
     Form->btnMake->click();
     if (Boxes.Shown.size() != 1) return "boxes: " + std::to_string(Boxes.Shown.size());
     const std::string Text = StringToUtf8(Boxes.Shown[0].Text);
-    const std::string Expected = "Cannot create file \"" + Music + "/Locked/list.m3u\". Permission denied\nFolder \"" +
-                                 Music + "/Private/\" could not be read: Permission denied";
+    const std::string Expected = "Cannot create file \"" + Music + "/Locked/list.m3u\". " + StringToUtf8(SysErrorMessage(EACCES)) +
+                                 "\nFolder \"" + Music + "/Private/\" could not be read: " +
+                                 StringToUtf8(SysErrorMessage(EACCES));
     if (Boxes.Shown[0].Caption != u"Cantrel" || Text != Expected) return "box: " + Text;
     if (!FileExistsAt(Music + "/list.m3u") || !FileExistsAt(Music + "/B/list.m3u")) return "a playlist is missing";
     // The window goes on.
