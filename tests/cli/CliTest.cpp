@@ -281,9 +281,6 @@ TEST_F(CliTest, StopSignalsEndAListWhoseReaderStoppedReading) {
 // also where a deep folder comes first and the folders after it are read
 // ahead while the walk goes down.
 TEST_F(CliTest, ReadersFitTheLimitOnOpenFiles) {
-  // A folder with one below it comes before the deep one: the undefined-
-  // behaviour sanitizer checks a type the first time it meets it through a
-  // pipe, which it cannot open at the limit; one met before is known to it.
   Music.MakeFile("Albums/One/x.mp3");
   std::string Deep = "Library/Deep";
   for (int Level = 0; Level < 24; ++Level) Deep += "/" + std::to_string(Level);
