@@ -51,6 +51,12 @@ struct TMakeOptions {
   // that playlist, with every playlist written so far complete. It is safe
   // to read a flag that a signal handler sets.
   std::function<bool()> StopRequested;
+  // Each entry carries what its format can hold of its file's tags (the
+  // nodes' Tags): titles, artists, albums, numbers and lengths.
+  bool Tags = false;
+  // A folder's files are listed in album order (TrackOrder) where the node
+  // holds their tags; else in name order.
+  bool OrderByTags = false;
 };
 
 // Raised at the end of a Make in which some playlists could not be written,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "runtime/String.h"
+#include "tags/MediaTags.h"
 
 namespace cantrel {
 
@@ -14,6 +15,8 @@ struct TPlayListEntry {
   StringView Path;
   // Whether the file lies in a folder below the playlist's.
   bool Carried = false;
+  // What the file's tags tell, when the playlist is made with them.
+  const TMediaTags* Tags = nullptr;
 };
 
 // Takes what one playlist lists, in order.

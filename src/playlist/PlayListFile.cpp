@@ -100,6 +100,7 @@ void TPlayListFile::Clear() {
     FSubIndex = -1;
     FCurrent = nullptr;
     FLines->Clear();
+    FTags.clear();
     FItems.clear();
   } catch (const std::exception&) {
   }

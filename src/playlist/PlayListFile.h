@@ -10,6 +10,7 @@
 #include "runtime/FileHandle.h"
 #include "runtime/Object.h"
 #include "runtime/Strings.h"
+#include "tags/MediaTags.h"
 
 namespace cantrel {
 
@@ -101,6 +102,11 @@ public:
   const std::vector<String>& Temporaries() const { return FTemporaries; }
   void SetTemporaries(std::vector<String> Value) { FTemporaries = std::move(Value); }
 
+  // The tags of the files, one per name of Items in the same order; empty
+  // where none were read.
+  const std::vector<TMediaTags>& Tags() const { return FTags; }
+  void SetTags(std::vector<TMediaTags> Value) { FTags = std::move(Value); }
+
   // The child nodes in the order they were added.
   int ChildCount() const { return static_cast<int>(FItems.size()); }
   TPlayListFile* Child(int Index) const;
@@ -124,6 +130,7 @@ private:
   String FPath;
   std::optional<TFolderIdentity> FFolderIdentity;
   std::vector<String> FTemporaries;
+  std::vector<TMediaTags> FTags;
   TPlayListFile* FParent = nullptr;
   std::unique_ptr<TStringList> FLines;
   std::vector<std::unique_ptr<TPlayListFile>> FItems;
