@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
+#include "playlist/FolderReach.h"
 #include "playlist/PlayListConsts.h"
 #include "playlist/PlayListWriter.h"
 #include "playlist/RelativePath.h"
@@ -162,68 +163,18 @@ struct TMakeRun {
   TMakeReport Report;
 };
 
-// A folder Make writes into, reached by descriptors from the folder
-// searched, or why it could not be reached.
-struct TMakeFolder {
-  TFileHandle Owned;
-  int Handle = -1;
-  // Its path below the folder searched: empty, or ending in "/".
-  std::string BelowRoot;
-  String Unreached;
-};
-
 namespace {
-
-// The pieces of a relative path that only goes down; none for one that
-// climbs or is absolute, and no piece for the same folder.
-std::optional<std::vector<std::string>> DescendingPieces(StringView Relative) {
-  if (!Relative.empty() && Relative.front() == PathDelim) return std::nullopt;
-  std::vector<std::string> Pieces;
-  for (std::size_t Start = 0; Start < Relative.size();) {
-    const std::size_t End = std::min(Relative.find(PathDelim, Start), Relative.size());
-    const StringView Piece = Relative.substr(Start, End - Start);
-    if (Piece == u"..") return std::nullopt;
-    if (!Piece.empty() && Piece != u".") Pieces.push_back(SystemFileName(Piece));
-    Start = End + 1;
-  }
-  return Pieces;
-}
-
-// Opens Node's folder from the folder From, one folder at a time, never
-// through a symbolic link unless the search crossed one there; then it must
-// still be the folder the search saw.
-TMakeFolder OpenBelow(int From, const std::string& FromBelowRoot, const std::vector<std::string>& Pieces,
-                      const TPlayListFile& Node) {
-  const std::optional<TFolderIdentity>& Identity = Node.FolderIdentity();
-  TMakeFolder Result;
-  Result.Handle = From;
-  Result.BelowRoot = FromBelowRoot;
-  for (std::size_t I = 0; I < Pieces.size(); ++I) {
-    const bool Cross = I + 1 == Pieces.size() && Identity && Identity->ThroughLink;
-    TFileHandle Next(
-        openat(Result.Handle, Pieces[I].c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC | (Cross ? 0 : O_NOFOLLOW)));
-    if (!Next.Valid()) {
-      const bool Gone = errno == ENOENT || errno == ENOTDIR || errno == ELOOP;
-      Result.Unreached = Identity && Gone ? LoadResString(&SFolderChanged) : SysErrorMessage(errno);
-      return Result;
-    }
-    Result.Owned = std::move(Next);
-    Result.Handle = Result.Owned.Get();
-    Result.BelowRoot += Pieces[I] + '/';
-  }
-  if (Identity && !IsFolder(Result.Handle, *Identity)) Result.Unreached = LoadResString(&SFolderChanged);
-  return Result;
-}
 
 // Node's folder, from the folder of the node above it (at FromPath) when it
 // lies below that one, else from the folder searched; a folder outside the
 // folder searched is not reached at all.
-TMakeFolder ReachFolder(const TMakeRun& Run, StringView FromPath, const TMakeFolder& From, const TPlayListFile& Node) {
+TReachedFolder ReachFolder(const TMakeRun& Run, StringView FromPath, const TReachedFolder& From,
+                           const TPlayListFile& Node) {
   if (!From.Unreached.empty()) return {{}, -1, {}, From.Unreached};
   if (const auto Pieces = DescendingPieces(GetRelativePath(FromPath, Node.Path())))
-    return OpenBelow(From.Handle, From.BelowRoot, *Pieces, Node);
+    return OpenBelow(From.Handle, From.BelowRoot, *Pieces, Node.FolderIdentity());
   if (const auto Pieces = DescendingPieces(GetRelativePath(Run.SearchRoot, Node.Path())))
-    return OpenBelow(Run.Root->Get(), {}, *Pieces, Node);
+    return OpenBelow(Run.Root->Get(), {}, *Pieces, Node.FolderIdentity());
   return {{}, -1, {}, Format(LoadResString(&SFileOutside), {Run.SearchRoot})};
 }
 
@@ -233,7 +184,7 @@ TMakeReport TPlayListFile::Make(const TPlayListWriter& Writer, const String& aNa
                                 const TMakeOptions& Options) {
   TMakeRun Run{Writer, aName, Recursion, Options, Options.SearchRoot.empty() ? FPath : Options.SearchRoot,
                Options.Folder, {}};
-  TMakeFolder Root;
+  TReachedFolder Root;
   if (!Run.Root) {
     TFileHandle Opened = OpenFolder(SystemFileName(Run.SearchRoot));
     if (Opened.Valid())
@@ -249,7 +200,7 @@ TMakeReport TPlayListFile::Make(const TPlayListWriter& Writer, const String& aNa
 
 // Children first, each playlist streamed to its file as it is made. Each
 // folder's descriptor is kept while the folders below it are written.
-void TPlayListFile::WritePlayList(TMakeRun& Run, const TMakeFolder& Folder) {
+void TPlayListFile::WritePlayList(TMakeRun& Run, const TReachedFolder& Folder) {
   if (Run.Recursion) {
     for (const auto& Child : FItems) {
       Run.Writer.PrepareChild(*this, *Child);
@@ -264,7 +215,7 @@ void TPlayListFile::WritePlayList(TMakeRun& Run, const TMakeFolder& Folder) {
   WriteOwnPlayList(Run, Folder);
 }
 
-void TPlayListFile::WriteOwnPlayList(TMakeRun& Run, const TMakeFolder& Folder) {
+void TPlayListFile::WriteOwnPlayList(TMakeRun& Run, const TReachedFolder& Folder) {
   const String Name = makeFileName(Run.aName);
   const String FileName = FPath + Name;
   if (!Folder.Unreached.empty()) {

@@ -19,7 +19,7 @@ enum TPlayListFileFoamat : std::uint8_t { plM3U, plM3U8, plXSPF, plWPL, plPLS, p
 
 class TPlayListWriter;
 struct TMakeRun;
-struct TMakeFolder;
+struct TReachedFolder;
 
 // One folder of the tree that playlists are built from: the names of its
 // media files and one child node per sub-folder. It also writes the
@@ -119,8 +119,8 @@ private:
   TPlayListFile* InsertChild(std::size_t Index, std::unique_ptr<TPlayListFile> Child, bool Appending);
   bool IsSelfOrAncestor(const TPlayListFile* Node) const;
   TMakeReport Make(const TPlayListWriter& Writer, const String& aName, bool Recursion, const TMakeOptions& Options);
-  void WritePlayList(TMakeRun& Run, const TMakeFolder& Folder);
-  void WriteOwnPlayList(TMakeRun& Run, const TMakeFolder& Folder);
+  void WritePlayList(TMakeRun& Run, const TReachedFolder& Folder);
+  void WriteOwnPlayList(TMakeRun& Run, const TReachedFolder& Folder);
 
   bool FUTF8 = false;
   bool FUTF8BOM = false;
