@@ -132,6 +132,8 @@ TMainForm::TMainForm(const String& SettingsFile)
       mniMake(NewControl<TMenuItem>(mnuFile, "mniMake")),
       mniQuit(NewControl<TMenuItem>(mnuFile, "mniQuit")),
       mnuOptions(NewControl<TMenuItem>(MainMenu, "mnuOptions")),
+      mniTags(NewControl<TMenuItem>(mnuOptions, "mniTags")),
+      mniOrderByTags(NewControl<TMenuItem>(mnuOptions, "mniOrderByTags")),
       mnuHelp(NewControl<TMenuItem>(MainMenu, "mnuHelp")),
       mniAbout(NewControl<TMenuItem>(mnuHelp, "mniAbout")),
       FSettingsFile(SettingsFile) {
@@ -147,6 +149,8 @@ TMainForm::TMainForm(const String& SettingsFile)
   mniMake->OnClick = btnMake->OnClick;
   mniQuit->OnClick = [this](QObject&) { close(); };
   mniAbout->OnClick = [this](QObject& Sender) { mniAboutClick(Sender); };
+  mniTags->OnClick = [this](QObject& Sender) { mniTagOptionClick(Sender); };
+  mniOrderByTags->OnClick = mniTags->OnClick;
   // Folders come from file managers as dropped links, over any control.
   setAcceptDrops(true);
   installEventFilter(this);
@@ -168,6 +172,10 @@ void TMainForm::LayOut() {
   mniQuit->SetCaption(u"&Quit");
   mniQuit->SetShortCut(Qt::CTRL | Qt::Key_Q);
   mnuOptions->SetCaption(u"&Options");
+  mniTags->SetCaption(u"Titles and durations from tags");
+  mniTags->SetAutoCheck(true);
+  mniOrderByTags->SetCaption(u"Order by disc and track");
+  mniOrderByTags->SetAutoCheck(true);
   mnuHelp->SetCaption(u"&Help");
   mniAbout->SetCaption(u"&About Cantrel");
   SetClientSize(DrawnWidth, DrawnHeight);
@@ -272,6 +280,8 @@ void TMainForm::KeepSettings() {
   FSettings->SetLastFolder(listLocalDirectory->Directory());
   FSettings->SetVideoFormat(cbbFileFilter->Items()->Get(VideoFilterIndex));
   FSettings->SetAudioFormat(cbbFileFilter->Items()->Get(MoreAudioFilterIndex));
+  FSettings->SetTags(mniTags->Checked());
+  FSettings->SetOrderByTags(mniOrderByTags->Checked());
   const QSize Size = isMaximized() || isFullScreen() ? normalGeometry().size() : size();
   if (Size.isEmpty()) return;
   FSettings->SetWindowWidth(DesignPixels(*this, Size.width()));
@@ -297,6 +307,8 @@ void TMainForm::FormCreate() {
   RestoreSize();
   chkFindRecursion->SetChecked(true);
   chkUTF8->SetChecked(false);
+  mniTags->SetChecked(FSettings->Tags());
+  mniOrderByTags->SetChecked(FSettings->OrderByTags());
 
   FPlayListFiles = std::make_unique<TPlayListFile>();
   FSession = std::make_unique<TSearchSession>(*FPlayListFiles);
@@ -314,6 +326,9 @@ void TMainForm::FormCreate() {
   FFileEnumerator->SetOnTerminateTask([this](int TaskID, bool Aborted, const std::optional<String>& Failure) {
     FileEnumeratorTerminateTask(TaskID, Aborted, Failure);
   });
+  FSession->SetOnTagsProgress([this](int Read, int Total) { SearchSessionTagsProgress(Read, Total); });
+  FSession->SetOnSearchEnd([this] { SearchSessionSearchEnd(); });
+  FSession->ChooseTagOptions(mniTags->Checked(), mniOrderByTags->Checked());
   ShowMakeAvailability();
   listLocalDirectory->setFocus();
 }
@@ -389,6 +404,13 @@ void TMainForm::cbbFileFormatChange(QObject&) {
 
 void TMainForm::chkUTF8Click(QObject&) { FPlayListFiles->SetUTF8BOM(chkUTF8->Checked()); }
 
+// The tags are read during Find: a Make after a change would write what the
+// last search did not read.
+void TMainForm::mniTagOptionClick(QObject&) {
+  FSession->ChooseTagOptions(mniTags->Checked(), mniOrderByTags->Checked());
+  ShowMakeAvailability();
+}
+
 void TMainForm::btnFindClick(QObject&) {
   // One search at a time: the session's Find ends the one that runs, so
   // nothing of it reaches the new tree.
@@ -401,6 +423,8 @@ void TMainForm::btnFindClick(QObject&) {
     Options.Recursion = chkFindRecursion->Checked();
     // Handed on, not applied: a limit would silently drop short tracks.
     Options.MinSize = FSettings->MinSize();
+    Options.Tags = mniTags->Checked();
+    Options.OrderByTags = mniOrderByTags->Checked();
     FSession->Find(*FFileEnumerator, Options, [this](const String& Directory, const TSearchRec& FileInfo) {
       FileEnumeratorFileFound(Directory, FileInfo);
     });
@@ -428,8 +452,20 @@ void TMainForm::FileEnumeratorDirectoryError(const String& Directory, const Stri
 }
 
 void TMainForm::FileEnumeratorTerminateTask(int, bool Aborted, const std::optional<String>& Failure) {
+  if (!FSession->Terminated(Aborted, Failure)) {
+    SearchSessionTagsProgress(0, FPlayListFiles->Count());
+    return;
+  }
+  SearchSessionSearchEnd();
+}
+
+void TMainForm::SearchSessionTagsProgress(int Read, int Total) {
+  ShowStatus(TSearchSession::FilesText(mmoFiles->Lines()->Count()), FSession->DirectoriesText(),
+             TSearchSession::TagsText(Read, Total));
+}
+
+void TMainForm::SearchSessionSearchEnd() {
   FSearching = false;
-  FSession->Terminated(Aborted, Failure);
   String Progress = Printable(FSession->EndText());
   const int Unreadable = static_cast<int>(FSession->UnreadableFolders().size());
   if (!FSession->Failure() && Unreadable > 0)

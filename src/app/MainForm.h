@@ -47,6 +47,7 @@ public:
   void mniAboutClick(QObject& Sender);
   void cbbFileFormatChange(QObject& Sender);
   void chkUTF8Click(QObject& Sender);
+  void mniTagOptionClick(QObject& Sender);
   void btnFindClick(QObject& Sender);
   void btnMakeClick(QObject& Sender);
 
@@ -55,6 +56,8 @@ public:
   void FileEnumeratorFileFound(const String& Directory, const TSearchRec& FileInfo);
   void FileEnumeratorDirectoryError(const String& Directory, const String& Message);
   void FileEnumeratorTerminateTask(int TaskID, bool Aborted, const std::optional<String>& Failure);
+  void SearchSessionTagsProgress(int Read, int Total);
+  void SearchSessionSearchEnd();
 
   TMemo* const mmoFiles;
   TDriveComboBox* const cbbLocalDriver;
@@ -75,6 +78,8 @@ public:
   TMenuItem* const mniQuit;
   // The check items of the options; the menu shows up with its first item.
   TMenuItem* const mnuOptions;
+  TMenuItem* const mniTags;
+  TMenuItem* const mniOrderByTags;
   TMenuItem* const mnuHelp;
   TMenuItem* const mniAbout;
 

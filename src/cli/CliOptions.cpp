@@ -15,7 +15,7 @@ namespace cantrel {
 
 namespace {
 
-enum : int { OptBom = 256, OptNoRecursion, OptReaders };
+enum : int { OptBom = 256, OptNoRecursion, OptReaders, OptTags, OptOrder };
 
 // More readers than this wait on one another rather than on the share.
 constexpr int MaxReaders = 256;
@@ -28,6 +28,8 @@ const option LongOptions[] = {
     {"no-recursion", no_argument, nullptr, OptNoRecursion},
     {"follow", no_argument, nullptr, 'L'},
     {"readers", required_argument, nullptr, OptReaders},
+    {"tags", no_argument, nullptr, OptTags},
+    {"order", required_argument, nullptr, OptOrder},
     {"list", no_argument, nullptr, 'l'},
     {"null", no_argument, nullptr, '0'},
     {"quiet", no_argument, nullptr, 'q'},
@@ -63,6 +65,12 @@ int ParseReaders(const String& Text) {
   return Count;
 }
 
+bool ParseOrder(const String& Name) {
+  if (SameText(Name, u"tags")) return true;
+  if (SameText(Name, u"name")) return false;
+  throw EUsageError(Format(gettext(u"unknown order \"%s\" (choose name or tags)"), {Name}));
+}
+
 // Translations come with Windows line breaks; a terminal and a pager want
 // line feeds.
 String WithLineFeeds(const String& Text) { return ReplaceAll(Text, u"\r\n", u"\n"); }
@@ -88,6 +96,8 @@ TCliOptions ParseCommandLine(int Argc, char** Argv) {
       case OptNoRecursion: Options.Recursion = false; break;
       case 'L': Options.FollowLinks = true; break;
       case OptReaders: Options.Readers = ParseReaders(Utf8ToString(optarg)); break;
+      case OptTags: Options.Tags = true; break;
+      case OptOrder: Options.OrderByTags = ParseOrder(Utf8ToString(optarg)); break;
       case 'l': Options.ListOnly = true; break;
       case '0': Options.NullSeparated = true; break;
       case 'q': Options.Quiet = true; break;
@@ -119,6 +129,9 @@ String UsageText() {
       u"      --no-recursion    search and write FOLDER only, not the folders below it\n"
       u"  -L, --follow          walk into links to folders too (each folder once)\n"
       u"      --readers N       list N folders at once ahead of the walk, for network shares (default 16)\n"
+      u"      --tags            titles, artists and lengths from the files' tags in the playlists\n"
+      u"      --order ORDER     each folder's files by name, or by disc and track number: name or tags\n"
+      u"                        (default name)\n"
       u"  -l, --list            only list the files found, relative to FOLDER; write nothing\n"
       u"  -0, --null            end each line of --list with a NUL instead of a line feed\n"
       u"  -q, --quiet           show neither progress nor the summary\n"

@@ -20,6 +20,10 @@ struct TCliOptions {
   bool Quiet = false;
   // Folders listed at once ahead of the walk.
   int Readers = 16;
+  // Entries carry titles, artists and lengths from the tags.
+  bool Tags = false;
+  // --order tags: each folder's files in album order.
+  bool OrderByTags = false;
   bool Help = false;
   bool Version = false;
   String Folder;

@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <optional>
 
@@ -16,6 +17,8 @@
 #include "cli/ExitStatus.h"
 #include "cli/StopSignals.h"
 #include "i18n/Gettext.h"
+#include "playlist/RelativePath.h"
+#include "playlist/TrackOrder.h"
 #include "runtime/Paths.h"
 #include "runtime/Thread.h"
 
@@ -89,9 +92,10 @@ TCliRun::TCliRun(const TCliOptions& Options)
     Report(Format(gettext(u"cannot read folder \"%s\": %s"), {Directory, Message}));
   });
   FFileEnumerator.SetOnTerminateTask([this](int, bool Aborted, const std::optional<String>& Failure) {
-    FSession.Terminated(Aborted, Failure);
-    FDone = true;
+    FDone = FSession.Terminated(Aborted, Failure);
   });
+  FSession.SetOnTagsProgress([this](int Read, int Total) { ShowTagsProgress(Read, Total); });
+  FSession.SetOnSearchEnd([this] { FDone = true; });
 }
 
 int TCliRun::Execute() {
@@ -133,12 +137,17 @@ void TCliRun::Find() {
   Options.OpenedFolder = FOpenedFolder;
   Options.Recursion = FOptions.Recursion;
   Options.FollowLinks = FOptions.FollowLinks;
+  // A list holds names alone, in the order the playlists would.
+  Options.Tags = FOptions.Tags && !FOptions.ListOnly;
+  Options.OrderByTags = FOptions.OrderByTags;
+  Options.TagReaders = std::max(1, FOptions.Readers);
   FSession.Find(FFileEnumerator, Options, [this](const String& Directory, const TSearchRec& FileInfo) {
     FileFound(Directory, FileInfo);
   });
   while (!FDone && StopSignal() == 0 && !OutputFailed()) CheckSynchronize(100);
   // A stop ends the search at once: nothing it still hands over is listed.
   FSession.End();
+  if (FOptions.ListOnly && FOptions.OrderByTags && FDone && StopSignal() == 0) ListInAlbumOrder(FPlayListFiles);
   FlushOutput();
   ShowSummary();
 }
@@ -151,11 +160,26 @@ void TCliRun::EnterDirectory(const String& Directory, const TEnteredDirectory& E
 void TCliRun::FileFound(const String& Directory, const TSearchRec& FileInfo) {
   const String Line = FSession.FileFound(Directory, FileInfo, FFolder);
   ++FFiles;
-  if (!FOptions.ListOnly) return;
+  // In album order the list waits for the tags.
+  if (FOptions.ListOnly && !FOptions.OrderByTags) WriteListLine(Line);
+}
+
+void TCliRun::WriteListLine(const String& Line) {
   FLineBytes.clear();
   AppendStringAsUtf8(FLineBytes, Line);
   FLineBytes += FOptions.NullSeparated ? '\0' : '\n';
   WriteOut(FLineBytes);
+}
+
+// The tree in the walk's order, each folder's files as Make lists them.
+void TCliRun::ListInAlbumOrder(const TPlayListFile& Node) {
+  const String Relative = GetRelativePath(FFolder, Node.Path());
+  const String Prefix = Relative == u"." ? String() : IncludeTrailingPathDelimiter(Relative);
+  const bool Read = Node.Tags().size() == static_cast<std::size_t>(Node.Items().Count());
+  const std::vector<int> Order = TrackOrder(Read ? std::span(Node.Tags()) : std::span<const TMediaTags>());
+  for (int I = 0; I < Node.Items().Count() && !OutputFailed(); ++I)
+    WriteListLine(Prefix + Node.Items().At(Read ? Order[static_cast<std::size_t>(I)] : I));
+  for (int I = 0; I < Node.ChildCount(); ++I) ListInAlbumOrder(*Node.Child(I));
 }
 
 // At most ten updates a second, on one line that is rewritten.
@@ -166,6 +190,10 @@ void TCliRun::ShowProgress(const String& Directory) {
   WriteErr(u"\r\x1b[K" + FitTerminal(TerminalSafe(TSearchSession::FilesText(FFiles) + u", " +
                                                   FSession.DirectoriesText() + u"  " +
                                                   TSearchSession::ProcessingText(Directory))));
+}
+
+void TCliRun::ShowTagsProgress(int Read, int Total) {
+  if (FShowProgress) WriteErr(u"\r\x1b[K" + FitTerminal(TerminalSafe(TSearchSession::TagsText(Read, Total))));
 }
 
 void TCliRun::ShowSummary() {

@@ -29,6 +29,9 @@ private:
   void EnterDirectory(const String& Directory, const TEnteredDirectory& Entered);
   void FileFound(const String& Directory, const TSearchRec& FileInfo);
   void ShowProgress(const String& Directory);
+  void ShowTagsProgress(int Read, int Total);
+  void ListInAlbumOrder(const TPlayListFile& Node);
+  void WriteListLine(const String& Line);
   void ShowSummary();
   int Make();
 

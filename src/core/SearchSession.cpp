@@ -4,6 +4,7 @@
 #include <cerrno>
 
 #include "core/FilterTexts.h"
+#include "core/TagReading.h"
 #include "filesearch/RootDirectory.h"
 #include "i18n/Gettext.h"
 #include "playlist/RelativePath.h"
@@ -28,10 +29,16 @@ bool HasSeveralParts(StringView RelativePath) { return RelativePath.find(PathDel
 
 }  // namespace
 
+TSearchSession::TSearchSession(TPlayListFile& Root) : FRoot(Root) {}
+
+TSearchSession::~TSearchSession() = default;
+
 int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Options, TFileHandlerEx Handler) {
   End();
   FEnumerator = &Enumerator;
   Start();
+  FFoundWith = FChosen = {Options.Tags, Options.OrderByTags};
+  FTagReaders = Options.TagReaders;
   // Every playlist is named from the folder searched, even when the walk
   // cannot enter it.
   FSearchFolder = NormalizeRootDirectory(Options.Folder);
@@ -66,12 +73,13 @@ int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Option
 }
 
 void TSearchSession::End() {
-  if (!FEnumerator) return;
-  FEnumerator->StopAllTasks(true);
+  FTagReading.reset();
+  if (FEnumerator) FEnumerator->StopAllTasks(true);
   if (FRunning) Terminated(true, std::nullopt);
 }
 
 void TSearchSession::Start() {
+  FTagReading.reset();
   FRoot.Clear();
   FFolder.reset();
   FDirCount = 0;
@@ -92,6 +100,7 @@ TPlayListFile* TSearchSession::EnterDirectory(const String& Directory) {
   Node->Items().Clear();
   Node->SetFolderIdentity(std::nullopt);
   Node->SetTemporaries({});
+  Node->SetTags({});
   return Node;
 }
 
@@ -152,11 +161,28 @@ bool TSearchSession::DirectoryError(const String& Directory, const String& Messa
   return true;
 }
 
-void TSearchSession::Terminated(bool Aborted, const std::optional<String>& Failure) {
+bool TSearchSession::Terminated(bool Aborted, const std::optional<String>& Failure) {
+  if (Failure) FFailure = Failure;
+  if (!Aborted && !FFailure && FFoundWith.Read() && FRoot.Count() > 0 && FFolder) {
+    FTagReading = std::make_unique<TTagReading>(
+        FRoot, FFolder, FTagReaders,
+        [this](int Read, int Total) {
+          if (FOnTagsProgress) FOnTagsProgress(Read, Total);
+        },
+        [this] { TagsRead(); });
+    return false;
+  }
   FRunning = false;
   FAborted = Aborted;
-  if (Failure) FFailure = Failure;
+  return true;
 }
+
+void TSearchSession::TagsRead() {
+  FRunning = false;
+  if (FOnSearchEnd) FOnSearchEnd();
+}
+
+void TSearchSession::ChooseTagOptions(bool Tags, bool OrderByTags) { FChosen = {Tags, OrderByTags}; }
 
 TMakeAvailability TSearchSession::MakeAvailability() const {
   if (!FStarted) return TMakeAvailability::maNoSearch;
@@ -164,6 +190,7 @@ TMakeAvailability TSearchSession::MakeAvailability() const {
   if (FFailure) return TMakeAvailability::maSearchFailed;
   if (FAborted) return TMakeAvailability::maSearchStopped;
   if (FRoot.Count() == 0) return TMakeAvailability::maNothingFound;
+  if (FChosen != FFoundWith) return TMakeAvailability::maTagsNotRead;
   return TMakeAvailability::maAvailable;
 }
 
@@ -173,6 +200,7 @@ String TSearchSession::MakeUnavailableReason() const {
     case TMakeAvailability::maSearching: return gettext(u"The search is still running.");
     case TMakeAvailability::maSearchFailed: return gettext(u"The last search failed. Press Find again.");
     case TMakeAvailability::maNothingFound: return gettext(u"The last search found no file.");
+    case TMakeAvailability::maTagsNotRead: return gettext(u"Press Find again to read the tags.");
     // A stopped search left part of the folder unsearched: as good as none.
     case TMakeAvailability::maNoSearch:
     case TMakeAvailability::maSearchStopped: break;
@@ -191,6 +219,8 @@ TMakeReport TSearchSession::Make(const TMakeRequest& Request) {
   TMakeOptions Options;
   Options.Folder = FFolder;
   Options.StopRequested = Request.StopRequested;
+  Options.Tags = FFoundWith.Tags;
+  Options.OrderByTags = FFoundWith.OrderByTags;
   try {
     return FRoot.makePlayList(Request.NameTemplate, Request.Recursion, Request.UTF8BOM, Options);
   } catch (const EMakeError& Error) {
@@ -204,6 +234,10 @@ String TSearchSession::DirectoriesText() const { return Format(gettext(u"%d dire
 
 String TSearchSession::ProcessingText(const String& Directory) {
   return Format(gettext(u"Processing %s..."), {Directory});
+}
+
+String TSearchSession::TagsText(int Read, int Total) {
+  return Format(gettext(u"Reading tags: %d of %d"), {Read, Total});
 }
 
 String TSearchSession::EndText() const {

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -11,6 +12,8 @@
 #include "runtime/DateTime.h"
 
 namespace cantrel {
+
+class TTagReading;
 
 // What Find searches with: the filter text as shown (its masks are taken
 // from it), the folder, whether sub-folders are searched, whether links to
@@ -26,6 +29,13 @@ struct TFindOptions {
   bool Recursion = true;
   bool FollowLinks = false;
   std::int32_t MinSize = 102400;
+  // Make's entries carry titles, artists and lengths from the files' tags.
+  bool Tags = false;
+  // Make lists each folder's files in album order (TrackOrder).
+  bool OrderByTags = false;
+  // With either, the tags are read once the walk has ended, by this many
+  // threads at once.
+  int TagReaders = 16;
 };
 
 // A folder the walk could not list, and the system's text for why.
@@ -57,6 +67,8 @@ enum class TMakeAvailability : std::uint8_t {
   maSearchStopped,
   maSearchFailed,
   maNothingFound,
+  // The tag options chosen differ from those the last search read with.
+  maTagsNotRead,
 };
 
 // Make refused: the tree is no sound picture of the folder (yet).
@@ -71,7 +83,12 @@ CANTREL_EXCEPTION(ESearchFailedError, EMakeUnavailableError);
 // the caller or the handlers after the next Find or End.
 class TSearchSession {
 public:
-  explicit TSearchSession(TPlayListFile& Root) : FRoot(Root) {}
+  using TTagsProgressEvent = std::function<void(int Read, int Total)>;
+
+  explicit TSearchSession(TPlayListFile& Root);
+  ~TSearchSession();
+  TSearchSession(const TSearchSession&) = delete;
+  TSearchSession& operator=(const TSearchSession&) = delete;
 
   // Ends the search that runs (End), then clears the tree, gives its root
   // the folder's path, opens the folder, sets the enumerator's options and
@@ -103,9 +120,17 @@ public:
   // itself fails the search with Message, the system's reason, and the
   // answer is false.
   bool DirectoryError(const String& Directory, const String& Message);
-  // The end report of the search: Aborted when it was stopped, Failure the
-  // message of the error that ended the walk early.
-  void Terminated(bool Aborted, const std::optional<String>& Failure);
+  // The end report of the walk: Aborted when it was stopped, Failure the
+  // message of the error that ended it early. Answers whether the search
+  // has ended; after a walk that came to its end with files found, a Find
+  // with a tag option goes on reading their tags, reports OnTagsProgress
+  // meanwhile and OnSearchEnd once every node holds its files' tags.
+  bool Terminated(bool Aborted, const std::optional<String>& Failure);
+  void SetOnTagsProgress(TTagsProgressEvent Value) { FOnTagsProgress = std::move(Value); }
+  void SetOnSearchEnd(std::function<void()> Value) { FOnSearchEnd = std::move(Value); }
+  // The tag options the next Make would write with (the window's menu);
+  // while they differ from the last Find's, Make is not available.
+  void ChooseTagOptions(bool Tags, bool OrderByTags);
 
   TMakeAvailability MakeAvailability() const;
   // Why Make is not available, translated ("Press Find first.", "The search
@@ -135,9 +160,18 @@ public:
   // "Search failed: %s" after a failed search, else the text of a search
   // stopped or finished.
   String EndText() const;
+  static String TagsText(int Read, int Total);
 
 private:
+  struct TTagOptions {
+    bool Tags = false;
+    bool OrderByTags = false;
+    bool operator==(const TTagOptions&) const = default;
+    bool Read() const { return Tags || OrderByTags; }
+  };
+
   TPlayListFile* ChooseNode(const String& Directory);
+  void TagsRead();
 
   TPlayListFile& FRoot;
   // The enumerator of the last Find.
@@ -153,6 +187,13 @@ private:
   bool FAborted = false;
   std::optional<String> FFailure;
   std::vector<TUnreadableFolder> FUnreadableFolders;
+  // What the last Find read, and what Make is to write with.
+  TTagOptions FFoundWith;
+  TTagOptions FChosen;
+  int FTagReaders = 16;
+  std::unique_ptr<TTagReading> FTagReading;
+  TTagsProgressEvent FOnTagsProgress;
+  std::function<void()> FOnSearchEnd;
   // The prefix of the listed lines of the folder FileFound saw last.
   String FShownDirectory;
   String FShownFrom;

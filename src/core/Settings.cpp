@@ -38,6 +38,8 @@ void TSettings::Read() {
   FMinSize = FIniFile.ReadInteger(FileSection, MinSizeKey, DefaultMinSize);
   Read(FWindowWidth);
   Read(FWindowHeight);
+  Read(FTags);
+  Read(FOrder);
 }
 
 void TSettings::Write() {
@@ -47,6 +49,8 @@ void TSettings::Write() {
   FIniFile.WriteInteger(FileSection, MinSizeKey, FMinSize);
   Write(FWindowWidth);
   Write(FWindowHeight);
+  Write(FTags);
+  Write(FOrder);
   FIniFile.UpdateFile();
 }
 
@@ -58,6 +62,17 @@ void TSettings::Read(TOptionalInteger& Key) const {
 void TSettings::Write(TOptionalInteger& Key) {
   if (Key.Value == Key.Default && !Key.InFile) return;
   FIniFile.WriteInteger(Key.Section, Key.Ident, Key.Value);
+  Key.InFile = true;
+}
+
+void TSettings::Read(TOptionalText& Key) const {
+  Key.InFile = FIniFile.ValueExists(Key.Section, Key.Ident);
+  Key.Value = FIniFile.ReadString(Key.Section, Key.Ident, String(Key.Default));
+}
+
+void TSettings::Write(TOptionalText& Key) {
+  if (Key.Value == Key.Default && !Key.InFile) return;
+  FIniFile.WriteString(Key.Section, Key.Ident, Key.Value);
   Key.InFile = true;
 }
 

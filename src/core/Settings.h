@@ -4,15 +4,17 @@
 #include <cstdint>
 
 #include "runtime/IniFile.h"
+#include "runtime/String.h"
 
 namespace cantrel {
 
 // What the window keeps from one run to the next, in the settings file:
 // [Path] LastFolder, [Filter] VideoFormat and AudioFormat, [File] MinSize,
-// and the size of the window, [Window] Width and Height. Until Read, and
-// for every key that is missing, the defaults hold: the programs' folder,
-// the translated default video and more-audio filter lines, 102400, and
-// the window's first size.
+// the size of the window, [Window] Width and Height, and the tag options,
+// [Playlist] Tags (0 or 1) and Order (name or tags). Until Read, and for
+// every key that is missing, the defaults hold: the programs' folder, the
+// translated default video and more-audio filter lines, 102400, the
+// window's first size, no tags and name order.
 class TSettings {
 public:
   static constexpr std::int32_t DefaultMinSize = 102400;
@@ -45,6 +47,11 @@ public:
   void SetWindowWidth(std::int32_t Value) { FWindowWidth.Value = Value; }
   std::int32_t WindowHeight() const { return FWindowHeight.Value; }
   void SetWindowHeight(std::int32_t Value) { FWindowHeight.Value = Value; }
+  bool Tags() const { return FTags.Value != 0; }
+  void SetTags(bool Value) { FTags.Value = Value ? 1 : 0; }
+  // Any value but "tags" is name order.
+  bool OrderByTags() const { return SameText(FOrder.Value, OrderTags); }
+  void SetOrderByTags(bool Value) { FOrder.Value = String(Value ? OrderTags : OrderName); }
 
 private:
   // A key beyond the original ones: written only when it differs from its
@@ -58,8 +65,21 @@ private:
     bool InFile = false;
   };
 
+  struct TOptionalText {
+    StringView Section;
+    StringView Ident;
+    StringView Default;
+    String Value = String(Default);
+    bool InFile = false;
+  };
+
+  static constexpr StringView OrderName = u"name";
+  static constexpr StringView OrderTags = u"tags";
+
   void Read(TOptionalInteger& Key) const;
   void Write(TOptionalInteger& Key);
+  void Read(TOptionalText& Key) const;
+  void Write(TOptionalText& Key);
 
   TIniFile FIniFile;
   String FLastFolder;
@@ -68,6 +88,8 @@ private:
   std::int32_t FMinSize = DefaultMinSize;
   TOptionalInteger FWindowWidth{u"Window", u"Width", DefaultWindowWidth};
   TOptionalInteger FWindowHeight{u"Window", u"Height", DefaultWindowHeight};
+  TOptionalInteger FTags{u"Playlist", u"Tags", 0};
+  TOptionalText FOrder{u"Playlist", u"Order", OrderName};
 };
 
 }  // namespace cantrel

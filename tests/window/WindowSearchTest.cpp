@@ -15,6 +15,7 @@
 #include <regex>
 #include <thread>
 
+#include "AudioFiles.h"
 #include "CliRunner.h"
 #include "Lines.h"
 #include "ScopedEnvironment.h"
@@ -416,4 +417,29 @@ TEST_F(TWindowSearchTest, TheProgramsArgumentsAndAFolderFromTheCommandLine) {
   const TCliResult Result = Run.Wait();
   EXPECT_EQ(Result.Status, 0) << Result.Err;
   EXPECT_TRUE(SettingsBytes().starts_with("[Path]\nLastFolder=" + Music + "/A/X\n")) << SettingsBytes();
+}
+
+// The tag options of the Options menu: kept in the settings file, read
+// during Find, and a change after Find holds Make back until the next.
+TEST_F(TWindowSearchTest, TagOptionsAreReadDuringFindAndKept) {
+  Temp.MakeFile("Music/A/a2.flac", MakeAudioFile(TAudioFormat::afFlac, 3000, {u"Zwei", u"Wer", u"Alb", "1", ""}));
+  {
+    auto Form = NewForm(Settings() + "[Playlist]\nOrder=tags\n");
+    EXPECT_FALSE(Form->mniTags->Checked());
+    EXPECT_TRUE(Form->mniOrderByTags->Checked());
+    Form->mniTags->trigger();
+    ASSERT_TRUE(FindAndWait(*Form));
+    EXPECT_TRUE(Form->btnMake->isEnabled());
+    Form->btnMake->click();
+    EXPECT_EQ(ReadFileBytes(Music + "/A/A.m3u"), CrLfLines({"#EXTM3U", "", "#EXTINF:3,Wer - Zwei", "a2.flac",
+                                                             "#EXTINF:-1,a1", "a1.MP3", "", "#EXTINF:-1,x1",
+                                                             "X/x1.ogg"}));
+    Form->mniOrderByTags->trigger();
+    EXPECT_FALSE(Form->btnMake->isEnabled());
+    EXPECT_EQ(Form->btnMake->toolTip().toStdU16String(), u"Press Find again to read the tags.");
+    Form->mniOrderByTags->trigger();
+    EXPECT_TRUE(Form->btnMake->isEnabled());
+  }
+  EXPECT_NE(SettingsBytes().find("\n[Playlist]\nOrder=tags\nTags=1\n"), std::string::npos) << SettingsBytes();
+  EXPECT_TRUE(Boxes.Shown.empty());
 }

@@ -246,11 +246,11 @@ TEST_F(TWindowTest, TheMenuBarHoldsTheCommandsTranslatedWithTheirKeys) {
   Form->activateWindow();
   ASSERT_TRUE(QTest::qWaitForWindowActive(Form.get()));
   EXPECT_EQ(Form->MainMenu->geometry(), QRect(0, 0, Form->width(), Form->ClientRect().top()));
-  // The options menu has no item yet, so it is not shown.
   std::vector<String> Menus;
   for (const QAction* Menu : Form->MainMenu->actions())
     if (Menu->isVisible()) Menus.push_back(Menu->text().toStdU16String());
-  EXPECT_EQ(Menus, (std::vector<String>{u"&Datei", u"&Hilfe"}));
+  EXPECT_EQ(Menus, (std::vector<String>{u"&Datei", u"&Optionen", u"&Hilfe"}));
+  EXPECT_EQ(Form->mniTags->Caption(), u"Titel und Längen aus Tags");
   EXPECT_EQ(Form->mniFind->Caption(), u"&Suchen");
   EXPECT_EQ(Form->mniFind->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
   EXPECT_EQ(Form->mniMake->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_S));

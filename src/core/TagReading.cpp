@@ -1,0 +1,132 @@
+// The tags of every file a search found, read on a pool of threads once its walk has ended.
+#include "core/TagReading.h"
+
+#include <algorithm>
+#include <atomic>
+#include <chrono>
+
+#include "playlist/FolderReach.h"
+#include "playlist/RelativePath.h"
+#include "tags/TagReader.h"
+
+namespace cantrel {
+
+namespace {
+
+constexpr auto ProgressInterval = std::chrono::milliseconds(100);
+// A reader waits while this many of its reports wait for the main thread.
+constexpr std::size_t ReportsWaiting = 2;
+
+// One folder to read: how to reach it and its files' names, copied from
+// the tree so that a reader never touches the tree itself.
+struct TTagFolder {
+  std::optional<std::vector<std::string>> Pieces;
+  std::optional<TFolderIdentity> Identity;
+  std::vector<String> Names;
+  std::vector<TMediaTags> Tags;
+};
+
+}  // namespace
+
+struct TTagReading::TWork {
+  TSharedFolder Root;
+  std::vector<TTagFolder> Folders;
+  int Total = 0;
+  std::atomic<std::size_t> NextFolder{0};
+  std::atomic<int> FilesRead{0};
+  std::atomic<int> ReadersLeft{0};
+  std::atomic<std::chrono::steady_clock::rep> LastProgress{0};
+
+  // Whether a progress report is due, claiming it for the caller.
+  bool ProgressDue() {
+    const auto Time = std::chrono::steady_clock::now().time_since_epoch().count();
+    auto Last = LastProgress.load(std::memory_order_relaxed);
+    const auto Interval = std::chrono::duration_cast<std::chrono::steady_clock::duration>(ProgressInterval).count();
+    return Time - Last >= Interval && LastProgress.compare_exchange_strong(Last, Time, std::memory_order_relaxed);
+  }
+
+  void Read(TTagFolder& Folder, const std::function<bool()>& Stopped) {
+    Folder.Tags.resize(Folder.Names.size());
+    if (!Folder.Pieces) return;
+    const TReachedFolder Reached = OpenBelow(Root->Get(), {}, *Folder.Pieces, Folder.Identity);
+    if (!Reached.Unreached.empty()) return;
+    for (std::size_t I = 0; I < Folder.Names.size() && !Stopped(); ++I) {
+      Folder.Tags[I] = ReadMediaTags(Reached.Handle, Folder.Names[I]);
+      FilesRead.fetch_add(1, std::memory_order_relaxed);
+    }
+  }
+};
+
+namespace {
+
+class TTagReader final : public TThread {
+public:
+  TTagReader(std::shared_ptr<TTagReading::TWork> Work, std::function<void()> OnProgress, std::function<void()> OnDone)
+      : FWork(std::move(Work)), FOnProgress(std::move(OnProgress)), FOnDone(std::move(OnDone)) {
+    SetPriority(TThreadPriority::tpLower);
+  }
+protected:
+  void Execute() override {
+    const std::function<bool()> Stopped = [this] { return Terminated(); };
+    for (std::size_t Index; !Terminated() && (Index = FWork->NextFolder.fetch_add(1)) < FWork->Folders.size();) {
+      FWork->Read(FWork->Folders[Index], Stopped);
+      if (FWork->ProgressDue()) Queue(FOnProgress, ReportsWaiting);
+    }
+    if (FWork->ReadersLeft.fetch_sub(1) == 1 && !Terminated()) Queue(FOnDone, ReportsWaiting);
+  }
+
+private:
+  const std::shared_ptr<TTagReading::TWork> FWork;
+  const std::function<void()> FOnProgress;
+  const std::function<void()> FOnDone;
+};
+
+}  // namespace
+
+TTagReading::TTagReading(TPlayListFile& Root, TSharedFolder Folder, int Threads, TProgressEvent OnProgress,
+                         TDoneEvent OnDone)
+    : FWork(std::make_shared<TWork>()), FOnProgress(std::move(OnProgress)), FOnDone(std::move(OnDone)) {
+  FWork->Root = std::move(Folder);
+  const std::function<void(TPlayListFile&)> Collect = [&](TPlayListFile& Node) {
+    if (Node.Items().Count() > 0) {
+      TTagFolder Work;
+      Work.Pieces = DescendingPieces(GetRelativePath(Root.Path(), Node.Path()));
+      Work.Identity = Node.FolderIdentity();
+      Work.Names.reserve(static_cast<std::size_t>(Node.Items().Count()));
+      for (int I = 0; I < Node.Items().Count(); ++I) Work.Names.push_back(Node.Items().At(I));
+      FWork->Total += Node.Items().Count();
+      FWork->Folders.push_back(std::move(Work));
+      FNodes.push_back(&Node);
+    }
+    for (int I = 0; I < Node.ChildCount(); ++I) Collect(*Node.Child(I));
+  };
+  Collect(Root);
+  const int Count = std::max(1, std::min(Threads, static_cast<int>(FWork->Folders.size())));
+  FWork->ReadersLeft = Count;
+  std::vector<std::shared_ptr<TThread>> Readers;
+  for (int I = 0; I < Count; ++I) {
+    Readers.push_back(std::make_shared<TTagReader>(FWork, [this] { Progress(); }, [this] { Done(); }));
+    FThreads.Add(Readers.back());
+  }
+  for (const std::shared_ptr<TThread>& Reader : Readers) Reader->Start();
+}
+
+TTagReading::~TTagReading() {
+  FThreads.Stop();
+  FThreads.Join(std::chrono::steady_clock::now() + TThreadGroup::Patience);
+}
+
+int TTagReading::Total() const { return FWork->Total; }
+
+void TTagReading::Progress() {
+  if (!FDone && FOnProgress) FOnProgress(FWork->FilesRead.load(std::memory_order_relaxed), FWork->Total);
+}
+
+// Every reader has ended its work, so the results are the main thread's.
+void TTagReading::Done() {
+  FDone = true;
+  for (std::size_t I = 0; I < FNodes.size(); ++I) FNodes[I]->SetTags(std::move(FWork->Folders[I].Tags));
+  if (FOnDone) FOnDone();
+}
+
+}  // namespace cantrel

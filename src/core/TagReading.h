@@ -1,0 +1,55 @@
+// The tags of every file a search found, read on a pool of threads once its walk has ended.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <vector>
+
+#include "playlist/PlayListFile.h"
+#include "runtime/Thread.h"
+
+namespace cantrel {
+
+// Reads the tags of every file of a tree on a pool of threads sized for
+// waiting on disks and shares rather than for cores. Each reader takes the
+// next folder in walk order, reaches it by descriptors from the folder
+// searched as Make does, and reads its files; a folder that cannot be
+// reached, or that changed since the search, gives its files empty tags,
+// as a file that cannot be read does. Main thread only.
+class TTagReading {
+public:
+  using TProgressEvent = std::function<void(int Read, int Total)>;
+  using TDoneEvent = std::function<void()>;
+
+  // Starts Threads readers (at least one) on Root's tree, whose folders lie
+  // below Folder, the folder searched at Root's path. OnProgress runs on
+  // the main thread at most ten times a second while they read. Once every
+  // file was read, every node gets its tags and OnDone runs, on the main
+  // thread; nothing of the tree is touched before.
+  TTagReading(TPlayListFile& Root, TSharedFolder Folder, int Threads, TProgressEvent OnProgress, TDoneEvent OnDone);
+  // Stops the readers: from now on none of their reports runs. They are
+  // waited for until TThreadGroup::Patience; one stuck in the kernel then
+  // ends on its own, touching only what it holds a share of.
+  ~TTagReading();
+  TTagReading(const TTagReading&) = delete;
+  TTagReading& operator=(const TTagReading&) = delete;
+
+  // How many files there are to read.
+  int Total() const;
+
+  struct TWork;
+
+private:
+  void Progress();
+  void Done();
+
+  std::shared_ptr<TWork> FWork;
+  // Each folder's node, in the order of the work's folders.
+  std::vector<TPlayListFile*> FNodes;
+  TProgressEvent FOnProgress;
+  TDoneEvent FOnDone;
+  bool FDone = false;
+  TThreadGroup FThreads;
+};
+
+}  // namespace cantrel

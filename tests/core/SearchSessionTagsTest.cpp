@@ -1,0 +1,154 @@
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+
+#include "AudioFiles.h"
+#include "TempDir.h"
+#include "Waiting.h"
+#include "core/SearchSession.h"
+#include "core/TagReading.h"
+#include "runtime/Locale.h"
+#include "tags/MediaTags.h"
+
+using namespace cantrel;
+using namespace cantrel::test;
+
+namespace {
+
+struct TTaggedWalk {
+  TPlayListFile Root;
+  TFileEnumerator Enumerator;
+  TSearchSession Session{Root};
+  bool WalkEnded = false;
+  int SearchEnds = 0;
+  int LastRead = -1;
+  int LastTotal = -1;
+
+  void Start(const TFindOptions& Options) {
+    Enumerator.SetOnEnterDirectoryEx([this](const String& Directory, const TEnteredDirectory& Entered) {
+      Session.EnterDirectory(Directory, Entered);
+    });
+    Enumerator.SetOnTerminateTask([this](int, bool Aborted, const std::optional<String>& Failure) {
+      WalkEnded = true;
+      if (Session.Terminated(Aborted, Failure)) ++SearchEnds;
+    });
+    Session.SetOnTagsProgress([this](int Read, int Total) {
+      LastRead = Read;
+      LastTotal = Total;
+    });
+    Session.SetOnSearchEnd([this] { ++SearchEnds; });
+    Session.Find(Enumerator, Options, [this, Options](const String& Directory, const TSearchRec& FileInfo) {
+      Session.FileFound(Directory, FileInfo, Options.Folder);
+    });
+  }
+};
+
+TMediaTags Expected(const char* Title, const char* Artist, int Track, int Disc, int LengthMs) {
+  TMediaTags Tags;
+  Tags.Title = Utf8ToString(Title);
+  Tags.Artist = Utf8ToString(Artist);
+  Tags.Album = u"Album";
+  Tags.Track = Track;
+  Tags.Disc = Disc;
+  Tags.Length = LengthMs;
+  return Tags;
+}
+
+}  // namespace
+
+// Each node gets its own files' tags in its own order, read from the files
+// by descriptors; a folder swapped after the walk gives its files none, and
+// Make is not available until every file was read.
+TEST(SearchSessionTagsTest, EveryFileGetsItsOwnTagsAfterTheWalk) {
+  SetUserLocaleName("en_US");
+  TTempDir Dir;
+  const auto Make = [&](const std::string& Name, TAudioFormat Format, const char* Title, const char* Artist,
+                        const char* Track, const char* Disc) {
+    Dir.MakeFile(Name, MakeAudioFile(Format, 2000, {Utf8ToString(Title), Utf8ToString(Artist), u"Album", Track, Disc}));
+  };
+  Make("b.flac", TAudioFormat::afFlac, "Zwei", "Ärzte", "2", "1/2");
+  Make("a.mp3", TAudioFormat::afMp3, "Eins", "", "10", "");
+  Make("Sub/Deep/c.m4a", TAudioFormat::afMp4, "Drei", "Α", "3/12", "2");
+  Make("Sub/d.ogg", TAudioFormat::afOggVorbis, "Vier", "B", "", "");
+  Dir.MakeFile("Sub/broken.mp3", "no audio at all");
+  Make("Gone/e.opus", TAudioFormat::afOggOpus, "Fünf", "C", "1", "");
+
+  TTaggedWalk Walk;
+  TFindOptions Options;
+  Options.FilterText = u"Audio (*.mp3;*.flac;*.m4a;*.ogg;*.opus)";
+  Options.Folder = Dir.Folder();
+  Options.Tags = true;
+  Options.TagReaders = 3;
+  Walk.Start(Options);
+  ASSERT_TRUE(PumpUntil([&] { return Walk.WalkEnded; }));
+  // The walk's own end does not end a search that reads tags.
+  EXPECT_EQ(Walk.SearchEnds, 0);
+  EXPECT_EQ(Walk.Session.MakeAvailability(), TMakeAvailability::maSearching);
+  ASSERT_TRUE(PumpUntil([&] { return Walk.SearchEnds > 0; }));
+  EXPECT_EQ(Walk.SearchEnds, 1);
+  EXPECT_EQ(Walk.Session.MakeAvailability(), TMakeAvailability::maAvailable);
+  // Reading may be over before the first progress report is due.
+  EXPECT_TRUE(Walk.LastTotal == -1 || Walk.LastTotal == 6) << Walk.LastTotal;
+
+  TPlayListFile& Root = Walk.Root;
+  ASSERT_EQ(Root.Tags().size(), 2u);
+  EXPECT_EQ(Root.Tags()[0], Expected("Eins", "", 10, 0, Root.Tags()[0].Length));
+  EXPECT_GE(Root.Tags()[0].Length, 2000);
+  EXPECT_EQ(Root.Tags()[1], Expected("Zwei", "Ärzte", 2, 1, 2000));
+  const TPlayListFile& Gone = *Root.Child(0);
+  const TPlayListFile& Sub = *Root.Child(1);
+  ASSERT_EQ(Sub.Items().Count(), 2);
+  ASSERT_EQ(Sub.Tags().size(), 2u);
+  EXPECT_EQ(Sub.Tags()[0], TMediaTags());
+  EXPECT_EQ(Sub.Tags()[1].Title, u"Vier");
+  EXPECT_EQ(Sub.Child(0)->Tags().at(0), Expected("Drei", "Α", 3, 2, Sub.Child(0)->Tags()[0].Length));
+  EXPECT_EQ(Gone.Tags().at(0).Title, u"Fünf");
+
+  // Read again after a folder was swapped for another with the same file:
+  // nothing is read through the stranger.
+  std::filesystem::rename(Dir.Path() + "Gone", Dir.Path() + "Moved");
+  std::filesystem::create_directory(Dir.Path() + "Gone");
+  std::filesystem::copy_file(Dir.Path() + "Moved/e.opus", Dir.Path() + "Gone/e.opus");
+  bool Read = false;
+  TTagReading Again(Root, std::make_shared<const TFileHandle>(OpenFolder(Dir.Path())), 2, {}, [&] { Read = true; });
+  ASSERT_TRUE(PumpUntil([&] { return Read; }));
+  EXPECT_EQ(Gone.Tags().at(0), TMediaTags());
+  EXPECT_EQ(Sub.Tags()[1].Title, u"Vier");
+
+  // Asking Make for other tag options than the search read with.
+  Walk.Session.ChooseTagOptions(true, true);
+  EXPECT_EQ(Walk.Session.MakeAvailability(), TMakeAvailability::maTagsNotRead);
+  EXPECT_EQ(Walk.Session.MakeUnavailableReason(), u"Press Find again to read the tags.");
+  Walk.Session.ChooseTagOptions(true, false);
+  EXPECT_EQ(Walk.Session.MakeAvailability(), TMakeAvailability::maAvailable);
+  SetUserLocaleName("");
+}
+
+// A search stopped while it reads tags ends as a stopped one, and nothing
+// of its reading reaches the tree or the handlers afterwards.
+TEST(SearchSessionTagsTest, AStopWhileReadingTagsEndsTheSearch) {
+  TTempDir Dir;
+  const std::string Song = MakeAudioFile(TAudioFormat::afFlac, 1000, {u"T", u"A", u"B", "1", ""});
+  for (int Folder = 0; Folder < 40; ++Folder)
+    for (int File = 0; File < 25; ++File)
+      Dir.MakeFile("F" + std::to_string(Folder) + "/" + std::to_string(File) + ".flac", Song);
+  TTaggedWalk Walk;
+  TFindOptions Options;
+  Options.FilterText = u"FLAC (*.flac)";
+  Options.Folder = Dir.Folder();
+  Options.OrderByTags = true;
+  Options.TagReaders = 2;
+  Walk.Start(Options);
+  ASSERT_TRUE(PumpUntil([&] { return Walk.WalkEnded; }));
+  ASSERT_EQ(Walk.SearchEnds, 0);
+  Walk.Session.End();
+  EXPECT_EQ(Walk.Session.MakeAvailability(), TMakeAvailability::maSearchStopped);
+  const int Progress = Walk.LastRead;
+  for (const auto Until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+       std::chrono::steady_clock::now() < Until;)
+    CheckSynchronize(20);
+  EXPECT_EQ(Walk.LastRead, Progress);
+  EXPECT_EQ(Walk.SearchEnds, 0);
+  for (int I = 0; I < Walk.Root.ChildCount(); ++I) EXPECT_TRUE(Walk.Root.Child(I)->Tags().empty());
+}
