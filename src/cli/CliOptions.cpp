@@ -15,7 +15,7 @@ namespace cantrel {
 
 namespace {
 
-enum : int { OptBom = 256, OptNoRecursion, OptReaders, OptTags, OptOrder };
+enum : int { OptBom = 256, OptNoRecursion, OptReaders, OptTags, OptOrder, OptNoCache };
 
 // More readers than this wait on one another rather than on the share.
 constexpr int MaxReaders = 256;
@@ -30,6 +30,8 @@ const option LongOptions[] = {
     {"readers", required_argument, nullptr, OptReaders},
     {"tags", no_argument, nullptr, OptTags},
     {"order", required_argument, nullptr, OptOrder},
+    {"no-cache", no_argument, nullptr, OptNoCache},
+    {"verbose", no_argument, nullptr, 'v'},
     {"list", no_argument, nullptr, 'l'},
     {"null", no_argument, nullptr, '0'},
     {"quiet", no_argument, nullptr, 'q'},
@@ -87,7 +89,7 @@ TCliOptions ParseCommandLine(int Argc, char** Argv) {
   TCliOptions Options;
   opterr = 0;
   optind = 1;
-  for (int Option; (Option = getopt_long(Argc, Argv, ":f:n:t:Ll0qhV", LongOptions, nullptr)) != -1;) {
+  for (int Option; (Option = getopt_long(Argc, Argv, ":f:n:t:Ll0qvhV", LongOptions, nullptr)) != -1;) {
     switch (Option) {
       case 'f': Options.Filter = Utf8ToString(optarg); break;
       case 'n': Options.NameTemplate = PlayListName(Utf8ToString(optarg)); break;
@@ -98,6 +100,8 @@ TCliOptions ParseCommandLine(int Argc, char** Argv) {
       case OptReaders: Options.Readers = ParseReaders(Utf8ToString(optarg)); break;
       case OptTags: Options.Tags = true; break;
       case OptOrder: Options.OrderByTags = ParseOrder(Utf8ToString(optarg)); break;
+      case OptNoCache: Options.TagCache = false; break;
+      case 'v': Options.Verbose = true; break;
       case 'l': Options.ListOnly = true; break;
       case '0': Options.NullSeparated = true; break;
       case 'q': Options.Quiet = true; break;
@@ -132,9 +136,11 @@ String UsageText() {
       u"      --tags            titles, artists and lengths from the files' tags in the playlists\n"
       u"      --order ORDER     each folder's files by name, or by disc and track number: name or tags\n"
       u"                        (default name)\n"
+      u"      --no-cache        read every file's tags, leaving the tag cache ~/.cache/cantrel/tags.sqlite alone\n"
       u"  -l, --list            only list the files found, relative to FOLDER; write nothing\n"
       u"  -0, --null            end each line of --list with a NUL instead of a line feed\n"
       u"  -q, --quiet           show neither progress nor the summary\n"
+      u"  -v, --verbose         the summary also tells how many media files were opened for their tags\n"
       u"  -h, --help            show this help and exit\n"
       u"  -V, --version         show the version and exit\n"
       u"\n"

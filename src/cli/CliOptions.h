@@ -24,6 +24,10 @@ struct TCliOptions {
   bool Tags = false;
   // --order tags: each folder's files in album order.
   bool OrderByTags = false;
+  // Tags come from the tag cache where it holds them.
+  bool TagCache = true;
+  // The summary also tells what reading tags cost.
+  bool Verbose = false;
   bool Help = false;
   bool Version = false;
   String Folder;

@@ -1,12 +1,17 @@
 // The tags of every file a search found, read on a pool of threads once its walk has ended.
 #include "core/TagReading.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <mutex>
 
 #include "playlist/FolderReach.h"
 #include "playlist/RelativePath.h"
+#include "runtime/Paths.h"
+#include "tags/TagCache.h"
 #include "tags/TagReader.h"
 
 namespace cantrel {
@@ -30,12 +35,38 @@ struct TTagFolder {
 
 struct TTagReading::TWork {
   TSharedFolder Root;
+  bool UseCache = false;
   std::vector<TTagFolder> Folders;
   int Total = 0;
   std::atomic<std::size_t> NextFolder{0};
   std::atomic<int> FilesRead{0};
   std::atomic<int> ReadersLeft{0};
   std::atomic<std::chrono::steady_clock::rep> LastProgress{0};
+  // Opened by the first reader that needs it; finished by the last one.
+  std::once_flag CacheOpened;
+  std::unique_ptr<TTagCache> Cache;
+  std::mutex WarningsLock;
+  std::vector<String> Warnings;
+  std::int64_t RowsWritten = 0;
+
+  TTagCache* OpenCache() {
+    if (!UseCache) return nullptr;
+    std::call_once(CacheOpened, [this] {
+      TTagCacheOptions Options;
+      Options.OnWarning = [this](const String& Message) {
+        const std::lock_guard Guard(WarningsLock);
+        Warnings.push_back(Message);
+      };
+      Cache = std::make_unique<TTagCache>(std::move(Options));
+    });
+    return Cache.get();
+  }
+
+  void FinishCache() {
+    if (!Cache) return;
+    Cache->Finish();
+    RowsWritten = Cache->RowsWritten();
+  }
 
   // Whether a progress report is due, claiming it for the caller.
   bool ProgressDue() {
@@ -50,10 +81,42 @@ struct TTagReading::TWork {
     if (!Folder.Pieces) return;
     const TReachedFolder Reached = OpenBelow(Root->Get(), {}, *Folder.Pieces, Folder.Identity);
     if (!Reached.Unreached.empty()) return;
+    struct stat Info;
+    TTagCache* const Cached = OpenCache();
+    if (Cached && Cached->Active() && fstat(Reached.Handle, &Info) == 0)
+      ReadThroughCache(*Cached, FolderKeyOf(Info), Reached.Handle, Folder, Stopped);
+    else
+      ReadFiles(Reached.Handle, Folder, Stopped);
+  }
+
+  void ReadFiles(int Handle, TTagFolder& Folder, const std::function<bool()>& Stopped) {
     for (std::size_t I = 0; I < Folder.Names.size() && !Stopped(); ++I) {
-      Folder.Tags[I] = ReadMediaTags(Reached.Handle, Folder.Names[I]);
+      Folder.Tags[I] = ReadMediaTags(Handle, Folder.Names[I]);
       FilesRead.fetch_add(1, std::memory_order_relaxed);
     }
+  }
+
+  // Each file's key is taken before it is read: a file that changes while
+  // it is read is read again next time.
+  void ReadThroughCache(TTagCache& Cache, const TFolderKey& Key, int Handle, TTagFolder& Folder,
+                        const std::function<bool()>& Stopped) {
+    const TFolderTags Known = Cache.Lookup(Key);
+    std::vector<TTaggedFile> Files;
+    Files.reserve(Folder.Names.size());
+    for (std::size_t I = 0; I < Folder.Names.size(); ++I) {
+      if (Stopped()) return;
+      struct stat Info;
+      if (fstatat(Handle, SystemFileName(Folder.Names[I]).c_str(), &Info, 0) != 0 || !S_ISREG(Info.st_mode)) {
+        FilesRead.fetch_add(1, std::memory_order_relaxed);
+        continue;
+      }
+      const TFileKey FileKey = FileKeyOf(Info);
+      const TMediaTags* const Hit = Known.Find(FileKey);
+      Folder.Tags[I] = Hit ? *Hit : ReadMediaTags(Handle, Folder.Names[I]);
+      Files.push_back({FileKey, Folder.Tags[I]});
+      FilesRead.fetch_add(1, std::memory_order_relaxed);
+    }
+    Cache.Store(Known, Files);
   }
 };
 
@@ -72,7 +135,9 @@ protected:
       FWork->Read(FWork->Folders[Index], Stopped);
       if (FWork->ProgressDue()) Queue(FOnProgress, ReportsWaiting);
     }
-    if (FWork->ReadersLeft.fetch_sub(1) == 1 && !Terminated()) Queue(FOnDone, ReportsWaiting);
+    if (FWork->ReadersLeft.fetch_sub(1) != 1) return;
+    FWork->FinishCache();
+    if (!Terminated()) Queue(FOnDone, ReportsWaiting);
   }
 
 private:
@@ -84,9 +149,10 @@ private:
 }  // namespace
 
 TTagReading::TTagReading(TPlayListFile& Root, TSharedFolder Folder, int Threads, TProgressEvent OnProgress,
-                         TDoneEvent OnDone)
+                         TDoneEvent OnDone, bool UseCache)
     : FWork(std::make_shared<TWork>()), FOnProgress(std::move(OnProgress)), FOnDone(std::move(OnDone)) {
   FWork->Root = std::move(Folder);
+  FWork->UseCache = UseCache;
   const std::function<void(TPlayListFile&)> Collect = [&](TPlayListFile& Node) {
     if (Node.Items().Count() > 0) {
       TTagFolder Work;
@@ -117,6 +183,11 @@ TTagReading::~TTagReading() {
 }
 
 int TTagReading::Total() const { return FWork->Total; }
+
+// Read by the main thread only once the last reader has handed Done over.
+const std::vector<String>& TTagReading::CacheWarnings() const { return FWork->Warnings; }
+
+std::int64_t TTagReading::CacheRowsWritten() const { return FWork->RowsWritten; }
 
 void TTagReading::Progress() {
   if (!FDone && FOnProgress) FOnProgress(FWork->FilesRead.load(std::memory_order_relaxed), FWork->Total);

@@ -80,6 +80,7 @@ TEST(SearchSessionTagsTest, EveryFileGetsItsOwnTagsAfterTheWalk) {
   Options.Folder = Dir.Folder();
   Options.Tags = true;
   Options.TagReaders = 3;
+  Options.TagCache = false;
   Walk.Start(Options);
   ASSERT_TRUE(PumpUntil([&] { return Walk.WalkEnded; }));
   // The walk's own end does not end a search that reads tags.
@@ -139,6 +140,7 @@ TEST(SearchSessionTagsTest, AStopWhileReadingTagsEndsTheSearch) {
   Options.Folder = Dir.Folder();
   Options.OrderByTags = true;
   Options.TagReaders = 2;
+  Options.TagCache = false;
   Walk.Start(Options);
   ASSERT_TRUE(PumpUntil([&] { return Walk.WalkEnded; }));
   ASSERT_EQ(Walk.SearchEnds, 0);
