@@ -22,14 +22,49 @@ constexpr auto ProgressInterval = std::chrono::milliseconds(100);
 // A reader waits while this many of its reports wait for the main thread.
 constexpr std::size_t ReportsWaiting = 2;
 
-// One folder to read: how to reach it and its files' names, copied from
-// the tree so that a reader never touches the tree itself.
-struct TTagFolder {
-  std::optional<std::vector<std::string>> Pieces;
+// One folder on the way down from the folder searched, as the walk saw it.
+struct TTagStep {
+  std::vector<std::string> Pieces;
   std::optional<TFolderIdentity> Identity;
+};
+
+// One folder to read: the way to it and its files' names, copied from the
+// tree so that a reader never touches the tree itself. Each step is taken
+// from the folder before it, so a link the walk crossed is crossed there
+// again and nowhere else.
+struct TTagFolder {
+  std::vector<TTagStep> Way;
+  bool Reachable = true;
   std::vector<String> Names;
   std::vector<TMediaTags> Tags;
 };
+
+// The way from Root down to Node; unreachable when Node lies elsewhere.
+void FindWay(const TPlayListFile& Root, const TPlayListFile& Node, TTagFolder& Folder) {
+  for (const TPlayListFile* Step = &Node; Step != &Root; Step = Step->Parent()) {
+    const TPlayListFile* const Above = Step->Parent();
+    std::optional<std::vector<std::string>> Pieces;
+    if (Above) Pieces = DescendingPieces(GetRelativePath(Above->Path(), Step->Path()));
+    if (!Pieces) {
+      Folder.Reachable = false;
+      return;
+    }
+    Folder.Way.push_back({std::move(*Pieces), Step->FolderIdentity()});
+  }
+  std::reverse(Folder.Way.begin(), Folder.Way.end());
+}
+
+// The folder at the end of Way, or one that says why it was not reached.
+TReachedFolder FollowWay(int Root, const std::vector<TTagStep>& Way) {
+  TReachedFolder Reached;
+  Reached.Handle = Root;
+  for (const TTagStep& Step : Way) {
+    TReachedFolder Next = OpenBelow(Reached.Handle, {}, Step.Pieces, Step.Identity);
+    if (!Next.Unreached.empty()) return Next;
+    if (Next.Owned.Valid()) Reached = std::move(Next);
+  }
+  return Reached;
+}
 
 }  // namespace
 
@@ -78,8 +113,8 @@ struct TTagReading::TWork {
 
   void Read(TTagFolder& Folder, const std::function<bool()>& Stopped) {
     Folder.Tags.resize(Folder.Names.size());
-    if (!Folder.Pieces) return;
-    const TReachedFolder Reached = OpenBelow(Root->Get(), {}, *Folder.Pieces, Folder.Identity);
+    if (!Folder.Reachable) return;
+    const TReachedFolder Reached = FollowWay(Root->Get(), Folder.Way);
     if (!Reached.Unreached.empty()) return;
     struct stat Info;
     TTagCache* const Cached = OpenCache();
@@ -156,8 +191,7 @@ TTagReading::TTagReading(TPlayListFile& Root, TSharedFolder Folder, int Threads,
   const std::function<void(TPlayListFile&)> Collect = [&](TPlayListFile& Node) {
     if (Node.Items().Count() > 0) {
       TTagFolder Work;
-      Work.Pieces = DescendingPieces(GetRelativePath(Root.Path(), Node.Path()));
-      Work.Identity = Node.FolderIdentity();
+      FindWay(Root, Node, Work);
       Work.Names.reserve(static_cast<std::size_t>(Node.Items().Count()));
       for (int I = 0; I < Node.Items().Count(); ++I) Work.Names.push_back(Node.Items().At(I));
       FWork->Total += Node.Items().Count();
