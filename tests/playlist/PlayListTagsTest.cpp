@@ -114,32 +114,29 @@ TEST_F(PlayListTagsTest, XspfCarriesEveryFieldTheTagsHold) {
 TEST_F(PlayListTagsTest, AsxShowsTheTagsTitleAuthorAndDuration) {
   Root.SetFormat(plASX);
   Root.makePlayList(u"p", true, false, Tagged());
-  const auto Entry = [](std::initializer_list<std::string_view> Shown, std::string_view Type, std::string_view Href) {
-    std::vector<std::string> Lines{"  <entry>"};
-    Lines.insert(Lines.end(), Shown.begin(), Shown.end());
-    Lines.push_back("    <Param Name = \"FileType\" Value = \"" + std::string(Type) + "\" />");
-    Lines.push_back("    <Param Name = \"SourceURL\" Value = \"" + std::string(Href) + "\" />");
-    Lines.push_back("    <ref href = \"" + std::string(Href) + "\" />");
-    Lines.push_back("  </entry>");
-    std::string Text;
-    for (const std::string& Line : Lines) Text += Line + "\r\n";
-    return Text;
+  // An entry of the root's own files: what the tags show, then the lines of
+  // every entry.
+  const auto Entry = [](const std::string& Shown, const std::string& Type, const std::string& Href) {
+    return "  <entry>\r\n" + Shown +
+           CrLfLines({"    <Param Name = \"FileType\" Value = \"" + Type + "\" />",
+                      "    <Param Name = \"SourceURL\" Value = \"" + Href + "\" />",
+                      "    <ref href = \"" + Href + "\" />", "  </entry>"});
   };
   EXPECT_EQ(Read("p.asx"),
             CrLfLines({"<asx version = \"3.0\" >", "  <Title >p</Title>",
                        "  <Param Name = \"AllowShuffle\" Value = \"yes\" />",
                        "  <Param Name = \"Encoding\" Value = \"utf-8\" />"}) +
-                Entry({"    <title>東京 </title>", "    <duration value = \"00:00:00.00\" />"}, "mp3",
+                Entry(CrLfLines({"    <title>東京 </title>", "    <duration value = \"00:00:00.00\" />"}), "mp3",
                       "%23tokyo.mp3") +
-                Entry({"    <title>Band - Intro</title>", "    <author>Band</author>",
-                       "    <duration value = \"00:01:01.50\" />"},
+                Entry(CrLfLines({"    <title>Band - Intro</title>", "    <author>Band</author>",
+                                 "    <duration value = \"00:01:01.50\" />"}),
                       "mp3", "01%20Intro.mp3") +
-                Entry({"    <title>A&amp;B &lt;x&gt; - Line Break</title>", "    <author>A&amp;B &lt;x&gt;</author>",
-                       "    <duration value = \"00:00:01.50\" />"},
+                Entry(CrLfLines({"    <title>A&amp;B &lt;x&gt; - Line Break</title>",
+                                 "    <author>A&amp;B &lt;x&gt;</author>", "    <duration value = \"00:00:01.50\" />"}),
                       "mp3", "amp.mp3") +
-                Entry({"    <title>Lost</title>", "    <duration value = \"00:00:01.00\" />"}, "mp3",
+                Entry(CrLfLines({"    <title>Lost</title>", "    <duration value = \"00:00:01.00\" />"}), "mp3",
                       "bad%0Aname.mp3") +
-                Entry({"    <title>plain</title>"}, "mp3", "plain.mp3") +
+                Entry(CrLfLines({"    <title>plain</title>"}), "mp3", "plain.mp3") +
                 CrLfLines({"", "  <entry>", "    <title>Ex</title>", "    <duration value = \"01:02:03.46\" />",
                            "    <ref href = \"Sub/x.ogg\" />", "    <Param Name = \"FileType\" Value = \"ogg\" />",
                            "    <Param Name = \"SourceURL\" Value = \"Sub/x.ogg\" />", "  </entry>", "</asx>"}));
