@@ -24,12 +24,9 @@ public:
     if (EndsWithBlank(Path)) return &SBlankAtEndOfName;
     const String Index = IntToStr(Number);
     Lines.Add({u"File", Index, u"=", BeginsWithBlank(Path) ? u"./" : u"", Path});
-    if (!Entry.Tags) {
-      Lines.Add({u"Title", Index, u"=", ChangeFileExt(ExtractFileName(Path), u"")});
-      return nullptr;
-    }
-    Lines.Add({u"Title", Index, u"=", DisplayTitle(*Entry.Tags, Path)});
-    Lines.Add({u"Length", Index, u"=", LengthInSeconds(Entry.Tags->Length)});
+    const String Title = Entry.Tags ? DisplayTitle(*Entry.Tags, Path) : ChangeFileExt(ExtractFileName(Path), u"");
+    Lines.Add({u"Title", Index, u"=", Title});
+    if (Entry.Tags) Lines.Add({u"Length", Index, u"=", LengthInSeconds(Entry.Tags->Length)});
     return nullptr;
   }
 
