@@ -227,7 +227,8 @@ void TPlayListFile::WriteOwnPlayList(TMakeRun& Run, const TReachedFolder& Folder
   try {
     TFileReplacement File(FileName,
                           {Run.Root->Get(), Run.SearchRoot, Folder.Handle, Folder.BelowRoot, SystemFileName(Name)});
-    Run.Writer.Write(*this, Run.Recursion, FileName, [&File](std::string_view Bytes) { File.Write(Bytes); }, LeftOut);
+    const TEntryListing Listing{Run.Recursion, Run.Options.Tags, Run.Options.OrderByTags};
+    Run.Writer.Write(*this, Listing, FileName, [&File](std::string_view Bytes) { File.Write(Bytes); }, LeftOut);
     File.Commit();
     Run.Report.LeftOut.insert(Run.Report.LeftOut.end(), LeftOut.begin(), LeftOut.end());
   } catch (const EFCreateError& Error) {
