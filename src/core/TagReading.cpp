@@ -163,6 +163,7 @@ public:
       : FWork(std::move(Work)), FOnProgress(std::move(OnProgress)), FOnDone(std::move(OnDone)) {
     SetPriority(TThreadPriority::tpLower);
   }
+
 protected:
   void Execute() override {
     const std::function<bool()> Stopped = [this] { return Terminated(); };
@@ -227,10 +228,12 @@ void TTagReading::Progress() {
   if (!FDone && FOnProgress) FOnProgress(FWork->FilesRead.load(std::memory_order_relaxed), FWork->Total);
 }
 
-// Every reader has ended its work, so the results are the main thread's.
+// Every reader has ended its work, so the results are the main thread's,
+// and the copied names are no longer needed.
 void TTagReading::Done() {
   FDone = true;
   for (std::size_t I = 0; I < FNodes.size(); ++I) FNodes[I]->SetTags(std::move(FWork->Folders[I].Tags));
+  std::vector<TTagFolder>().swap(FWork->Folders);
   if (FOnDone) FOnDone();
 }
 
