@@ -37,16 +37,6 @@ bool IsXmlSpecial(char16_t C) {
   return C == u'&' || C == u'\'' || C == u'"' || C == u'<' || C == u'>' || C == u'\t' || C == u'\n' || C == u'\r';
 }
 
-// Calls Visit(Unit, CodePoint, Piece) for every character or kept byte.
-template <class TVisit>
-void ForEachUnit(StringView Text, TVisit Visit) {
-  char32_t CodePoint;
-  for (std::size_t Pos = 0, Length; Pos < Text.size(); Pos += Length) {
-    const TTextUnit Unit = ReadTextUnit(Text, Pos, CodePoint, Length);
-    Visit(Unit, CodePoint, Text.substr(Pos, Length));
-  }
-}
-
 }  // namespace
 
 String EscapeLocation(StringView Path) {
@@ -113,7 +103,7 @@ bool IsXmlText(StringView Text) {
   });
   if (PlainAscii) return true;
   bool Result = true;
-  ForEachUnit(Text, [&](TTextUnit Unit, char32_t CodePoint, StringView) {
+  ForEachTextUnit(Text, [&](TTextUnit Unit, char32_t CodePoint, StringView) {
     if (Unit != TTextUnit::tuCharacter || !IsXmlCharacter(CodePoint)) Result = false;
   });
   return Result;
@@ -122,7 +112,7 @@ bool IsXmlText(StringView Text) {
 String EscapeXmlTitle(StringView Text) {
   String Shown;
   Shown.reserve(Text.size());
-  ForEachUnit(Text, [&](TTextUnit Unit, char32_t CodePoint, StringView Piece) {
+  ForEachTextUnit(Text, [&](TTextUnit Unit, char32_t CodePoint, StringView Piece) {
     Shown += Unit == TTextUnit::tuCharacter && IsXmlCharacter(CodePoint) ? Piece : StringView(u"?");
   });
   return EscapeXml(Shown);

@@ -17,16 +17,14 @@ bool BreaksTheLine(char32_t C) { return C < 0x20 || (C >= 0x7F && C <= 0x9F) || 
 String OneLineText(StringView Text) {
   String Result;
   Result.reserve(Text.size());
-  char32_t CodePoint;
-  for (std::size_t Pos = 0, Length; Pos < Text.size(); Pos += Length) {
-    const TTextUnit Unit = ReadTextUnit(Text, Pos, CodePoint, Length);
+  ForEachTextUnit(Text, [&](TTextUnit Unit, char32_t CodePoint, StringView Piece) {
     if (Unit != TTextUnit::tuCharacter)
       Result += u'?';
     else if (BreaksTheLine(CodePoint))
       Result += u' ';
     else
-      Result += Text.substr(Pos, Length);
-  }
+      Result += Piece;
+  });
   return Result;
 }
 

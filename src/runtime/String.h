@@ -37,6 +37,15 @@ enum class TTextUnit : std::uint8_t { tuCharacter, tuKeptByte, tuLoneSurrogate }
 // a kept byte (CodePoint is the byte) or a lone surrogate (Length 1). Every
 // converter of file-name text reads it through here.
 TTextUnit ReadTextUnit(StringView Text, std::size_t Pos, char32_t& CodePoint, std::size_t& Length);
+// Calls Visit(Unit, CodePoint, Piece) for every unit of Text in order.
+template <class TVisit>
+void ForEachTextUnit(StringView Text, TVisit Visit) {
+  char32_t CodePoint;
+  for (std::size_t Pos = 0, Length; Pos < Text.size(); Pos += Length) {
+    const TTextUnit Unit = ReadTextUnit(Text, Pos, CodePoint, Length);
+    Visit(Unit, CodePoint, Text.substr(Pos, Length));
+  }
+}
 
 // Plain ASCII text, for literals and numbers.
 String AsciiToString(std::string_view Ascii);

@@ -44,6 +44,16 @@ struct TTaggedWalk {
   }
 };
 
+// A search of Dir with its own tag readers and no tag cache.
+TFindOptions TagFind(const TTempDir& Dir, const String& Filter) {
+  TFindOptions Options;
+  Options.FilterText = Filter;
+  Options.Folder = Dir.Folder();
+  Options.TagReaders = 2;
+  Options.TagCache = false;
+  return Options;
+}
+
 TMediaTags Expected(const char* Title, const char* Artist, int Track, int Disc, int LengthMs) {
   TMediaTags Tags;
   Tags.Title = Utf8ToString(Title);
@@ -75,12 +85,9 @@ TEST(SearchSessionTagsTest, EveryFileGetsItsOwnTagsAfterTheWalk) {
   Make("Gone/e.opus", TAudioFormat::afOggOpus, "Fünf", "C", "1", "");
 
   TTaggedWalk Walk;
-  TFindOptions Options;
-  Options.FilterText = u"Audio (*.mp3;*.flac;*.m4a;*.ogg;*.opus)";
-  Options.Folder = Dir.Folder();
+  TFindOptions Options = TagFind(Dir, u"Audio (*.mp3;*.flac;*.m4a;*.ogg;*.opus)");
   Options.Tags = true;
   Options.TagReaders = 3;
-  Options.TagCache = false;
   Walk.Start(Options);
   ASSERT_TRUE(PumpUntil([&] { return Walk.WalkEnded; }));
   // The walk's own end does not end a search that reads tags.
@@ -135,12 +142,8 @@ TEST(SearchSessionTagsTest, AStopWhileReadingTagsEndsTheSearch) {
     for (int File = 0; File < 25; ++File)
       Dir.MakeFile("F" + std::to_string(Folder) + "/" + std::to_string(File) + ".flac", Song);
   TTaggedWalk Walk;
-  TFindOptions Options;
-  Options.FilterText = u"FLAC (*.flac)";
-  Options.Folder = Dir.Folder();
+  TFindOptions Options = TagFind(Dir, u"FLAC (*.flac)");
   Options.OrderByTags = true;
-  Options.TagReaders = 2;
-  Options.TagCache = false;
   Walk.Start(Options);
   ASSERT_TRUE(PumpUntil([&] { return Walk.WalkEnded; }));
   ASSERT_EQ(Walk.SearchEnds, 0);
@@ -162,12 +165,9 @@ TEST(SearchSessionTagsTest, TagsAreReadBelowALinkTheWalkCrossed) {
   Dir.MakeFile("Real/Deep/g.flac", MakeAudioFile(TAudioFormat::afFlac, 1000, {u"Gee", u"", u"", "", ""}));
   std::filesystem::create_directory_symlink("Real", Dir.Path() + "Link");
   TTaggedWalk Walk;
-  TFindOptions Options;
-  Options.FilterText = u"FLAC (*.flac)";
-  Options.Folder = Dir.Folder();
+  TFindOptions Options = TagFind(Dir, u"FLAC (*.flac)");
   Options.FollowLinks = true;
   Options.Tags = true;
-  Options.TagCache = false;
   Walk.Start(Options);
   ASSERT_TRUE(PumpUntil([&] { return Walk.SearchEnds > 0; }));
   ASSERT_EQ(Walk.Root.Count(), 1);
