@@ -55,6 +55,8 @@ struct TMakeRequest {
   // Asked before each playlist; true stops Make there, with every playlist
   // written so far complete. It may read a flag a signal handler sets.
   std::function<bool()> StopRequested;
+  // Told of each playlist written (TMakeOptions::OnWritten).
+  std::function<void(const TPlayListFile&, const String& Name, std::uint64_t Digest)> OnWritten;
 };
 
 // Whether Make can write something sound from the tree: only once the last
