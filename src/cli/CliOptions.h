@@ -24,6 +24,14 @@ struct TCliOptions {
   bool Tags = false;
   // --order tags: each folder's files in album order.
   bool OrderByTags = false;
+  // Keeps the playlists current after writing them, until stopped.
+  bool Watch = false;
+  // --settle: quiet time after a change before writing, in milliseconds.
+  int SettleMilliseconds = 2000;
+  // --rescan: how often unwatchable folders are read again, in milliseconds.
+  int RescanMilliseconds = 600000;
+  // -v: a line each time the watch is up to date.
+  bool Verbose = false;
   bool Help = false;
   bool Version = false;
   String Folder;
