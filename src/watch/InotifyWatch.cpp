@@ -18,10 +18,11 @@ int AddSystemWatch(int Instance, int Folder, std::uint32_t Mask) {
   return inotify_add_watch(Instance, Path.c_str(), Mask);
 }
 
-// The changes that can change what a search finds in a folder, and the
-// folder's own end.
-constexpr std::uint32_t FolderMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_CLOSE_WRITE |
-                                     IN_ATTRIB | IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
+// The changes that can change what a search finds in a folder (names, and
+// folders that become readable), and the folder's own end. A file written
+// keeps its name: its events would only fill the queue.
+constexpr std::uint32_t FolderMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB |
+                                     IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
 }  // namespace
 

@@ -95,8 +95,11 @@ bool TLibraryWatcher::Attach() {
   return Read;
 }
 
+// The events of each playlist are taken as it is written: those of
+// thousands written at once would overflow the kernel's queue.
 void TLibraryWatcher::Written(const TPlayListFile& Node, const String& Name, std::uint64_t Digest) {
   ++FWritten;
+  TakeEvents();
   const std::optional<TFolderIdentity>& Identity = Node.FolderIdentity();
   if (!FNamesFollowFolders || !Identity) return;
   TWrittenPlayList& Kept = FWrittenPlayLists[{Identity->Device, Identity->Inode}];
@@ -288,11 +291,8 @@ bool TLibraryWatcher::Run(const std::function<bool()>& Stopped) {
     }
     const int Ready = ppoll(&Events, FInotify.Valid() ? 1 : 0, Wake ? &Timeout : nullptr, &Before);
     pthread_sigmask(SIG_SETMASK, &Before, nullptr);
-    if (Ready > 0 && (Events.revents & POLLIN)) {
-      bool Remains = true;
-      FInotify.ReadEvents([&](const TWatchEvent& Event) { Remains = HandleEvent(Event) && Remains; });
-      if (!Remains) return false;
-    }
+    if (Ready > 0 && (Events.revents & POLLIN)) TakeEvents();
+    if (FRootGone) return false;
     const auto Now = std::chrono::steady_clock::now();
     if (!FRescanned.empty() && Now >= FRescanAt) {
       FTouched.insert(FRescanned.begin(), FRescanned.end());
@@ -312,32 +312,38 @@ std::optional<std::chrono::steady_clock::time_point> TLibraryWatcher::NextWake()
   return Wake;
 }
 
-// Answers false once the folder itself is gone.
-bool TLibraryWatcher::HandleEvent(const TWatchEvent& Event) {
+void TLibraryWatcher::TakeEvents() {
+  if (FInotify.Valid()) FInotify.ReadEvents([this](const TWatchEvent& Event) { HandleEvent(Event); });
+}
+
+// Only notes what the event touched: the tree is read at the settle, and
+// this may run while playlists are written from it.
+void TLibraryWatcher::HandleEvent(const TWatchEvent& Event) {
   if (Event.Mask & IN_Q_OVERFLOW) {
     FOverflow = true;
     FSettleAt = std::chrono::steady_clock::now() + FSettings.Settle;
-    return true;
+    return;
   }
   const auto Folder = FFolderOf.find(Event.Watch);
-  if (Folder == FFolderOf.end()) return true;
+  if (Folder == FFolderOf.end()) return;
   const String Path = Folder->second;
   const bool Root = Path == FRootPath;
   if (Event.Mask & IN_IGNORED) {
     FFolderOf.erase(Folder);
     FWatchOf.erase(Path);
-    return !Root || RootRemains();
   }
-  if (Event.Mask & (IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) return !Root || RootRemains();
-  if (Event.Name.empty()) return true;
+  if (Event.Mask & (IN_IGNORED | IN_DELETE_SELF | IN_MOVE_SELF | IN_UNMOUNT)) {
+    FRootGone = FRootGone || (Root && !RootRemains());
+    return;
+  }
+  if (Event.Name.empty()) return;
   // Cantrel's own temporaries and files no mask admits change nothing.
   if (!(Event.Mask & IN_ISDIR) && (IsReplacementTemporary(Utf8ToString(Event.Name)) ||
                                    !FMasks.Matches(Utf8ToString(Event.Name))))
-    return true;
+    return;
   FTouched.insert(Path);
   FHeard = true;
   FSettleAt = std::chrono::steady_clock::now() + FSettings.Settle;
-  return true;
 }
 
 // The folder searched is still there, at its path, and can be listed.

@@ -95,7 +95,8 @@ private:
   TPlayListFile* FindNode(const String& Path) const;
   void Drop(TPlayListFile& Node);
 
-  bool HandleEvent(const TWatchEvent& Event);
+  void TakeEvents();
+  void HandleEvent(const TWatchEvent& Event);
   bool RootRemains() const;
   void ReadTouchedFolders();
   void ReadTouchedFolder(const String& Path);
@@ -130,6 +131,7 @@ private:
   std::set<String> FRead;
   std::set<String> FChanged;
   bool FOverflow = false;
+  bool FRootGone = false;
   // An event touched a folder since the last settle.
   bool FHeard = false;
   // No playlist was written last time, the tree holding no file: the next
