@@ -49,7 +49,8 @@ TEST(WatchCliTest, EveryKindOfChangeEndsAsAFreshRunWouldWrite) {
     Library.MakeFile(File, File);
   Outside.MakeFile("Incoming/g.mp3", "g");
   Outside.MakeFile("Incoming/Deep/h.mp3", "h");
-  TWatchRun Watch(Scratch, WatchArguments(Library.Path()));
+  // Each step's changes take milliseconds: well within one settle time.
+  TWatchRun Watch(Scratch, WatchArguments(Library.Path(), {"--settle", "0.5"}));
   ASSERT_EQ(Watch.UpToDate(1), "up to date: 6 folders read, 6 playlists written") << Watch.Errors();
   ExpectAsFreshRun(Library);
 
@@ -65,7 +66,7 @@ TEST(WatchCliTest, EveryKindOfChangeEndsAsAFreshRunWouldWrite) {
     for (int File = 0; File < 30; ++File) Write(Path + std::to_string(File) + ".mp3");
   }
   Write(Library.Path() + "Jazz/cover.jpg");
-  ASSERT_FALSE(Watch.UpToDate(2).empty()) << Watch.Errors();
+  ASSERT_FALSE(Watch.NextUpToDate().empty()) << Watch.Errors();
   ExpectAsFreshRun(Library);
 
   // Folders renamed (the playlist named after the old name goes), moved
@@ -76,14 +77,14 @@ TEST(WatchCliTest, EveryKindOfChangeEndsAsAFreshRunWouldWrite) {
   Write(Library.Path() + "Pop.mp3");
   fs::rename(Outside.Path() + "Incoming", Library.Path() + "Jazz/Incoming");
   fs::rename(Library.Path() + "Burst/3", Outside.Path() + "Gone");
-  ASSERT_FALSE(Watch.UpToDate(3).empty()) << Watch.Errors();
+  ASSERT_FALSE(Watch.NextUpToDate().empty()) << Watch.Errors();
   ExpectAsFreshRun(Library);
   EXPECT_FALSE(fs::exists(Library.Path() + "Hard Rock/Rock.m3u"));
 
   // A playlist changed by hand since is not the watcher's to remove.
   Write(Library.Path() + "Hard Rock/Hard Rock.m3u", "mine");
   fs::rename(Library.Path() + "Hard Rock", Library.Path() + "Metal");
-  ASSERT_FALSE(Watch.UpToDate(4).empty()) << Watch.Errors();
+  ASSERT_FALSE(Watch.NextUpToDate().empty()) << Watch.Errors();
   EXPECT_EQ(TreeContents(Library.Path())["Metal/Hard Rock.m3u"], "mine");
 
   const TCliResult Result = Watch.Stop(SIGTERM);
@@ -130,26 +131,50 @@ TEST(WatchCliTest, TheFolderRemovedEndsTheWatchWithOneLine) {
   EXPECT_NE(Last.find(Folder), std::string::npos) << Result.Err;
 }
 
-// The kernel's limit lowered for a user namespace of its own: the folders
-// beyond it are said once and read again on the rescan timer.
-TEST(WatchCliTest, FoldersBeyondTheWatchLimitAreReadAgainPeriodically) {
-  const std::string Command = "echo 4 > /proc/sys/user/max_inotify_watches && exec \"$0\" \"$@\"";
-  if (RunProgram({"unshare", "-Ur", "/bin/sh", "-c", Command, "true"}) != 0)
-    GTEST_SKIP() << "no user namespace with a limit of its own here";
+// The kernel's limits lowered for a user namespace of its own: what cannot
+// be watched is said once, with the sysctl, and read again on the rescan
+// timer. The watches run out at the fifth folder; no instance at all is left
+// with the other limit.
+TEST(WatchCliTest, WhatCannotBeWatchedIsSaidOnceAndReadAgainPeriodically) {
+  const std::string Probe = "echo 4 > /proc/sys/user/max_inotify_watches";
+  if (RunProgram({"unshare", "-Ur", "/bin/sh", "-c", Probe}) != 0)
+    GTEST_SKIP() << "no user namespace with limits of its own here";
+  const struct {
+    std::string Limit;
+    std::string Said;
+  } Cases[] = {{"max_inotify_watches=4", "6 folders are not watched"},
+               {"max_inotify_instances=0", "fs.inotify.max_user_instances="}};
+  for (const auto& Case : Cases) {
+    SCOPED_TRACE(Case.Limit);
+    TTempDir Library, Scratch;
+    for (int Folder = 0; Folder < 9; ++Folder) Library.MakeFile("f" + std::to_string(Folder) + "/t.mp3");
+    const std::string Name = Case.Limit.substr(0, Case.Limit.find('='));
+    const std::string Command =
+        "echo " + Case.Limit.substr(Name.size() + 1) + " > /proc/sys/user/" + Name + " && exec \"$0\" \"$@\"";
+    std::vector<std::string> Arguments{"-Ur", "/bin/sh", "-c", Command, CANTREL_CLI_PATH};
+    for (const std::string& Argument : WatchArguments(Library.Path(), {"--rescan", "0.01"}))
+      Arguments.push_back(Argument);
+    TWatchRun Watch(Scratch, Arguments, {}, "/usr/bin/unshare");
+    ASSERT_FALSE(Watch.UpToDate(1).empty()) << Watch.Errors();
+    EXPECT_NE(Watch.Errors().find(Case.Said), std::string::npos) << Watch.Errors();
+    // No event comes from f8: the rescan finds the file.
+    Write(Library.Path() + "f8/new.mp3");
+    ASSERT_FALSE(Watch.UpToDate(2).empty()) << Watch.Errors();
+    ExpectAsFreshRun(Library);
+    const std::string Said = Watch.Stop(SIGTERM).Err;
+    EXPECT_EQ(Said.find("sysctl"), Said.rfind("sysctl")) << Said;
+  }
+}
+
+TEST(WatchCliTest, WatchOptionsOutOfRangeOrCombinedWithOthersAreBadUsage) {
   TTempDir Library, Scratch;
-  for (int Folder = 0; Folder < 9; ++Folder) Library.MakeFile("f" + std::to_string(Folder) + "/t.mp3");
-  std::vector<std::string> Arguments{"-Ur", "/bin/sh", "-c", Command, CANTREL_CLI_PATH};
-  for (const std::string& Argument : WatchArguments(Library.Path(), {"--rescan", "0.01"}))
-    Arguments.push_back(Argument);
-  TWatchRun Watch(Scratch, Arguments, {}, "/usr/bin/unshare");
-  ASSERT_FALSE(Watch.UpToDate(1).empty()) << Watch.Errors();
-  const std::string Errors = Watch.Errors();
-  EXPECT_NE(Errors.find("6 folders are not watched"), std::string::npos) << Errors;
-  EXPECT_NE(Errors.find("fs.inotify.max_user_watches="), std::string::npos) << Errors;
-  Write(Library.Path() + "f8/new.mp3");
-  // Read again without an event: the rescan found it.
-  ASSERT_FALSE(Watch.UpToDate(2).empty()) << Watch.Errors();
-  ExpectAsFreshRun(Library);
-  const std::string Said = Watch.Stop(SIGTERM).Err;
-  EXPECT_EQ(Said.find("max_user_watches"), Said.rfind("max_user_watches")) << Said;
+  for (const std::vector<std::string>& Arguments :
+       {std::vector<std::string>{"--watch", "--settle", "1.2345"}, {"--watch", "--settle", "-1"},
+        {"--watch", "--settle", "86400.001"}, {"--watch", "--rescan", "0"}, {"--watch", "--list"},
+        {"--watch", "--tags"}, {"--watch", "-L"}}) {
+    std::vector<std::string> Call = Arguments;
+    Call.push_back(Library.Path());
+    const TCliResult Result = RunCli(Scratch, Call);
+    EXPECT_EQ(Result.Status, 2) << Arguments[1] << " " << Arguments.back() << Result.Err;
+  }
 }

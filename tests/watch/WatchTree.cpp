@@ -80,6 +80,8 @@ std::string TWatchRun::UpToDate(int Count) {
   return static_cast<int>(Lines.size()) >= Count ? Lines[static_cast<std::size_t>(Count - 1)] : std::string();
 }
 
+std::string TWatchRun::NextUpToDate() { return UpToDate(static_cast<int>(UpToDateLines(Errors()).size()) + 1); }
+
 std::string TWatchRun::Errors() const { return FileBytes(FErrPath); }
 
 TCliResult TWatchRun::Stop(int Signal) {

@@ -30,6 +30,8 @@ public:
   // Waits for the Count-th "up to date" line and answers it; empty when it
   // did not come or the program ended.
   std::string UpToDate(int Count);
+  // The first "up to date" line that was not yet written when called.
+  std::string NextUpToDate();
   // Everything written to the error output so far.
   std::string Errors() const;
   // Ends it with Signal and answers the run.
