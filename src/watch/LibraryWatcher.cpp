@@ -91,6 +91,7 @@ bool TLibraryWatcher::Attach() {
   FChanged.clear();
   FWriteAll = FRoot.Count() == 0;
   FRescanAt = std::chrono::steady_clock::now() + FSettings.Rescan;
+  FAttached = true;
   SayLimits();
   return Read;
 }
@@ -113,7 +114,9 @@ bool TLibraryWatcher::ReadFolder(TPlayListFile& Node, int Folder, bool Deep) {
   Watch(Node.Path(), Folder);
   TDirectoryListing Listing;
   if (!Listing.Open(Folder, ".", true)) {
-    if (FEvents.OnUnreadableFolder) FEvents.OnUnreadableFolder(Node.Path(), SysErrorMessage(Listing.Error()));
+    // The search has told of those it could not read.
+    if (FAttached && FEvents.OnUnreadableFolder)
+      FEvents.OnUnreadableFolder(Node.Path(), SysErrorMessage(Listing.Error()));
     return false;
   }
   ++FFoldersRead;

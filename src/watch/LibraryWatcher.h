@@ -123,6 +123,7 @@ private:
   std::set<String> FRescanned;
   std::set<dev_t> FRemoteDevices;
   std::set<dev_t> FLocalDevices;
+  bool FAttached = false;
   bool FLimitReached = false;
   bool FLimitSaid = false;
   bool FRemoteSaid = false;
