@@ -1,7 +1,9 @@
 // The playlist writers on a small tree of arbitrary names, made for real in
 // a scratch folder. The input's first byte picks the format (modulo 6, in
 // the order of the format box), the second the options: bit 0 the byte-order
-// mark, bit 1 recursion. The rest are NUL-separated paths below the tree's
+// mark, bit 1 recursion, bit 2 tags and album order (every file's tags hold
+// names of its folder's files, so every text a name can hold reaches every
+// field of every format). The rest are NUL-separated paths below the tree's
 // folder, each up to three folders and a file ("a/b/c.mp3"; "a/b/" makes the
 // folders alone); a name the file system refuses is skipped. The nodes are
 // built as Find builds them. Every XML playlist must be well-formed
@@ -52,6 +54,7 @@ struct TRun {
   TPlayListFileFoamat Format;
   bool Bom;
   bool Recursion;
+  bool Tags;
   // Ends in "/".
   std::string Root;
   std::vector<TFolder> Folders;
@@ -110,6 +113,24 @@ void AddRecord(std::string_view Record, TRun& Run) {
     Child->SetName(Child->Path());
     Run.Folders.push_back({Relative + "/", Child});
     Parent = Run.Folders.size() - 1;
+  }
+}
+
+// Gives every node its files' tags: the next file's name as title and
+// artist, so a name a format leaves out still shows as another file's
+// title, the own name as album, and a track number and length from its
+// size, which reorders the files.
+void TagFiles(const TRun& Run) {
+  for (const TFolder& Folder : Run.Folders) {
+    const TStringList& Names = Folder.Node->Items();
+    std::vector<TMediaTags> Tags;
+    for (int I = 0; I < Names.Count(); ++I) {
+      const String& Name = Names.At(I);
+      const String& Next = Names.At((I + 1) % Names.Count());
+      const int Size = static_cast<int>(Name.size());
+      Tags.push_back({Next, Next, Name, Size % 4, 0, Size * 1000 - 1});
+    }
+    Folder.Node->SetTags(std::move(Tags));
   }
 }
 
@@ -348,7 +369,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   if (Size < 2) return 0;
   TPlayListFile Root;
   TRun Run{static_cast<TPlayListFileFoamat>(Data[0] % 6), (Data[1] & 1) != 0, (Data[1] & 2) != 0,
-           ScratchFolder() + "tree/", {{"", &Root}}, {}};
+           (Data[1] & 4) != 0, ScratchFolder() + "tree/", {{"", &Root}}, {}};
   std::filesystem::remove_all(Run.Root);
   FUZZ_CHECK(mkdir(Run.Root.c_str(), 0755) == 0);
   Root.SetPath(FromSystemFileName(Run.Root));
@@ -358,9 +379,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* Data, std::size_t Size
   const std::vector<std::string_view> Records = Split(AsBytes(Data + 2, Size - 2), '\0');
   for (std::size_t I = 0; I < Records.size() && I < MaxRecords; ++I) AddRecord(Records[I], Run);
 
+  TMakeOptions Options;
+  if (Run.Tags) {
+    TagFiles(Run);
+    Options.Tags = Options.OrderByTags = true;
+  }
   TMakeReport Report;
   try {
-    Report = Root.makePlayList(u"%album%", Run.Recursion, Run.Bom);
+    Report = Root.makePlayList(u"%album%", Run.Recursion, Run.Bom, Options);
   } catch (const EMakeError& Error) {
     Report = Error.Report();
   }

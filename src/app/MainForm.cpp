@@ -10,6 +10,7 @@
 #include <QUrl>
 #include <algorithm>
 #include <cerrno>
+#include <utility>
 
 #include "core/FilterTexts.h"
 #include "core/SettingsLocation.h"
@@ -328,6 +329,7 @@ void TMainForm::FormCreate() {
   });
   FSession->SetOnTagsProgress([this](int Read, int Total) { SearchSessionTagsProgress(Read, Total); });
   FSession->SetOnSearchEnd([this] { SearchSessionSearchEnd(); });
+  FSession->SetOnTagCacheWarning([this](const String& Message) { FTagCacheWarning = Message; });
   FSession->ChooseTagOptions(mniTags->Checked(), mniOrderByTags->Checked());
   ShowMakeAvailability();
   listLocalDirectory->setFocus();
@@ -471,6 +473,7 @@ void TMainForm::SearchSessionSearchEnd() {
   if (!FSession->Failure() && Unreadable > 0)
     Progress += u" " + Format(ngettext(u"%d folder could not be read.", u"%d folders could not be read.", Unreadable),
                               {Unreadable});
+  if (!FTagCacheWarning.empty()) Progress += u" " + Printable(std::exchange(FTagCacheWarning, {}));
   ShowStatus(TSearchSession::FilesText(mmoFiles->Lines()->Count()), FSession->DirectoriesText(), Progress);
   ShowMakeAvailability();
 }

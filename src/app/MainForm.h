@@ -106,6 +106,8 @@ private:
   std::unique_ptr<TSearchSession> FSession;
   std::unique_ptr<TFileEnumerator> FFileEnumerator;
   bool FSearching = false;
+  // The tag cache's warning of the search that runs, told with its end.
+  String FTagCacheWarning;
 };
 
 }  // namespace cantrel

@@ -17,7 +17,7 @@ namespace cantrel {
 
 namespace {
 
-enum : int { OptBom = 256, OptNoRecursion, OptReaders, OptTags, OptOrder, OptWatch, OptSettle, OptRescan };
+enum : int { OptBom = 256, OptNoRecursion, OptReaders, OptTags, OptOrder, OptNoCache, OptWatch, OptSettle, OptRescan };
 
 // More readers than this wait on one another rather than on the share.
 constexpr int MaxReaders = 256;
@@ -32,6 +32,7 @@ const option LongOptions[] = {
     {"readers", required_argument, nullptr, OptReaders},
     {"tags", no_argument, nullptr, OptTags},
     {"order", required_argument, nullptr, OptOrder},
+    {"no-cache", no_argument, nullptr, OptNoCache},
     {"watch", no_argument, nullptr, OptWatch},
     {"settle", required_argument, nullptr, OptSettle},
     {"rescan", required_argument, nullptr, OptRescan},
@@ -138,6 +139,7 @@ TCliOptions ParseCommandLine(int Argc, char** Argv) {
       case OptReaders: Options.Readers = ParseReaders(Utf8ToString(optarg)); break;
       case OptTags: Options.Tags = true; break;
       case OptOrder: Options.OrderByTags = ParseOrder(Utf8ToString(optarg)); break;
+      case OptNoCache: Options.TagCache = false; break;
       case OptWatch: Options.Watch = true; break;
       case OptSettle: Options.SettleMilliseconds = ParseSettle(Utf8ToString(optarg)); break;
       case OptRescan: Options.RescanMilliseconds = ParseRescan(Utf8ToString(optarg)); break;
@@ -179,13 +181,15 @@ String UsageText() {
       u"      --tags            titles, artists and lengths from the files' tags in the playlists\n"
       u"      --order ORDER     each folder's files by name, or by disc and track number: name or tags\n"
       u"                        (default name)\n"
-      u"      --watch           keep the playlists current as files and folders change, until stopped\n"
+      u"      --no-cache        read every file's tags, leaving the tag cache ~/.cache/cantrel/tags.sqlite alone\n"
+      u"      --watch           keep the playlists current as files and folders change, until stopped;\n"
+      u"                        with -v, say \"up to date\" each time they are\n"
       u"      --settle SECONDS  with --watch, write once nothing changed for this long (default 2)\n"
       u"      --rescan MINUTES  with --watch, read folders that cannot be watched again this often (default 10)\n"
-      u"  -v, --verbose         with --watch, say \"up to date\" each time the playlists are current\n"
       u"  -l, --list            only list the files found, relative to FOLDER; write nothing\n"
       u"  -0, --null            end each line of --list with a NUL instead of a line feed\n"
       u"  -q, --quiet           show neither progress nor the summary\n"
+      u"  -v, --verbose         the summary also tells how many media files were opened for their tags\n"
       u"  -h, --help            show this help and exit\n"
       u"  -V, --version         show the version and exit\n"
       u"\n"

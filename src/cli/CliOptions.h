@@ -24,13 +24,16 @@ struct TCliOptions {
   bool Tags = false;
   // --order tags: each folder's files in album order.
   bool OrderByTags = false;
+  // Tags come from the tag cache where it holds them.
+  bool TagCache = true;
   // Keeps the playlists current after writing them, until stopped.
   bool Watch = false;
   // --settle: quiet time after a change before writing, in milliseconds.
   int SettleMilliseconds = 2000;
   // --rescan: how often unwatchable folders are read again, in milliseconds.
   int RescanMilliseconds = 600000;
-  // -v: a line each time the watch is up to date.
+  // The summary also tells what reading tags cost; a watch says each time
+  // it is up to date.
   bool Verbose = false;
   bool Help = false;
   bool Version = false;

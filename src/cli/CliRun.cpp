@@ -21,6 +21,7 @@
 #include "playlist/TrackOrder.h"
 #include "runtime/Paths.h"
 #include "runtime/Thread.h"
+#include "tags/TagReader.h"
 #include "watch/LibraryWatcher.h"
 
 namespace cantrel {
@@ -108,6 +109,10 @@ TCliRun::TCliRun(const TCliOptions& Options)
   });
   FSession.SetOnTagsProgress([this](int Read, int Total) { ShowTagsProgress(Read, Total); });
   FSession.SetOnSearchEnd([this] { FDone = true; });
+  FSession.SetOnTagCacheWarning([this](const String& Message) {
+    if (FShowProgress) WriteErr(u"\r\x1b[K");
+    Report(Message);
+  });
 }
 
 int TCliRun::Execute() {
@@ -155,6 +160,7 @@ void TCliRun::Find() {
   Options.Tags = FOptions.Tags && !FOptions.ListOnly;
   Options.OrderByTags = FOptions.OrderByTags;
   Options.TagReaders = std::max(1, FOptions.Readers);
+  Options.TagCache = FOptions.TagCache;
   FSession.Find(FFileEnumerator, Options, [this](const String& Directory, const TSearchRec& FileInfo) {
     FileFound(Directory, FileInfo);
   });
@@ -215,6 +221,10 @@ void TCliRun::ShowSummary() {
   if (FOptions.Quiet) return;
   WriteErr(TSearchSession::FilesText(FFiles) + u"\n" + FSession.DirectoriesText() + u"\n" +
            TerminalSafe(FSession.EndText()) + u"\n");
+  if (FOptions.Verbose)
+    WriteErr(Format(gettext(u"media files opened for their tags: %d; rows written into the tag cache: %d"),
+                    {static_cast<int>(MediaFilesOpened()), static_cast<int>(FSession.TagCacheRowsWritten())}) +
+             u"\n");
 }
 
 // Every playlist that can be written is; then every name left out and every

@@ -39,6 +39,7 @@ int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Option
   Start();
   FFoundWith = FChosen = {Options.Tags, Options.OrderByTags};
   FTagReaders = Options.TagReaders;
+  FTagCache = Options.TagCache;
   // Every playlist is named from the folder searched, even when the walk
   // cannot enter it.
   FSearchFolder = NormalizeRootDirectory(Options.Folder);
@@ -73,7 +74,9 @@ int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Option
 }
 
 void TSearchSession::End() {
-  FTagReading.reset();
+  // A reading that is over has given the tree its tags; its last reader
+  // may still be on its way out.
+  if (FRunning) FTagReading.reset();
   if (FEnumerator) FEnumerator->StopAllTasks(true);
   if (FRunning) Terminated(true, std::nullopt);
 }
@@ -169,7 +172,7 @@ bool TSearchSession::Terminated(bool Aborted, const std::optional<String>& Failu
         [this](int Read, int Total) {
           if (FOnTagsProgress) FOnTagsProgress(Read, Total);
         },
-        [this] { TagsRead(); });
+        [this] { TagsRead(); }, FTagCache);
     return false;
   }
   FRunning = false;
@@ -179,7 +182,13 @@ bool TSearchSession::Terminated(bool Aborted, const std::optional<String>& Failu
 
 void TSearchSession::TagsRead() {
   FRunning = false;
+  for (const String& Warning : FTagReading->CacheWarnings())
+    if (FOnTagCacheWarning) FOnTagCacheWarning(Warning);
   if (FOnSearchEnd) FOnSearchEnd();
+}
+
+std::int64_t TSearchSession::TagCacheRowsWritten() const {
+  return FTagReading ? FTagReading->CacheRowsWritten() : 0;
 }
 
 void TSearchSession::ChooseTagOptions(bool Tags, bool OrderByTags) { FChosen = {Tags, OrderByTags}; }

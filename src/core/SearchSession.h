@@ -34,8 +34,9 @@ struct TFindOptions {
   // Make lists each folder's files in album order (TrackOrder).
   bool OrderByTags = false;
   // With either, the tags are read once the walk has ended, by this many
-  // threads at once.
+  // threads at once, through the tag cache unless TagCache is false.
   int TagReaders = 16;
+  bool TagCache = true;
 };
 
 // A folder the walk could not list, and the system's text for why.
@@ -130,6 +131,11 @@ public:
   bool Terminated(bool Aborted, const std::optional<String>& Failure);
   void SetOnTagsProgress(TTagsProgressEvent Value) { FOnTagsProgress = std::move(Value); }
   void SetOnSearchEnd(std::function<void()> Value) { FOnSearchEnd = std::move(Value); }
+  // Hears the tag cache's one warning of a run (translated), before the
+  // search ends.
+  void SetOnTagCacheWarning(std::function<void(const String&)> Value) { FOnTagCacheWarning = std::move(Value); }
+  // The rows the last search wrote into the tag cache.
+  std::int64_t TagCacheRowsWritten() const;
   // The tag options the next Make would write with (the window's menu);
   // while they differ from the last Find's, Make is not available.
   void ChooseTagOptions(bool Tags, bool OrderByTags);
@@ -193,9 +199,11 @@ private:
   TTagOptions FFoundWith;
   TTagOptions FChosen;
   int FTagReaders = 16;
+  bool FTagCache = true;
   std::unique_ptr<TTagReading> FTagReading;
   TTagsProgressEvent FOnTagsProgress;
   std::function<void()> FOnSearchEnd;
+  std::function<void(const String&)> FOnTagCacheWarning;
   // The prefix of the listed lines of the folder FileFound saw last.
   String FShownDirectory;
   String FShownFrom;

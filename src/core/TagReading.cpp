@@ -1,12 +1,17 @@
 // The tags of every file a search found, read on a pool of threads once its walk has ended.
 #include "core/TagReading.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <mutex>
 
 #include "playlist/FolderReach.h"
 #include "playlist/RelativePath.h"
+#include "runtime/Paths.h"
+#include "tags/TagCache.h"
 #include "tags/TagReader.h"
 
 namespace cantrel {
@@ -17,25 +22,86 @@ constexpr auto ProgressInterval = std::chrono::milliseconds(100);
 // A reader waits while this many of its reports wait for the main thread.
 constexpr std::size_t ReportsWaiting = 2;
 
-// One folder to read: how to reach it and its files' names, copied from
-// the tree so that a reader never touches the tree itself.
-struct TTagFolder {
-  std::optional<std::vector<std::string>> Pieces;
+// One folder on the way down from the folder searched, as the walk saw it.
+struct TTagStep {
+  std::vector<std::string> Pieces;
   std::optional<TFolderIdentity> Identity;
+};
+
+// One folder to read: the way to it and its files' names, copied from the
+// tree so that a reader never touches the tree itself. Each step is taken
+// from the folder before it, so a link the walk crossed is crossed there
+// again and nowhere else.
+struct TTagFolder {
+  std::vector<TTagStep> Way;
+  bool Reachable = true;
   std::vector<String> Names;
   std::vector<TMediaTags> Tags;
 };
+
+// The way from Root down to Node; unreachable when Node lies elsewhere.
+void FindWay(const TPlayListFile& Root, const TPlayListFile& Node, TTagFolder& Folder) {
+  for (const TPlayListFile* Step = &Node; Step != &Root; Step = Step->Parent()) {
+    const TPlayListFile* const Above = Step->Parent();
+    std::optional<std::vector<std::string>> Pieces;
+    if (Above) Pieces = DescendingPieces(GetRelativePath(Above->Path(), Step->Path()));
+    if (!Pieces) {
+      Folder.Reachable = false;
+      return;
+    }
+    Folder.Way.push_back({std::move(*Pieces), Step->FolderIdentity()});
+  }
+  std::reverse(Folder.Way.begin(), Folder.Way.end());
+}
+
+// The folder at the end of Way, or one that says why it was not reached.
+TReachedFolder FollowWay(int Root, const std::vector<TTagStep>& Way) {
+  TReachedFolder Reached;
+  Reached.Handle = Root;
+  for (const TTagStep& Step : Way) {
+    TReachedFolder Next = OpenBelow(Reached.Handle, {}, Step.Pieces, Step.Identity);
+    if (!Next.Unreached.empty()) return Next;
+    if (Next.Owned.Valid()) Reached = std::move(Next);
+  }
+  return Reached;
+}
 
 }  // namespace
 
 struct TTagReading::TWork {
   TSharedFolder Root;
+  bool UseCache = false;
   std::vector<TTagFolder> Folders;
   int Total = 0;
   std::atomic<std::size_t> NextFolder{0};
   std::atomic<int> FilesRead{0};
   std::atomic<int> ReadersLeft{0};
   std::atomic<std::chrono::steady_clock::rep> LastProgress{0};
+  // Opened by the first reader that needs it; finished by the last one.
+  std::once_flag CacheOpened;
+  std::unique_ptr<TTagCache> Cache;
+  std::mutex WarningsLock;
+  std::vector<String> Warnings;
+  std::int64_t RowsWritten = 0;
+
+  TTagCache* OpenCache() {
+    if (!UseCache) return nullptr;
+    std::call_once(CacheOpened, [this] {
+      TTagCacheOptions Options;
+      Options.OnWarning = [this](const String& Message) {
+        const std::lock_guard Guard(WarningsLock);
+        Warnings.push_back(Message);
+      };
+      Cache = std::make_unique<TTagCache>(std::move(Options));
+    });
+    return Cache.get();
+  }
+
+  void FinishCache() {
+    if (!Cache) return;
+    Cache->Finish();
+    RowsWritten = Cache->RowsWritten();
+  }
 
   // Whether a progress report is due, claiming it for the caller.
   bool ProgressDue() {
@@ -47,13 +113,45 @@ struct TTagReading::TWork {
 
   void Read(TTagFolder& Folder, const std::function<bool()>& Stopped) {
     Folder.Tags.resize(Folder.Names.size());
-    if (!Folder.Pieces) return;
-    const TReachedFolder Reached = OpenBelow(Root->Get(), {}, *Folder.Pieces, Folder.Identity);
+    if (!Folder.Reachable) return;
+    const TReachedFolder Reached = FollowWay(Root->Get(), Folder.Way);
     if (!Reached.Unreached.empty()) return;
+    struct stat Info;
+    TTagCache* const Cached = OpenCache();
+    if (Cached && Cached->Active() && fstat(Reached.Handle, &Info) == 0)
+      ReadThroughCache(*Cached, FolderKeyOf(Info), Reached.Handle, Folder, Stopped);
+    else
+      ReadFiles(Reached.Handle, Folder, Stopped);
+  }
+
+  void ReadFiles(int Handle, TTagFolder& Folder, const std::function<bool()>& Stopped) {
     for (std::size_t I = 0; I < Folder.Names.size() && !Stopped(); ++I) {
-      Folder.Tags[I] = ReadMediaTags(Reached.Handle, Folder.Names[I]);
+      Folder.Tags[I] = ReadMediaTags(Handle, Folder.Names[I]);
       FilesRead.fetch_add(1, std::memory_order_relaxed);
     }
+  }
+
+  // Each file's key is taken before it is read: a file that changes while
+  // it is read is read again next time.
+  void ReadThroughCache(TTagCache& Cache, const TFolderKey& Key, int Handle, TTagFolder& Folder,
+                        const std::function<bool()>& Stopped) {
+    const TFolderTags Known = Cache.Lookup(Key);
+    std::vector<TTaggedFile> Files;
+    Files.reserve(Folder.Names.size());
+    for (std::size_t I = 0; I < Folder.Names.size(); ++I) {
+      if (Stopped()) return;
+      struct stat Info;
+      if (fstatat(Handle, SystemFileName(Folder.Names[I]).c_str(), &Info, 0) != 0 || !S_ISREG(Info.st_mode)) {
+        FilesRead.fetch_add(1, std::memory_order_relaxed);
+        continue;
+      }
+      const TFileKey FileKey = FileKeyOf(Info);
+      const TMediaTags* const Hit = Known.Find(FileKey);
+      Folder.Tags[I] = Hit ? *Hit : ReadMediaTags(Handle, Folder.Names[I]);
+      Files.push_back({FileKey, Folder.Tags[I]});
+      FilesRead.fetch_add(1, std::memory_order_relaxed);
+    }
+    Cache.Store(Known, Files);
   }
 };
 
@@ -65,6 +163,7 @@ public:
       : FWork(std::move(Work)), FOnProgress(std::move(OnProgress)), FOnDone(std::move(OnDone)) {
     SetPriority(TThreadPriority::tpLower);
   }
+
 protected:
   void Execute() override {
     const std::function<bool()> Stopped = [this] { return Terminated(); };
@@ -72,7 +171,9 @@ protected:
       FWork->Read(FWork->Folders[Index], Stopped);
       if (FWork->ProgressDue()) Queue(FOnProgress, ReportsWaiting);
     }
-    if (FWork->ReadersLeft.fetch_sub(1) == 1 && !Terminated()) Queue(FOnDone, ReportsWaiting);
+    if (FWork->ReadersLeft.fetch_sub(1) != 1) return;
+    FWork->FinishCache();
+    if (!Terminated()) Queue(FOnDone, ReportsWaiting);
   }
 
 private:
@@ -84,14 +185,14 @@ private:
 }  // namespace
 
 TTagReading::TTagReading(TPlayListFile& Root, TSharedFolder Folder, int Threads, TProgressEvent OnProgress,
-                         TDoneEvent OnDone)
+                         TDoneEvent OnDone, bool UseCache)
     : FWork(std::make_shared<TWork>()), FOnProgress(std::move(OnProgress)), FOnDone(std::move(OnDone)) {
   FWork->Root = std::move(Folder);
+  FWork->UseCache = UseCache;
   const std::function<void(TPlayListFile&)> Collect = [&](TPlayListFile& Node) {
     if (Node.Items().Count() > 0) {
       TTagFolder Work;
-      Work.Pieces = DescendingPieces(GetRelativePath(Root.Path(), Node.Path()));
-      Work.Identity = Node.FolderIdentity();
+      FindWay(Root, Node, Work);
       Work.Names.reserve(static_cast<std::size_t>(Node.Items().Count()));
       for (int I = 0; I < Node.Items().Count(); ++I) Work.Names.push_back(Node.Items().At(I));
       FWork->Total += Node.Items().Count();
@@ -118,14 +219,21 @@ TTagReading::~TTagReading() {
 
 int TTagReading::Total() const { return FWork->Total; }
 
+// Read by the main thread only once the last reader has handed Done over.
+const std::vector<String>& TTagReading::CacheWarnings() const { return FWork->Warnings; }
+
+std::int64_t TTagReading::CacheRowsWritten() const { return FWork->RowsWritten; }
+
 void TTagReading::Progress() {
   if (!FDone && FOnProgress) FOnProgress(FWork->FilesRead.load(std::memory_order_relaxed), FWork->Total);
 }
 
-// Every reader has ended its work, so the results are the main thread's.
+// Every reader has ended its work, so the results are the main thread's,
+// and the copied names are no longer needed.
 void TTagReading::Done() {
   FDone = true;
   for (std::size_t I = 0; I < FNodes.size(); ++I) FNodes[I]->SetTags(std::move(FWork->Folders[I].Tags));
+  std::vector<TTagFolder>().swap(FWork->Folders);
   if (FOnDone) FOnDone();
 }
 

@@ -1,6 +1,7 @@
 // The tags of every file a search found, read on a pool of threads once its walk has ended.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -15,7 +16,10 @@ namespace cantrel {
 // next folder in walk order, reaches it by descriptors from the folder
 // searched as Make does, and reads its files; a folder that cannot be
 // reached, or that changed since the search, gives its files empty tags,
-// as a file that cannot be read does. Main thread only.
+// as a file that cannot be read does. With the tag cache, a folder's
+// cached entries are looked up at once and only the files they miss are
+// read; the cache is opened, written and finished on the readers, never on
+// the main thread. Main thread only.
 class TTagReading {
 public:
   using TProgressEvent = std::function<void(int Read, int Total)>;
@@ -26,7 +30,8 @@ public:
   // the main thread at most ten times a second while they read. Once every
   // file was read, every node gets its tags and OnDone runs, on the main
   // thread; nothing of the tree is touched before.
-  TTagReading(TPlayListFile& Root, TSharedFolder Folder, int Threads, TProgressEvent OnProgress, TDoneEvent OnDone);
+  TTagReading(TPlayListFile& Root, TSharedFolder Folder, int Threads, TProgressEvent OnProgress, TDoneEvent OnDone,
+              bool UseCache = false);
   // Stops the readers: from now on none of their reports runs. They are
   // waited for until TThreadGroup::Patience; one stuck in the kernel then
   // ends on its own, touching only what it holds a share of.
@@ -36,6 +41,10 @@ public:
 
   // How many files there are to read.
   int Total() const;
+  // Once done: the cache's one warning, if it had trouble (translated), and
+  // the rows this run wrote into it.
+  const std::vector<String>& CacheWarnings() const;
+  std::int64_t CacheRowsWritten() const;
 
   struct TWork;
 

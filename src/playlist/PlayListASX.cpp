@@ -1,6 +1,7 @@
 // The ASX writer.
 #include "playlist/PlayListText.h"
 #include "playlist/PlayListWriter.h"
+#include "playlist/TagText.h"
 #include "runtime/Paths.h"
 
 namespace cantrel {
@@ -23,8 +24,9 @@ public:
     Lines.Add(ParamLine(u"  ", u"Encoding", u"utf-8"));
   }
 
-  // Title and type come from the escaped path, the location is a URI
-  // reference; carried entries name the reference before the parameters.
+  // Title and type come from the escaped path, or the title from the tags,
+  // the location is a URI reference; carried entries name the reference
+  // before the parameters.
   const TResStringRec* AddEntry(TPlayListLines& Lines, const TPlayListEntry& Entry, int) const override {
     const String Escaped = EscapeLocation(Entry.Path);
     const String Extension = ExtractFileExt(Escaped);
@@ -32,7 +34,10 @@ public:
     const StringView Reference = ReferencePrefix(Escaped);
     const auto AddRef = [&] { Lines.Add({u"    <ref href = \"", Reference, Escaped, u"\" />"}); };
     Lines.Add(u"  <entry>");
-    Lines.Add({u"    <title>", StringView(Escaped).substr(0, Escaped.size() - Extension.size()), u"</title>"});
+    if (Entry.Tags)
+      AddTagLines(Lines, *Entry.Tags, Entry.Path);
+    else
+      Lines.Add({u"    <title>", StringView(Escaped).substr(0, Escaped.size() - Extension.size()), u"</title>"});
     if (Entry.Carried) AddRef();
     Lines.Add({u"    <Param Name = \"FileType\" Value = \"", FileType, u"\" />"});
     Lines.Add({u"    <Param Name = \"SourceURL\" Value = \"", Reference, Escaped, u"\" />"});
@@ -42,6 +47,13 @@ public:
   }
 
   std::vector<String> ClosingLines(int) const override { return {u"</asx>"}; }
+
+private:
+  static void AddTagLines(TPlayListLines& Lines, const TMediaTags& Tags, StringView Path) {
+    Lines.Add({u"    <title>", EscapeXmlTitle(DisplayTitle(Tags, Path)), u"</title>"});
+    if (!Tags.Artist.empty()) Lines.Add({u"    <author>", EscapeXmlTitle(OneLineText(Tags.Artist)), u"</author>"});
+    if (Tags.Length >= 0) Lines.Add({u"    <duration value = \"", LengthAsClock(Tags.Length), u"\" />"});
+  }
 };
 
 }  // namespace

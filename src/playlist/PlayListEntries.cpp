@@ -1,8 +1,11 @@
 // The entries of one playlist: the files it lists, as every format makes its lines from them.
 #include "playlist/PlayListEntries.h"
 
+#include <vector>
+
 #include "playlist/PlayListFile.h"
 #include "playlist/RelativePath.h"
+#include "playlist/TrackOrder.h"
 #include "playlist/TrailingTidy.h"
 #include "runtime/Paths.h"
 
@@ -19,12 +22,12 @@ String RelativePrefix(const TPlayListFile& Node, const TPlayListFile& Child) {
 
 class TEntryWalk {
 public:
-  explicit TEntryWalk(TPlayListContents& Contents) : FContents(Contents) {}
+  TEntryWalk(const TEntryListing& Listing, TPlayListContents& Contents) : FListing(Listing), FContents(Contents) {}
 
-  void List(const TPlayListFile& Node, bool Recursion) {
+  void List(const TPlayListFile& Node) {
     AddFiles(Node, false);
     if (Node.Items().Count() > 0) FContents.AddBlank();
-    if (!Recursion) return;
+    if (!FListing.Recursion) return;
     for (int I = 0; I < Node.ChildCount(); ++I) {
       const TPlayListFile& Child = *Node.Child(I);
       FPath = RelativePrefix(Node, Child);
@@ -55,12 +58,16 @@ private:
   // The one place an entry is made from a file of the tree.
   void AddFiles(const TPlayListFile& Node, bool Carried) {
     const TStringList& Names = Node.Items();
+    const std::vector<TMediaTags>& Tags = Node.Tags();
+    const bool Tagged = Tags.size() == static_cast<std::size_t>(Names.Count());
+    const std::vector<int> Order = FListing.OrderByTags && Tagged ? TrackOrder(Tags) : std::vector<int>();
     const std::size_t Length = FPath.size();
     for (int I = 0; I < Names.Count(); ++I) {
+      const int File = Order.empty() ? I : Order[static_cast<std::size_t>(I)];
       FPath.resize(Length);
-      FPath += Names.At(I);
+      FPath += Names.At(File);
       AddCarriedBlankLines();
-      FContents.AddEntry({FPath, Carried});
+      FContents.AddEntry({FPath, Carried, FListing.Tags && Tagged ? &Tags[static_cast<std::size_t>(File)] : nullptr});
     }
     FPath.resize(Length);
   }
@@ -69,6 +76,7 @@ private:
     for (std::size_t Blank = FCarriedBlankLines.TakeWaiting(); Blank > 0; --Blank) FContents.AddCarriedBlank();
   }
 
+  const TEntryListing& FListing;
   TPlayListContents& FContents;
   // The path of the folder being listed from the playlist's, ending in "/";
   // then of the file.
@@ -78,8 +86,8 @@ private:
 
 }  // namespace
 
-void ListPlayListEntries(const TPlayListFile& Node, bool Recursion, TPlayListContents& Contents) {
-  TEntryWalk(Contents).List(Node, Recursion);
+void ListPlayListEntries(const TPlayListFile& Node, const TEntryListing& Listing, TPlayListContents& Contents) {
+  TEntryWalk(Listing, Contents).List(Node);
 }
 
 }  // namespace cantrel

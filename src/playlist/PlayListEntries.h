@@ -34,13 +34,24 @@ protected:
   ~TPlayListContents() = default;
 };
 
+// What a playlist lists of the tree, and with what.
+struct TEntryListing {
+  // The files of the folders below too.
+  bool Recursion = false;
+  // Entries carry their files' tags where their node holds them.
+  bool Tags = false;
+  // A folder's files come in album order (TrackOrder) where its node holds
+  // their tags.
+  bool OrderByTags = false;
+};
+
 // Hands Contents what Node's playlist lists, made from the tree alone: the
-// entries of Node's files in the order of its Items and a blank line after
-// them; then, with Recursion, for each child in order, the entries of the
-// child's files and of every folder below it, in the order and with the
-// blank lines of the child's own M3U playlist below its header (its files,
-// a blank line, each folder below with a blank line after it, tidied at
-// the end), and a blank line.
-void ListPlayListEntries(const TPlayListFile& Node, bool Recursion, TPlayListContents& Contents);
+// entries of Node's files in the order of its Items (or album order) and a
+// blank line after them; then, with Recursion, for each child in order, the
+// entries of the child's files and of every folder below it, in the order
+// and with the blank lines of the child's own M3U playlist below its header
+// (its files, a blank line, each folder below with a blank line after it,
+// tidied at the end), and a blank line.
+void ListPlayListEntries(const TPlayListFile& Node, const TEntryListing& Listing, TPlayListContents& Contents);
 
 }  // namespace cantrel

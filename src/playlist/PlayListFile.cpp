@@ -238,9 +238,10 @@ void TPlayListFile::WriteOwnPlayList(TMakeRun& Run, const TReachedFolder& Folder
   try {
     TFileReplacement File(FileName,
                           {Run.Root->Get(), Run.SearchRoot, Folder.Handle, Folder.BelowRoot, SystemFileName(Name)});
+    const TEntryListing Listing{Run.Recursion, Run.Options.Tags, Run.Options.OrderByTags};
     std::uint64_t Digest = PlayListDigestSeed;
     Run.Writer.Write(
-        *this, Run.Recursion, FileName,
+        *this, Listing, FileName,
         [&File, &Digest](std::string_view Bytes) {
           File.Write(Bytes);
           Digest = PlayListDigest(Digest, Bytes);

@@ -2,6 +2,7 @@
 #include "playlist/PlayListConsts.h"
 #include "playlist/PlayListText.h"
 #include "playlist/PlayListWriter.h"
+#include "playlist/TagText.h"
 #include "runtime/CodePage.h"
 
 namespace cantrel {
@@ -29,9 +30,15 @@ public:
     Lines.AddBlank();
   }
 
+  // The information line goes only with a path that is written.
   const TResStringRec* AddEntry(TPlayListLines& Lines, const TPlayListEntry& Entry, int) const override {
     const StringView Path = Entry.Path;
     if (HasLineBreak(Path)) return &SLineBreakInName;
+    if (Entry.Tags) {
+      if (!InCharset(Path)) return &SNotInLocaleCharset;
+      Lines.Add({u"#EXTINF:", LengthInSeconds(Entry.Tags->Length), u",",
+                 ShownInCharset(DisplayTitle(*Entry.Tags, Path))});
+    }
     const bool Added = NeedsDotSlash(Path) ? Lines.Add({u"./", Path}) : Lines.Add(Path);
     return Added ? nullptr : &SNotInLocaleCharset;
   }
@@ -47,6 +54,24 @@ public:
   bool Encode(StringView Line, std::string& Bytes) const override { return FEncoder.Encode(Line, Bytes); }
 
 private:
+  bool InCharset(StringView Text) const {
+    std::string Bytes;
+    return FUTF8 || FEncoder.Encode(Text, Bytes);
+  }
+
+  // Shown text keeps its place where the character set lacks a character.
+  String ShownInCharset(const String& Text) const {
+    if (InCharset(Text)) return Text;
+    String Result;
+    char32_t CodePoint;
+    for (std::size_t Pos = 0, Length; Pos < Text.size(); Pos += Length) {
+      ReadTextUnit(Text, Pos, CodePoint, Length);
+      const StringView Character = StringView(Text).substr(Pos, Length);
+      Result += InCharset(Character) ? Character : StringView(u"?");
+    }
+    return Result;
+  }
+
   bool FUTF8;
   // Plain M3U is read in the user's locale, as every other text file.
   TCharsetEncoder FEncoder;

@@ -2,6 +2,7 @@
 #include "playlist/PlayListConsts.h"
 #include "playlist/PlayListText.h"
 #include "playlist/PlayListWriter.h"
+#include "playlist/TagText.h"
 #include "runtime/Paths.h"
 
 namespace cantrel {
@@ -23,7 +24,9 @@ public:
     if (EndsWithBlank(Path)) return &SBlankAtEndOfName;
     const String Index = IntToStr(Number);
     Lines.Add({u"File", Index, u"=", BeginsWithBlank(Path) ? u"./" : u"", Path});
-    Lines.Add({u"Title", Index, u"=", ChangeFileExt(ExtractFileName(Path), u"")});
+    const String Title = Entry.Tags ? DisplayTitle(*Entry.Tags, Path) : ChangeFileExt(ExtractFileName(Path), u"");
+    Lines.Add({u"Title", Index, u"=", Title});
+    if (Entry.Tags) Lines.Add({u"Length", Index, u"=", LengthInSeconds(Entry.Tags->Length)});
     return nullptr;
   }
 

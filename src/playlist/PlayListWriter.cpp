@@ -38,13 +38,13 @@ private:
 
 }  // namespace
 
-void TPlayListWriter::Write(const TPlayListFile& Node, bool Recursion, const String& PlayList,
+void TPlayListWriter::Write(const TPlayListFile& Node, const TEntryListing& Listing, const String& PlayList,
                             const TPlayListLines::TOutput& Output, std::vector<TLeftOutName>& LeftOut) const {
   TPlayListLines Lines(*this, Output);
   Lines.AddBytes(ByteOrderMark(Node));
   AddHeader(Lines, ChangeFileExt(ExtractFileName(PlayList), u""));
   TEntryLines Entries(*this, Lines, PlayList, LeftOut);
-  ListPlayListEntries(Node, Recursion, Entries);
+  ListPlayListEntries(Node, Listing, Entries);
   Lines.Finish(ClosingLines(Entries.Count()));
 }
 

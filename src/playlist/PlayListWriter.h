@@ -18,19 +18,20 @@ public:
   virtual ~TPlayListWriter() = default;
 
   // Writes Node's playlist to Output as its lines are made: the byte-order
-  // mark, the header, the entries with their blank lines
+  // mark, the header, the entries Listing asks for with their blank lines
   // (ListPlayListEntries), the closing lines, and the tidy at the end.
   // PlayList is the playlist's path; each name the format cannot hold is
   // added to LeftOut.
-  void Write(const TPlayListFile& Node, bool Recursion, const String& PlayList, const TPlayListLines::TOutput& Output,
-             std::vector<TLeftOutName>& LeftOut) const;
+  void Write(const TPlayListFile& Node, const TEntryListing& Listing, const String& PlayList,
+             const TPlayListLines::TOutput& Output, std::vector<TLeftOutName>& LeftOut) const;
 
   // Sets the format (and its options) of a child before it is written.
   virtual void PrepareChild(const TPlayListFile& Node, TPlayListFile& Child) const = 0;
   // Title is the playlist's file name without extension.
   virtual void AddHeader(TPlayListLines& Lines, const String& Title) const = 0;
-  // Adds the lines of one entry, Number its place from 1. Answers why the
-  // format cannot hold the name, adding nothing, or nullptr.
+  // Adds the lines of one entry, Number its place from 1, with what the
+  // format holds of its tags when it carries them. Answers why the format
+  // cannot hold the name, adding nothing, or nullptr.
   virtual const TResStringRec* AddEntry(TPlayListLines& Lines, const TPlayListEntry& Entry, int Number) const = 0;
   // Whether the blank lines among the files of a folder below are written.
   virtual bool CarriesBlankLines() const { return false; }

@@ -6,6 +6,21 @@ namespace cantrel {
 
 namespace {
 
+void AddElement(String& Elements, StringView Name, StringView Text) {
+  if (Text.empty()) return;
+  Elements.append(u"<").append(Name).append(u">").append(Text).append(u"</").append(Name).append(u">");
+}
+
+String TagElements(const TMediaTags& Tags) {
+  String Elements;
+  AddElement(Elements, u"title", EscapeXmlTitle(Tags.Title));
+  AddElement(Elements, u"creator", EscapeXmlTitle(Tags.Artist));
+  AddElement(Elements, u"album", EscapeXmlTitle(Tags.Album));
+  if (Tags.Track > 0) AddElement(Elements, u"trackNum", IntToStr(Tags.Track));
+  if (Tags.Length >= 0) AddElement(Elements, u"duration", IntToStr(Tags.Length));
+  return Elements;
+}
+
 class TXSPFWriter final : public TPlayListWriter {
 public:
   void PrepareChild(const TPlayListFile&, TPlayListFile& Child) const override { Child.SetFormat(plXSPF); }
@@ -17,9 +32,11 @@ public:
   }
 
   // A location keeps every name: what XML or a URI cannot carry is escaped.
+  // What the tags hold follows in the format's own order.
   const TResStringRec* AddEntry(TPlayListLines& Lines, const TPlayListEntry& Entry, int) const override {
     const String Location = EscapeLocation(Entry.Path);
-    Lines.Add({u"    <track><location>", ReferencePrefix(Location), Location, u"</location></track>"});
+    const String Tags = Entry.Tags ? TagElements(*Entry.Tags) : String();
+    Lines.Add({u"    <track><location>", ReferencePrefix(Location), Location, u"</location>", Tags, u"</track>"});
     return nullptr;
   }
 

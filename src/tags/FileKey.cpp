@@ -13,7 +13,7 @@ std::int64_t Nanoseconds(const struct timespec& Time) {
 
 }  // namespace
 
-TFolderIdentity FolderIdentityOf(const struct stat& Info) { return {Info.st_dev, Info.st_ino}; }
+TFolderKey FolderKeyOf(const struct stat& Info) { return {Info.st_dev, Info.st_ino}; }
 
 TFileKey FileKeyOf(const struct stat& Info) {
   return {Info.st_dev, Info.st_ino, Info.st_size, Nanoseconds(Info.st_mtim), Nanoseconds(Info.st_ctim)};

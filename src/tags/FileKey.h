@@ -10,11 +10,11 @@
 namespace cantrel {
 
 // A folder by device and inode.
-struct TFolderIdentity {
+struct TFolderKey {
   std::uint64_t Device = 0;
   std::uint64_t Inode = 0;
 
-  bool operator==(const TFolderIdentity&) const = default;
+  bool operator==(const TFolderKey&) const = default;
 };
 
 // A file by device and inode, and the state its tags were read in: a file
@@ -42,7 +42,7 @@ struct TTaggedFile {
   bool operator==(const TTaggedFile&) const = default;
 };
 
-TFolderIdentity FolderIdentityOf(const struct stat& Info);
+TFolderKey FolderKeyOf(const struct stat& Info);
 TFileKey FileKeyOf(const struct stat& Info);
 
 // Orders by device, then inode: the order of a folder's cached files.

@@ -11,7 +11,7 @@
 namespace cantrel {
 
 struct TFolderChanges {
-  TFolderIdentity Folder;
+  TFolderKey Folder;
   // The week (since the epoch) the folder is seen in.
   std::int64_t Week = 0;
   // The folder holds no file any more: it goes with everything cached for it.

@@ -6,7 +6,7 @@
 
 namespace cantrel {
 
-TFolderTags::TFolderTags(const TFolderIdentity& Folder, std::int64_t Seen, std::vector<TTaggedFile> Files)
+TFolderTags::TFolderTags(const TFolderKey& Folder, std::int64_t Seen, std::vector<TTaggedFile> Files)
     : FFolder(Folder), FKnown(true), FSeen(Seen), FFiles(std::move(Files)) {
   std::ranges::sort(FFiles, FileOrder, &TTaggedFile::Key);
 }

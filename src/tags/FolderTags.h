@@ -12,12 +12,12 @@ namespace cantrel {
 class TFolderTags {
 public:
   // A folder the cache holds nothing for.
-  explicit TFolderTags(const TFolderIdentity& Folder) : FFolder(Folder) {}
+  explicit TFolderTags(const TFolderKey& Folder) : FFolder(Folder) {}
   // A folder the cache holds, last seen in week Seen (weeks since the
   // epoch), with its files in any order.
-  TFolderTags(const TFolderIdentity& Folder, std::int64_t Seen, std::vector<TTaggedFile> Files);
+  TFolderTags(const TFolderKey& Folder, std::int64_t Seen, std::vector<TTaggedFile> Files);
 
-  const TFolderIdentity& Folder() const { return FFolder; }
+  const TFolderKey& Folder() const { return FFolder; }
   // Whether the cache holds the folder at all (possibly without files).
   bool Known() const { return FKnown; }
   std::int64_t Seen() const { return FSeen; }
@@ -32,7 +32,7 @@ public:
   const TTaggedFile* FindFile(const TFileKey& Key) const;
 
 private:
-  TFolderIdentity FFolder;
+  TFolderKey FFolder;
   bool FKnown = false;
   std::int64_t FSeen = 0;
   std::vector<TTaggedFile> FFiles;

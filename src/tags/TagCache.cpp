@@ -52,7 +52,7 @@ TTagCache::TTagCache(TTagCacheOptions Options)
 
 TTagCache::~TTagCache() { Finish(); }
 
-TFolderTags TTagCache::Lookup(const TFolderIdentity& Folder) {
+TFolderTags TTagCache::Lookup(const TFolderKey& Folder) {
   TFolderTags Result(Folder);
   Guarded([&] { Result = FDatabase->ReadFolder(Folder); });
   return Result;

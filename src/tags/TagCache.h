@@ -64,7 +64,7 @@ public:
   const String& Path() const { return FPath; }
 
   // The folder's cached files; none when the cache is off.
-  TFolderTags Lookup(const TFolderIdentity& Folder);
+  TFolderTags Lookup(const TFolderKey& Folder);
   // Stores every file the folder holds now, with its tags (hits and files
   // read again alike), against what Lookup answered for it: only new or
   // changed entries are written, cached files missing from Files are

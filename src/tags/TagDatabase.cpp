@@ -132,7 +132,7 @@ void TTagDatabase::CreateSchema() {
   FDatabase.Execute("COMMIT");
 }
 
-TFolderTags TTagDatabase::ReadFolder(const TFolderIdentity& Folder) {
+TFolderTags TTagDatabase::ReadFolder(const TFolderKey& Folder) {
   TSqliteStatement& Read = FStatements->ReadFolder;
   Read.Bind(1, Stored(Folder.Device));
   Read.Bind(2, Stored(Folder.Inode));
@@ -216,7 +216,7 @@ std::int64_t TTagDatabase::FolderRow(const TFolderChanges& Changes) {
   return Row;
 }
 
-void TTagDatabase::DropFolder(const TFolderIdentity& Folder) {
+void TTagDatabase::DropFolder(const TFolderKey& Folder) {
   TSqliteStatement& Find = FStatements->FindFolder;
   Find.Bind(1, Stored(Folder.Device));
   Find.Bind(2, Stored(Folder.Inode));

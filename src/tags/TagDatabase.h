@@ -31,7 +31,7 @@ public:
   ~TTagDatabase();
 
   // The folder's cached files, in one query.
-  TFolderTags ReadFolder(const TFolderIdentity& Folder);
+  TFolderTags ReadFolder(const TFolderKey& Folder);
   // Writes the changes of several folders in one transaction.
   void Write(const std::vector<TFolderChanges>& Changes);
   // Once a week: removes the folders not seen for PruneWeeks weeks, with
@@ -50,7 +50,7 @@ private:
   bool InWal();
   void CreateSchema();
   void WriteFolder(const TFolderChanges& Changes);
-  void DropFolder(const TFolderIdentity& Folder);
+  void DropFolder(const TFolderKey& Folder);
   std::int64_t FolderRow(const TFolderChanges& Changes);
 };
 

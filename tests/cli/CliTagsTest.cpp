@@ -1,5 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <utility>
+
 #include "AudioFiles.h"
 #include "CliRunner.h"
 
@@ -16,6 +23,11 @@ std::string NonBlankLines(const std::string& Text) {
     if (!Line.empty()) Result += Line + "\n";
   }
   return Result;
+}
+
+// The playlist the default name gives Dir's own folder, without extension.
+std::string FolderBase(const TTempDir& Dir) {
+  return std::filesystem::path(Dir.Path()).parent_path().filename().string();
 }
 
 }  // namespace
@@ -51,4 +63,45 @@ TEST(CliTagsTest, AlbumOrderAndTitlesFromRealFiles) {
   EXPECT_EQ(RunCli(Scratch, {"--order", "track", Music.Path()}).Err,
             "cantrel-cli: unknown order \"track\" (choose name or tags)\nTry 'cantrel-cli --help' for more "
             "information.\n");
+}
+
+// A warm run takes every tag from the cache: no media file opened, no row
+// written; a file touched in place is read again; a damaged cache is made
+// anew with one warning; the playlists' bytes are the same every time.
+TEST(CliTagsTest, TheTagCacheSparesTheReadingAndNeverChangesAByte) {
+  TTempDir Music;
+  TTempDir Scratch;
+  for (const char* Name : {"a.mp3", "b.flac", "Sub/c.ogg"})
+    Music.MakeFile(Name, MakeAudioFile(TAudioFormat::afFlac, 1000, {u"T", u"A", u"B", "1", ""}));
+  const auto Run = [&](std::vector<std::string> Extra = {}) {
+    std::vector<std::string> Arguments{"-v", "--tags", "-t", "xspf", "-f", "*.mp3;*.flac;*.ogg"};
+    Arguments.insert(Arguments.end(), Extra.begin(), Extra.end());
+    Arguments.push_back(Music.Path());
+    const TCliResult Result =
+        RunCli(Scratch, {.Arguments = Arguments, .Environment = {"XDG_CACHE_HOME=" + Scratch.Path() + "cache"}});
+    EXPECT_EQ(Result.Status, 0) << Result.Err;
+    const std::size_t Cost = Result.Err.rfind("\n", Result.Err.size() - 2);
+    return std::pair(Result.Err.substr(Cost + 1), ReadFileBytes(Music.Path() + FolderBase(Music) + ".xspf"));
+  };
+  const auto [Cold, Written] = Run();
+  EXPECT_TRUE(Cold.starts_with("media files opened for their tags: 3; ")) << Cold;
+  EXPECT_NE(Cold, "media files opened for their tags: 3; rows written into the tag cache: 0\n");
+  EXPECT_EQ(Run(), std::pair(std::string("media files opened for their tags: 0; rows written into the tag cache: 0\n"),
+                             Written));
+
+  // Size kept, times changed: read again.
+  utimensat(AT_FDCWD, (Music.Path() + "b.flac").c_str(), nullptr, 0);
+  const auto Touched = Run();
+  EXPECT_TRUE(Touched.first.starts_with("media files opened for their tags: 1; ")) << Touched.first;
+  EXPECT_EQ(Touched.second, Written);
+  EXPECT_EQ(Run({"--no-cache"}), std::pair(std::string("media files opened for their tags: 3; rows written into the "
+                                                       "tag cache: 0\n"),
+                                           Written));
+
+  Scratch.MakeFile("cache/cantrel/tags.sqlite", std::string(4096, 'x'));
+  const TCliResult Damaged = RunCli(Scratch, {.Arguments = {"--tags", "-q", "-t", "xspf", Music.Path()},
+                                              .Environment = {"XDG_CACHE_HOME=" + Scratch.Path() + "cache"}});
+  EXPECT_EQ(Damaged.Status, 0);
+  EXPECT_EQ(std::count(Damaged.Err.begin(), Damaged.Err.end(), '\n'), 1) << Damaged.Err;
+  EXPECT_EQ(ReadFileBytes(Music.Path() + FolderBase(Music) + ".xspf"), Written);
 }

@@ -80,6 +80,7 @@ TEST(SearchSessionTagsTest, EveryFileGetsItsOwnTagsAfterTheWalk) {
   Options.Folder = Dir.Folder();
   Options.Tags = true;
   Options.TagReaders = 3;
+  Options.TagCache = false;
   Walk.Start(Options);
   ASSERT_TRUE(PumpUntil([&] { return Walk.WalkEnded; }));
   // The walk's own end does not end a search that reads tags.
@@ -139,6 +140,7 @@ TEST(SearchSessionTagsTest, AStopWhileReadingTagsEndsTheSearch) {
   Options.Folder = Dir.Folder();
   Options.OrderByTags = true;
   Options.TagReaders = 2;
+  Options.TagCache = false;
   Walk.Start(Options);
   ASSERT_TRUE(PumpUntil([&] { return Walk.WalkEnded; }));
   ASSERT_EQ(Walk.SearchEnds, 0);
@@ -151,4 +153,25 @@ TEST(SearchSessionTagsTest, AStopWhileReadingTagsEndsTheSearch) {
   EXPECT_EQ(Walk.LastRead, Progress);
   EXPECT_EQ(Walk.SearchEnds, 0);
   for (int I = 0; I < Walk.Root.ChildCount(); ++I) EXPECT_TRUE(Walk.Root.Child(I)->Tags().empty());
+}
+
+// Below a link the walk crossed (-L), tags are read through that link,
+// folder by folder, as Make writes there.
+TEST(SearchSessionTagsTest, TagsAreReadBelowALinkTheWalkCrossed) {
+  TTempDir Dir;
+  Dir.MakeFile("Real/Deep/g.flac", MakeAudioFile(TAudioFormat::afFlac, 1000, {u"Gee", u"", u"", "", ""}));
+  std::filesystem::create_directory_symlink("Real", Dir.Path() + "Link");
+  TTaggedWalk Walk;
+  TFindOptions Options;
+  Options.FilterText = u"FLAC (*.flac)";
+  Options.Folder = Dir.Folder();
+  Options.FollowLinks = true;
+  Options.Tags = true;
+  Options.TagCache = false;
+  Walk.Start(Options);
+  ASSERT_TRUE(PumpUntil([&] { return Walk.SearchEnds > 0; }));
+  ASSERT_EQ(Walk.Root.Count(), 1);
+  const TPlayListFile& Deep = *Walk.Root.Child(0)->Child(0);
+  EXPECT_EQ(Deep.Path(), Dir.Folder() + u"Link/Deep/");
+  EXPECT_EQ(Deep.Tags().at(0).Title, u"Gee");
 }

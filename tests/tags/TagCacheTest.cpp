@@ -52,7 +52,7 @@ void EditInPlaceKeepingTime(const std::string& Path) {
 TEST(TagCacheTest, AWarmRunOverUnchangedFoldersWritesNoRow) {
   TTempDir Dir;
   TCacheProbe Probe(Dir.Path() + "tags.sqlite");
-  const TFolderIdentity Rock{5, 100}, Jazz{5, 200};
+  const TFolderKey Rock{5, 100}, Jazz{5, 200};
   std::vector<TTaggedFile> RockFiles = TaggedFiles(5, 1000, 40, u"Rock");
   RockFiles[0].Tags = {u"Title & <x>\n\"quoted\"", u"Артист", u"专辑 🎵", 3, 1, 215000};
   RockFiles[1].Tags = {String(u"kept \xDC80\xDCFF bytes"), String(u"lone \xD800 and \xDC00"), u"", 0, 0, -1};
@@ -98,7 +98,7 @@ TEST(TagCacheTest, AFileChangedInPlaceIsAMissAndAGoneFileIsDropped) {
   TTempDir Dir;
   TCacheProbe Probe(Dir.Path() + "cache/tags.sqlite");
   for (const char* Name : {"a.mp3", "b.mp3", "c.mp3"}) Dir.MakeFile(std::string("album/") + Name, "ID3 and some audio");
-  const TFolderIdentity Album = FolderIdentityOf(StatOf(Dir.Path() + "album"));
+  const TFolderKey Album = FolderKeyOf(StatOf(Dir.Path() + "album"));
   const auto KeyOf = [&](const char* Name) { return FileKeyOf(StatOf(Dir.Path() + "album/" + Name)); };
   const TTaggedFile A{KeyOf("a.mp3"), {u"A", u"", u"", 1, 0, 1000}};
   const TTaggedFile B{KeyOf("b.mp3"), {u"B", u"", u"", 2, 0, 2000}};
@@ -145,7 +145,7 @@ TEST(TagCacheTest, AFileChangedInPlaceIsAMissAndAGoneFileIsDropped) {
 TEST(TagCacheTest, FoldersNotSeenForAboutNinetyDaysArePruned) {
   TTempDir Dir;
   TCacheProbe Probe(Dir.Path() + "tags.sqlite");
-  const TFolderIdentity Old{7, 1}, Kept{7, 2};
+  const TFolderKey Old{7, 1}, Kept{7, 2};
   const std::vector<TTaggedFile> OldFiles = TaggedFiles(7, 10, 2, u"Old");
   const std::vector<TTaggedFile> KeptFiles = TaggedFiles(7, 20, 2, u"Kept");
   {

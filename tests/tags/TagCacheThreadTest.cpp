@@ -19,7 +19,7 @@ TEST(TagCacheThreadTest, ThreadsShareOneCache) {
     for (int T = 0; T < Threads; ++T)
       Pool.emplace_back([&Cache, T] {
         for (std::uint64_t F = 0; F < Folders; ++F) {
-          const TFolderIdentity Folder{static_cast<std::uint64_t>(T), F};
+          const TFolderKey Folder{static_cast<std::uint64_t>(T), F};
           Cache.Store(Cache.Lookup(Folder), TaggedFiles(Folder.Device, 100, FilesPerFolder, IntToStr(T)));
         }
       });

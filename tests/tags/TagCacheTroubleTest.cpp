@@ -17,7 +17,7 @@ using namespace cantrel::test;
 
 namespace {
 
-const TFolderIdentity Folder{3, 30};
+const TFolderKey Folder{3, 30};
 
 String NotUsed(const TCacheProbe& Probe, const TResStringRec& Reason) {
   return Format(LoadResString(&STagCacheNotUsed), {Utf8ToString(Probe.Path()), LoadResString(&Reason)});
@@ -172,8 +172,8 @@ TEST(TagCacheTroubleTest, TwoProcessesStoringAtOnceLoseAndTearNothing) {
     {
       TTagCache Cache(Probe.Options());
       for (int F = 0; F < Folders; ++F) {
-        const TFolderIdentity Own{static_cast<std::uint64_t>(Child + 1), static_cast<std::uint64_t>(F)};
-        const TFolderIdentity Shared{9, static_cast<std::uint64_t>(F)};
+        const TFolderKey Own{static_cast<std::uint64_t>(Child + 1), static_cast<std::uint64_t>(F)};
+        const TFolderKey Shared{9, static_cast<std::uint64_t>(F)};
         Cache.Store(Cache.Lookup(Own), TaggedFiles(Own.Device, 100, FilesPerFolder, Origin));
         Cache.Store(Cache.Lookup(Shared), TaggedFiles(9, 100, FilesPerFolder, Origin));
       }

@@ -423,6 +423,7 @@ TEST_F(TWindowSearchTest, TheProgramsArgumentsAndAFolderFromTheCommandLine) {
 // during Find, and a change after Find holds Make back until the next.
 TEST_F(TWindowSearchTest, TagOptionsAreReadDuringFindAndKept) {
   Temp.MakeFile("Music/A/a2.flac", MakeAudioFile(TAudioFormat::afFlac, 3000, {u"Zwei", u"Wer", u"Alb", "1", ""}));
+  const TScopedEnvironment Cache{{"XDG_CACHE_HOME", Temp.Path() + "cache"}};
   {
     auto Form = NewForm(Settings() + "[Playlist]\nOrder=tags\n");
     EXPECT_FALSE(Form->mniTags->Checked());
@@ -441,5 +442,7 @@ TEST_F(TWindowSearchTest, TagOptionsAreReadDuringFindAndKept) {
     EXPECT_TRUE(Form->btnMake->isEnabled());
   }
   EXPECT_NE(SettingsBytes().find("\n[Playlist]\nOrder=tags\nTags=1\n"), std::string::npos) << SettingsBytes();
+  // The same tag cache as cantrel-cli's.
+  EXPECT_TRUE(FileExistsAt(Temp.Path() + "cache/cantrel/tags.sqlite"));
   EXPECT_TRUE(Boxes.Shown.empty());
 }
