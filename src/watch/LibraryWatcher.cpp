@@ -145,17 +145,19 @@ bool TLibraryWatcher::ReadFiles(TPlayListFile& Node, TDirectoryListing& Listing)
 // its node; any other is read as a new folder, with all below it.
 bool TLibraryWatcher::ReadSubdirectories(TPlayListFile& Node, TDirectoryListing& Listing, bool Deep) {
   std::vector<std::unique_ptr<TPlayListFile>> Before = Node.TakeChildren();
+  std::unordered_map<String, std::size_t> PlaceBefore;
+  for (std::size_t I = 0; I < Before.size(); ++I) PlaceBefore[Before[I]->Path()] = I;
   bool Changed = false;
   std::size_t Place = 0;
   for (const TFolder& Subdirectory : FRules.AdmittedSubdirectories(FRootPath, Node.Path(), Listing)) {
-    const auto Kept = std::find_if(Before.begin(), Before.end(), [&](const auto& Child) {
-      return Child && Child->Path() == Subdirectory.Directory &&
-             SameFolder(Child->FolderIdentity(), IdentityAt(Listing.Handle(), Subdirectory.Name));
-    });
+    const auto Known = PlaceBefore.find(Subdirectory.Directory);
+    const bool Same = Known != PlaceBefore.end() &&
+                      SameFolder(Before[Known->second]->FolderIdentity(),
+                                 IdentityAt(Listing.Handle(), Subdirectory.Name));
     std::unique_ptr<TPlayListFile> Child;
-    if (Kept != Before.end()) {
-      Changed = Changed || Kept - Before.begin() != static_cast<std::ptrdiff_t>(Place);
-      Child = std::move(*Kept);
+    if (Same) {
+      Changed = Changed || Known->second != Place;
+      Child = std::move(Before[Known->second]);
       if (Deep) {
         TFileHandle Opened(openat(Listing.Handle(), Subdirectory.Name.c_str(),
                                   O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC));
