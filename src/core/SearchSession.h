@@ -155,6 +155,8 @@ public:
   TMakeReport Make(const TMakeRequest& Request);
 
   int DirCount() const { return FDirCount; }
+  // The folder of the last search as Find opened it.
+  const TSharedFolder& Folder() const { return FFolder; }
   TDateTime StartTime() const { return FT0; }
   const std::vector<TUnreadableFolder>& UnreadableFolders() const { return FUnreadableFolders; }
   // The message of the error that ended the walk; empty while the search

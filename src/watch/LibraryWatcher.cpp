@@ -267,11 +267,31 @@ void TLibraryWatcher::Drop(TPlayListFile& Node) {
   FChanged.insert(Parent->Path());
 }
 
-bool TLibraryWatcher::Run(const std::function<bool()>& Stopped) {
+void TLibraryWatcher::Begin(const std::function<bool()>& Stopped) {
   FStopped = Stopped;
   if (FEvents.OnSettled) FEvents.OnSettled(FFoldersRead, FWritten);
   FFoldersRead = FWritten = 0;
   FRead.clear();
+}
+
+bool TLibraryWatcher::Step(bool EventsWaiting) {
+  if (EventsWaiting) TakeEvents();
+  if (FRootGone) return false;
+  const auto Now = std::chrono::steady_clock::now();
+  if (!FRescanned.empty() && Now >= FRescanAt) {
+    FTouched.insert(FRescanned.begin(), FRescanned.end());
+    FRescanAt = Now + FSettings.Rescan;
+    FSettleAt = Now;
+  }
+  if (FSettleAt && Now >= *FSettleAt) {
+    if (!RootRemains()) return false;
+    Settle();
+  }
+  return true;
+}
+
+bool TLibraryWatcher::Run(const std::function<bool()>& Stopped) {
+  Begin(Stopped);
   sigset_t StopSignals;
   sigemptyset(&StopSignals);
   sigaddset(&StopSignals, SIGINT);
@@ -296,18 +316,7 @@ bool TLibraryWatcher::Run(const std::function<bool()>& Stopped) {
     }
     const int Ready = ppoll(&Events, FInotify.Valid() ? 1 : 0, Wake ? &Timeout : nullptr, &Before);
     pthread_sigmask(SIG_SETMASK, &Before, nullptr);
-    if (Ready > 0 && (Events.revents & POLLIN)) TakeEvents();
-    if (FRootGone) return false;
-    const auto Now = std::chrono::steady_clock::now();
-    if (!FRescanned.empty() && Now >= FRescanAt) {
-      FTouched.insert(FRescanned.begin(), FRescanned.end());
-      FRescanAt = Now + FSettings.Rescan;
-      FSettleAt = Now;
-    }
-    if (FSettleAt && Now >= *FSettleAt) {
-      if (!RootRemains()) return false;
-      Settle();
-    }
+    if (!Step(Ready > 0 && (Events.revents & POLLIN))) return false;
   }
 }
 

@@ -73,6 +73,16 @@ public:
   // whenever SIGINT or SIGTERM came.
   bool Run(const std::function<bool()>& Stopped);
 
+  // The same for an event loop of the caller's: Begin once, then Step
+  // whenever Handle is readable (EventsWaiting) or NextWake has come;
+  // false once the folder itself is gone.
+  void Begin(const std::function<bool()>& Stopped);
+  bool Step(bool EventsWaiting);
+  // The inotify descriptor, -1 without one.
+  int Handle() const { return FInotify.Valid() ? FInotify.Handle() : -1; }
+  // When Step is due without events; none while nothing waits.
+  std::optional<std::chrono::steady_clock::time_point> NextWake() const;
+
 private:
   using TIdentityKey = std::pair<dev_t, ino_t>;
   struct TWrittenPlayList {
@@ -104,7 +114,6 @@ private:
   int WriteChanged();
   void RemoveStale();
   void SayLimits();
-  std::optional<std::chrono::steady_clock::time_point> NextWake() const;
 
   TPlayListFile& FRoot;
   std::function<bool()> FStopped;
