@@ -38,14 +38,17 @@ TBenchSettings ParseBenchSettings(int Argc, char** Argv) {
       Settings.NasDelay = Delay.value_or(1);
     } else if (Argument == "--library" && HasValue)
       Settings.Base = Argv[++I];
+    else if (Argument == "--quiet" && HasValue)
+      Settings.QuietSeconds = std::atoi(Argv[++I]);
     else if (Argument == "--figures" && HasValue)
       Settings.Figures = Argv[++I];
     else {
       std::fprintf(stderr,
-                   "usage: %s [--large] [--files N --folders M] [--runs N] [--nas [MS]] [--library DIR]\n"
+                   "usage: %s [--large] [--files N --folders M] [--runs N] [--nas [MS]] [--library DIR] [--quiet S]\n"
                    "  --large        also a library of 1 000 000 files in 50 000 folders\n"
                    "  --nas [MS]     also rows through cantrel-latencyfs, MS milliseconds a call (1)\n"
-                   "  --library DIR  where the libraries are made and kept for later runs (/tmp)\n",
+                   "  --library DIR  where the libraries are made and kept for later runs (/tmp)\n"
+                   "  --quiet S      the watcher's quiet period for its context switches (60 seconds)\n",
                    Argv[0]);
       std::exit(2);
     }

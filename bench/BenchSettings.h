@@ -20,6 +20,8 @@ struct TBenchSettings {
   std::optional<double> NasDelay;
   // Where the libraries are made and kept for later runs.
   std::filesystem::path Base = "/tmp";
+  // The watcher's quiet period, in which its context switches are counted.
+  int QuietSeconds = 60;
   // Where the window's benchmark leaves its figures for the table.
   std::filesystem::path Figures;
 };

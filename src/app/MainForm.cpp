@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QMimeData>
 #include <QScreen>
+#include <QTimer>
 #include <QUrl>
 #include <algorithm>
 #include <cerrno>
@@ -135,6 +136,7 @@ TMainForm::TMainForm(const String& SettingsFile)
       mnuOptions(NewControl<TMenuItem>(MainMenu, "mnuOptions")),
       mniTags(NewControl<TMenuItem>(mnuOptions, "mniTags")),
       mniOrderByTags(NewControl<TMenuItem>(mnuOptions, "mniOrderByTags")),
+      mniKeepUpToDate(NewControl<TMenuItem>(mnuOptions, "mniKeepUpToDate")),
       mnuHelp(NewControl<TMenuItem>(MainMenu, "mnuHelp")),
       mniAbout(NewControl<TMenuItem>(mnuHelp, "mniAbout")),
       FSettingsFile(SettingsFile) {
@@ -152,6 +154,7 @@ TMainForm::TMainForm(const String& SettingsFile)
   mniAbout->OnClick = [this](QObject& Sender) { mniAboutClick(Sender); };
   mniTags->OnClick = [this](QObject& Sender) { mniTagOptionClick(Sender); };
   mniOrderByTags->OnClick = mniTags->OnClick;
+  mniKeepUpToDate->OnClick = [this](QObject& Sender) { mniKeepUpToDateClick(Sender); };
   // Folders come from file managers as dropped links, over any control.
   setAcceptDrops(true);
   installEventFilter(this);
@@ -177,6 +180,8 @@ void TMainForm::LayOut() {
   mniTags->SetAutoCheck(true);
   mniOrderByTags->SetCaption(u"Order by disc and track");
   mniOrderByTags->SetAutoCheck(true);
+  mniKeepUpToDate->SetCaption(u"Keep playlists up to date");
+  mniKeepUpToDate->SetAutoCheck(true);
   mnuHelp->SetCaption(u"&Help");
   mniAbout->SetCaption(u"&About Cantrel");
   SetClientSize(DrawnWidth, DrawnHeight);
@@ -283,6 +288,7 @@ void TMainForm::KeepSettings() {
   FSettings->SetAudioFormat(cbbFileFilter->Items()->Get(MoreAudioFilterIndex));
   FSettings->SetTags(mniTags->Checked());
   FSettings->SetOrderByTags(mniOrderByTags->Checked());
+  FSettings->SetWatch(mniKeepUpToDate->Checked());
   const QSize Size = isMaximized() || isFullScreen() ? normalGeometry().size() : size();
   if (Size.isEmpty()) return;
   FSettings->SetWindowWidth(DesignPixels(*this, Size.width()));
@@ -310,6 +316,7 @@ void TMainForm::FormCreate() {
   chkUTF8->SetChecked(false);
   mniTags->SetChecked(FSettings->Tags());
   mniOrderByTags->SetChecked(FSettings->OrderByTags());
+  mniKeepUpToDate->SetChecked(FSettings->Watch());
 
   FPlayListFiles = std::make_unique<TPlayListFile>();
   FSession = std::make_unique<TSearchSession>(*FPlayListFiles);
@@ -337,6 +344,8 @@ void TMainForm::FormCreate() {
 
 void TMainForm::FormDestroy() {
   try {
+    // The watch works on the tree: it goes before it.
+    FWatch.reset();
     // The enumerator goes first, ending its search: no report reaches the
     // session or the tree.
     FFileEnumerator.reset();
@@ -357,6 +366,7 @@ void TMainForm::FormDestroy() {
 }
 
 void TMainForm::closeEvent(QCloseEvent* Event) {
+  StopWatch();
   FSearching = false;
   FSession->End();
   TForm::closeEvent(Event);
@@ -415,7 +425,8 @@ void TMainForm::mniTagOptionClick(QObject&) {
 
 void TMainForm::btnFindClick(QObject&) {
   // One search at a time: the session's Find ends the one that runs, so
-  // nothing of it reaches the new tree.
+  // nothing of it reaches the new tree; a watch of the old tree ends too.
+  StopWatch();
   FSearching = false;
   mmoFiles->Lines()->Clear();
   try {
@@ -491,12 +502,24 @@ void TMainForm::ShowMakeAvailability() {
 // done is told in one box: the playlists not written first, then the names
 // left out and the folders the search could not read.
 void TMainForm::btnMakeClick(QObject&) {
+  StopWatch();
   TMakeRequest Request;
   Request.NameTemplate = cbbFileName->Text();
   Request.Format = FPlayListFiles->Format();
   Request.Recursion = chkFindRecursion->Checked();
   Request.UTF8BOM = chkUTF8->Checked();
+  std::unique_ptr<TWindowWatch> Watch;
+  if (mniKeepUpToDate->Checked()) StartWatch(Request, Watch);
+  if (Watch)
+    Request.OnWritten = [&Watch](const TPlayListFile& Node, const String& Name, std::uint64_t Digest) {
+      Watch->Watcher().Written(Node, Name, Digest);
+    };
   const TMakeReport Made = FSession->Make(Request);
+  if (Watch && Made.Failures.empty()) {
+    Watch->Start();
+    FWatch = std::move(Watch);
+    StatusBar->Panels()->Items(2)->SetText(Format(gettext(u"Watching %s"), {Printable(FPlayListFiles->Path())}));
+  }
   std::vector<String> Lines;
   for (const TPlayListFailure& Failure : Made.Failures) Lines.push_back(Failure.Message);
   for (const TLeftOutName& Name : Made.LeftOut)
@@ -506,6 +529,36 @@ void TMainForm::btnMakeClick(QObject&) {
   if (Lines.empty()) return;
   ShowMessageBox(JoinLines(Lines), ApplicationTitle(),
                  Made.Failures.empty() ? TMessageBoxIcon::miWarning : TMessageBoxIcon::miError);
+}
+
+// The watch follows what Make is about to write. Its playlists carry no
+// tags, so with a tag option the folder is not watched.
+void TMainForm::StartWatch(const TMakeRequest& Request, std::unique_ptr<TWindowWatch>& Watch) {
+  if (FSession->MakeAvailability() != TMakeAvailability::maAvailable) return;
+  if (mniTags->Checked() || mniOrderByTags->Checked()) {
+    StatusBar->Panels()->Items(2)->SetText(gettext(u"Playlists with tags are not kept up to date."));
+    return;
+  }
+  TWatchSettings Settings;
+  Settings.NameTemplate = Request.NameTemplate;
+  Settings.Format = Request.Format;
+  Settings.Recursion = Request.Recursion;
+  Settings.UTF8BOM = Request.UTF8BOM;
+  Watch = std::make_unique<TWindowWatch>(*FPlayListFiles, FSession->Folder(), *FFileEnumerator, Settings, [this] {
+    // Not from inside the watch's own call.
+    QTimer::singleShot(0, this, [this] { StopWatch(); });
+  });
+  if (!Watch->Attach()) Watch.reset();
+}
+
+void TMainForm::StopWatch() {
+  if (!FWatch) return;
+  FWatch.reset();
+  StatusBar->Panels()->Items(2)->SetText(String());
+}
+
+void TMainForm::mniKeepUpToDateClick(QObject&) {
+  if (!mniKeepUpToDate->Checked()) StopWatch();
 }
 
 void TMainForm::ShowStatus(const String& Files, const String& Directories, const String& Progress) {

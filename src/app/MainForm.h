@@ -4,6 +4,7 @@
 #include <memory>
 #include <optional>
 
+#include "app/WindowWatch.h"
 #include "core/SearchSession.h"
 #include "core/Settings.h"
 #include "widgets/ComboBox.h"
@@ -48,6 +49,7 @@ public:
   void cbbFileFormatChange(QObject& Sender);
   void chkUTF8Click(QObject& Sender);
   void mniTagOptionClick(QObject& Sender);
+  void mniKeepUpToDateClick(QObject& Sender);
   void btnFindClick(QObject& Sender);
   void btnMakeClick(QObject& Sender);
 
@@ -80,6 +82,7 @@ public:
   TMenuItem* const mnuOptions;
   TMenuItem* const mniTags;
   TMenuItem* const mniOrderByTags;
+  TMenuItem* const mniKeepUpToDate;
   TMenuItem* const mnuHelp;
   TMenuItem* const mniAbout;
 
@@ -99,6 +102,8 @@ private:
   void FormDestroy();
   void ShowStatus(const String& Files, const String& Directories, const String& Progress);
   void ShowMakeAvailability();
+  void StartWatch(const TMakeRequest& Request, std::unique_ptr<TWindowWatch>& Watch);
+  void StopWatch();
 
   const String FSettingsFile;
   std::unique_ptr<TSettings> FSettings;
@@ -108,6 +113,8 @@ private:
   bool FSearching = false;
   // The tag cache's warning of the search that runs, told with its end.
   String FTagCacheWarning;
+  // Follows the folder after a Make while "Keep playlists up to date" is ticked.
+  std::unique_ptr<TWindowWatch> FWatch;
 };
 
 }  // namespace cantrel

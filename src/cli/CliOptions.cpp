@@ -4,6 +4,8 @@
 #include <getopt.h>
 
 #include <algorithm>
+#include <optional>
+#include <string>
 
 #include "core/FilterTexts.h"
 #include "cli/CliErrors.h"
@@ -15,7 +17,7 @@ namespace cantrel {
 
 namespace {
 
-enum : int { OptBom = 256, OptNoRecursion, OptReaders, OptTags, OptOrder, OptNoCache };
+enum : int { OptBom = 256, OptNoRecursion, OptReaders, OptTags, OptOrder, OptNoCache, OptWatch, OptSettle, OptRescan };
 
 // More readers than this wait on one another rather than on the share.
 constexpr int MaxReaders = 256;
@@ -31,6 +33,9 @@ const option LongOptions[] = {
     {"tags", no_argument, nullptr, OptTags},
     {"order", required_argument, nullptr, OptOrder},
     {"no-cache", no_argument, nullptr, OptNoCache},
+    {"watch", no_argument, nullptr, OptWatch},
+    {"settle", required_argument, nullptr, OptSettle},
+    {"rescan", required_argument, nullptr, OptRescan},
     {"verbose", no_argument, nullptr, 'v'},
     {"list", no_argument, nullptr, 'l'},
     {"null", no_argument, nullptr, '0'},
@@ -73,6 +78,40 @@ bool ParseOrder(const String& Name) {
   throw EUsageError(Format(gettext(u"unknown order \"%s\" (choose name or tags)"), {Name}));
 }
 
+// A number with up to three places after the point, from 0 to Most, in
+// thousandths; nullopt for anything else.
+std::optional<int> ParseThousandths(const String& Text, int Most) {
+  const std::string Digits = StringToUtf8(Text);
+  const std::size_t Point = Digits.find('.');
+  const std::string Whole = Digits.substr(0, Point);
+  const std::string Fraction = Point == std::string::npos ? std::string() : Digits.substr(Point + 1);
+  const auto AllDigits = [](const std::string& Part) {
+    return std::all_of(Part.begin(), Part.end(), [](char C) { return C >= '0' && C <= '9'; });
+  };
+  if (Whole.empty() || Whole.size() > 5 || Fraction.size() > 3 || (Point != std::string::npos && Fraction.empty()) ||
+      !AllDigits(Whole) || !AllDigits(Fraction) || std::stoi(Whole) > Most)
+    return std::nullopt;
+  const int Result = std::stoi(Whole) * 1000 + (Fraction.empty() ? 0 : std::stoi((Fraction + "00").substr(0, 3)));
+  return Result <= Most * 1000 ? std::optional<int>(Result) : std::nullopt;
+}
+
+// Up to a day either way.
+constexpr int MostSettleSeconds = 86400;
+constexpr int MostRescanMinutes = 1440;
+
+int ParseSettle(const String& Text) {
+  if (const auto Thousandths = ParseThousandths(Text, MostSettleSeconds)) return *Thousandths;
+  throw EUsageError(Format(gettext(u"the settle time \"%s\" is not a number of seconds from 0 to 86400"), {Text}));
+}
+
+// In milliseconds.
+int ParseRescan(const String& Text) {
+  const auto Thousandths = ParseThousandths(Text, MostRescanMinutes);
+  if (!Thousandths || *Thousandths == 0)
+    throw EUsageError(Format(gettext(u"the rescan time \"%s\" is not a number of minutes above 0 up to 1440"), {Text}));
+  return *Thousandths * 60;
+}
+
 // Translations come with Windows line breaks; a terminal and a pager want
 // line feeds.
 String WithLineFeeds(const String& Text) { return ReplaceAll(Text, u"\r\n", u"\n"); }
@@ -101,6 +140,9 @@ TCliOptions ParseCommandLine(int Argc, char** Argv) {
       case OptTags: Options.Tags = true; break;
       case OptOrder: Options.OrderByTags = ParseOrder(Utf8ToString(optarg)); break;
       case OptNoCache: Options.TagCache = false; break;
+      case OptWatch: Options.Watch = true; break;
+      case OptSettle: Options.SettleMilliseconds = ParseSettle(Utf8ToString(optarg)); break;
+      case OptRescan: Options.RescanMilliseconds = ParseRescan(Utf8ToString(optarg)); break;
       case 'v': Options.Verbose = true; break;
       case 'l': Options.ListOnly = true; break;
       case '0': Options.NullSeparated = true; break;
@@ -117,6 +159,9 @@ TCliOptions ParseCommandLine(int Argc, char** Argv) {
   if (optind >= Argc) throw EUsageError(gettext(u"no folder given"));
   if (optind + 1 < Argc) throw EUsageError(Format(gettext(u"one folder only, not also \"%s\""), {Utf8ToString(Argv[optind + 1])}));
   Options.Folder = Utf8ToString(Argv[optind]);
+  // A watch keeps playlists by names alone, and each folder once by its place.
+  if (Options.Watch && (Options.ListOnly || Options.FollowLinks || Options.Tags || Options.OrderByTags))
+    throw EUsageError(gettext(u"--watch cannot be combined with --list, --follow, --tags or --order tags"));
   return Options;
 }
 
@@ -137,6 +182,10 @@ String UsageText() {
       u"      --order ORDER     each folder's files by name, or by disc and track number: name or tags\n"
       u"                        (default name)\n"
       u"      --no-cache        read every file's tags, leaving the tag cache ~/.cache/cantrel/tags.sqlite alone\n"
+      u"      --watch           keep the playlists current as files and folders change, until stopped;\n"
+      u"                        with -v, say \"up to date\" each time they are\n"
+      u"      --settle SECONDS  with --watch, write once nothing changed for this long (default 2)\n"
+      u"      --rescan MINUTES  with --watch, read folders that cannot be watched again this often (default 10)\n"
       u"  -l, --list            only list the files found, relative to FOLDER; write nothing\n"
       u"  -0, --null            end each line of --list with a NUL instead of a line feed\n"
       u"  -q, --quiet           show neither progress nor the summary\n"
@@ -160,7 +209,8 @@ String UsageText() {
                     u"  130  interrupted (143 when terminated)\n"
                     u"  1    a playlist could not be written, the search failed, or the output could not be written\n"
                     u"  3    done, but some folders could not be read or some names were left out\n"
-                    u"  0    done\n"));
+                    u"  0    done\n"
+                    u"  0    --watch stopped by SIGINT or SIGTERM (1 when FOLDER was removed or unmounted)\n"));
 }
 
 }  // namespace cantrel

@@ -26,7 +26,14 @@ struct TCliOptions {
   bool OrderByTags = false;
   // Tags come from the tag cache where it holds them.
   bool TagCache = true;
-  // The summary also tells what reading tags cost.
+  // Keeps the playlists current after writing them, until stopped.
+  bool Watch = false;
+  // --settle: quiet time after a change before writing, in milliseconds.
+  int SettleMilliseconds = 2000;
+  // --rescan: how often unwatchable folders are read again, in milliseconds.
+  int RescanMilliseconds = 600000;
+  // The summary also tells what reading tags cost; a watch says each time
+  // it is up to date.
   bool Verbose = false;
   bool Help = false;
   bool Version = false;

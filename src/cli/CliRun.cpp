@@ -22,6 +22,7 @@
 #include "runtime/Paths.h"
 #include "runtime/Thread.h"
 #include "tags/TagReader.h"
+#include "watch/LibraryWatcher.h"
 
 namespace cantrel {
 
@@ -67,6 +68,17 @@ String FitTerminal(String Text) {
   return Text;
 }
 
+// Whole minutes as such, others with the places they need.
+String MinutesText(int Milliseconds) {
+  std::string Text = std::to_string(Milliseconds / 60000);
+  if (const int Rest = Milliseconds % 60000) {
+    std::string Places = std::to_string(100000 + Rest * 100000LL / 60000).substr(1);
+    Places.erase(Places.find_last_not_of('0') + 1);
+    Text += "." + Places;
+  }
+  return AsciiToString(Text);
+}
+
 }  // namespace
 
 TCliRun::TCliRun(const TCliOptions& Options)
@@ -106,7 +118,8 @@ TCliRun::TCliRun(const TCliOptions& Options)
 int TCliRun::Execute() {
   InstallStopHandlers();
   Find();
-  if (StopSignal() != 0) return esInterruptedBase + StopSignal();
+  // Stopping is how a watch ends.
+  if (StopSignal() != 0) return FOptions.Watch ? esDone : esInterruptedBase + StopSignal();
   if (const std::optional<String>& Failure = FSession.Failure()) {
     // What the tree holds is not the folder: nothing is written from it.
     Report(Format(gettext(u"the search failed: %s"), {*Failure}));
@@ -115,6 +128,7 @@ int TCliRun::Execute() {
   const int Status = FSession.UnreadableFolders().empty() ? esDone : esIncomplete;
   // A list that could not be written is reported with the output's close.
   if (FOptions.ListOnly || OutputFailed()) return Status;
+  if (FOptions.Watch) return Watch();
   if (FSession.MakeAvailability() == TMakeAvailability::maNothingFound) {
     // A mistyped filter must not empty every playlist of a library.
     Report(gettext(u"no file found, so no playlist was written"));
@@ -215,20 +229,78 @@ void TCliRun::ShowSummary() {
 
 // Every playlist that can be written is; then every name left out and every
 // playlist that could not be written is reported, the failures last.
-int TCliRun::Make() {
+int TCliRun::Make(std::function<void(const TPlayListFile&, const String&, std::uint64_t)> OnWritten) {
   TMakeRequest Request;
   Request.NameTemplate = FOptions.NameTemplate;
   Request.Format = FOptions.Format;
   Request.Recursion = FOptions.Recursion;
   Request.UTF8BOM = FOptions.ByteOrderMark;
   Request.StopRequested = [] { return StopSignal() != 0; };
-  const TMakeReport Made = FSession.Make(Request);
+  Request.OnWritten = std::move(OnWritten);
+  const int Status = ReportMade(FSession.Make(Request));
+  if (StopSignal() != 0) return esInterruptedBase + StopSignal();
+  return Status;
+}
+
+int TCliRun::ReportMade(const TMakeReport& Made) {
   for (const TLeftOutName& Name : Made.LeftOut)
     Report(Format(gettext(u"left out of \"%s\": \"%s\" (%s)"), {Name.PlayList, Name.Entry, Name.Reason}));
   for (const TPlayListFailure& Failure : Made.Failures) Report(Failure.Message);
-  if (StopSignal() != 0) return esInterruptedBase + StopSignal();
   if (!Made.Failures.empty()) return esFailed;
   return Made.LeftOut.empty() ? esDone : esIncomplete;
+}
+
+// The playlists as a run writes them, then kept current until SIGINT or
+// SIGTERM ends the watch with status 0; FOLDER gone ends it with 1.
+int TCliRun::Watch() {
+  TWatchSettings Settings;
+  Settings.NameTemplate = FOptions.NameTemplate;
+  Settings.Format = FOptions.Format;
+  Settings.Recursion = FOptions.Recursion;
+  Settings.UTF8BOM = FOptions.ByteOrderMark;
+  Settings.Settle = std::chrono::milliseconds(FOptions.SettleMilliseconds);
+  Settings.Rescan = std::chrono::milliseconds(FOptions.RescanMilliseconds);
+  TWatchEvents Events;
+  const String RescanMinutes = MinutesText(FOptions.RescanMilliseconds);
+  Events.OnSettled = [this](int FoldersRead, int Written) {
+    if (FOptions.Verbose)
+      WriteErr(Format(gettext(u"up to date: %d folders read, %d playlists written"), {FoldersRead, Written}) + u"\n");
+  };
+  Events.OnWatchLimit = [RescanMinutes](int Unwatched, long Needed) {
+    Report(Format(gettext(u"the limit of inotify watches is reached: %d folders are not watched but read again every "
+                          u"%s minutes; to watch them all, raise it with \"sysctl fs.inotify.max_user_watches=%d\""),
+                  {Unwatched, RescanMinutes, static_cast<int>(std::min<long>(Needed, INT32_MAX))}));
+  };
+  Events.OnInstanceLimit = [RescanMinutes](long Needed) {
+    Report(Format(gettext(u"the limit of inotify instances is reached: every folder is read again every %s minutes "
+                          u"instead; raise it with \"sysctl fs.inotify.max_user_instances=%d\""),
+                  {RescanMinutes, static_cast<int>(std::min<long>(Needed, INT32_MAX))}));
+  };
+  Events.OnRemoteFolder = [RescanMinutes](const String& Folder) {
+    Report(Format(gettext(u"\"%s\" lies on a network or FUSE file system, whose changes made elsewhere are not "
+                          u"seen: its folders are read again every %s minutes"),
+                  {Folder, RescanMinutes}));
+  };
+  Events.OnUnreadableFolder = [](const String& Folder, const String& Message) {
+    Report(Format(gettext(u"cannot read folder \"%s\": %s"), {Folder, Message}));
+  };
+  Events.OnMade = [this](const TMakeReport& Made) { ReportMade(Made); };
+  TLibraryWatcher Watcher(FPlayListFiles, FOpenedFolder, FFileEnumerator, Settings, Events);
+  if (!Watcher.Attach()) return FolderGone();
+  if (FPlayListFiles.Count() == 0)
+    Report(gettext(u"no file found, so no playlist was written"));
+  else
+    Make([&Watcher](const TPlayListFile& Node, const String& Name, std::uint64_t Digest) {
+      Watcher.Written(Node, Name, Digest);
+    });
+  if (StopSignal() != 0) return esDone;
+  if (!Watcher.Run([] { return StopSignal() != 0; })) return FolderGone();
+  return esDone;
+}
+
+int TCliRun::FolderGone() const {
+  Report(Format(gettext(u"the folder \"%s\" was removed or unmounted; the watch ends"), {FFolder}));
+  return esFailed;
 }
 
 }  // namespace cantrel

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
+#include <functional>
 
 #include "core/SearchSession.h"
 #include "cli/CliOptions.h"
@@ -33,7 +35,10 @@ private:
   void ListInAlbumOrder(const TPlayListFile& Node);
   void WriteListLine(const String& Line);
   void ShowSummary();
-  int Make();
+  int Make(std::function<void(const TPlayListFile&, const String&, std::uint64_t)> OnWritten = {});
+  int ReportMade(const TMakeReport& Made);
+  int Watch();
+  int FolderGone() const;
 
   const TCliOptions& FOptions;
   TSharedFolder FOpenedFolder;

@@ -228,6 +228,7 @@ TMakeReport TSearchSession::Make(const TMakeRequest& Request) {
   TMakeOptions Options;
   Options.Folder = FFolder;
   Options.StopRequested = Request.StopRequested;
+  Options.OnWritten = Request.OnWritten;
   Options.Tags = FFoundWith.Tags;
   Options.OrderByTags = FFoundWith.OrderByTags;
   try {

@@ -56,6 +56,8 @@ struct TMakeRequest {
   // Asked before each playlist; true stops Make there, with every playlist
   // written so far complete. It may read a flag a signal handler sets.
   std::function<bool()> StopRequested;
+  // Told of each playlist written (TMakeOptions::OnWritten).
+  std::function<void(const TPlayListFile&, const String& Name, std::uint64_t Digest)> OnWritten;
 };
 
 // Whether Make can write something sound from the tree: only once the last
@@ -153,6 +155,8 @@ public:
   TMakeReport Make(const TMakeRequest& Request);
 
   int DirCount() const { return FDirCount; }
+  // The folder of the last search as Find opened it.
+  const TSharedFolder& Folder() const { return FFolder; }
   TDateTime StartTime() const { return FT0; }
   const std::vector<TUnreadableFolder>& UnreadableFolders() const { return FUnreadableFolders; }
   // The message of the error that ended the walk; empty while the search

@@ -40,6 +40,7 @@ void TSettings::Read() {
   Read(FWindowHeight);
   Read(FTags);
   Read(FOrder);
+  Read(FWatch);
 }
 
 void TSettings::Write() {
@@ -51,6 +52,7 @@ void TSettings::Write() {
   Write(FWindowHeight);
   Write(FTags);
   Write(FOrder);
+  Write(FWatch);
   FIniFile.UpdateFile();
 }
 

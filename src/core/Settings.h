@@ -10,11 +10,11 @@ namespace cantrel {
 
 // What the window keeps from one run to the next, in the settings file:
 // [Path] LastFolder, [Filter] VideoFormat and AudioFormat, [File] MinSize,
-// the size of the window, [Window] Width and Height, and the tag options,
-// [Playlist] Tags (0 or 1) and Order (name or tags). Until Read, and for
-// every key that is missing, the defaults hold: the programs' folder, the
-// translated default video and more-audio filter lines, 102400, the
-// window's first size, no tags and name order.
+// the size of the window, [Window] Width and Height, the tag options,
+// [Playlist] Tags (0 or 1) and Order (name or tags), and [Watch] Enabled (0
+// or 1). Until Read, and for every key that is missing, the defaults hold:
+// the programs' folder, the translated default video and more-audio filter
+// lines, 102400, the window's first size, no tags, name order, no watch.
 class TSettings {
 public:
   static constexpr std::int32_t DefaultMinSize = 102400;
@@ -52,6 +52,9 @@ public:
   // Any value but "tags" is name order.
   bool OrderByTags() const { return SameText(FOrder.Value, OrderTags); }
   void SetOrderByTags(bool Value) { FOrder.Value = String(Value ? OrderTags : OrderName); }
+  // "Keep playlists up to date", [Watch] Enabled.
+  bool Watch() const { return FWatch.Value != 0; }
+  void SetWatch(bool Value) { FWatch.Value = Value ? 1 : 0; }
 
 private:
   // A key beyond the original ones: written only when it differs from its
@@ -90,6 +93,7 @@ private:
   TOptionalInteger FWindowHeight{u"Window", u"Height", DefaultWindowHeight};
   TOptionalInteger FTags{u"Playlist", u"Tags", 0};
   TOptionalText FOrder{u"Playlist", u"Order", OrderName};
+  TOptionalInteger FWatch{u"Watch", u"Enabled", 0};
 };
 
 }  // namespace cantrel

@@ -1,7 +1,9 @@
 // What a Make reports: names left out and playlists not written.
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <string_view>
 #include <vector>
 
 #include "runtime/Exceptions.h"
@@ -9,6 +11,8 @@
 #include "runtime/String.h"
 
 namespace cantrel {
+
+class TPlayListFile;
 
 // A name left out of one playlist because its format cannot hold it.
 struct TLeftOutName {
@@ -57,7 +61,22 @@ struct TMakeOptions {
   // A folder's files are listed in album order (TrackOrder) where the node
   // holds their tags; else in name order.
   bool OrderByTags = false;
+  // Only the playlists of the folders chosen are written; a folder not
+  // chosen is not entered, so every folder above a chosen one must be
+  // chosen too. Unset, every playlist is.
+  std::function<bool(const TPlayListFile&)> Chosen;
+  // Told of each playlist written: its folder's node, its file name and
+  // the PlayListDigest of its bytes.
+  std::function<void(const TPlayListFile&, const String& Name, std::uint64_t Digest)> OnWritten;
 };
+
+// A 64-bit FNV-1a digest of a playlist's bytes, continued from Digest, to
+// know a file again as the one written.
+constexpr std::uint64_t PlayListDigestSeed = 0xcbf29ce484222325ULL;
+inline std::uint64_t PlayListDigest(std::uint64_t Digest, std::string_view Bytes) {
+  for (const unsigned char Byte : Bytes) Digest = (Digest ^ Byte) * 0x100000001b3ULL;
+  return Digest;
+}
 
 // Raised at the end of a Make in which some playlists could not be written,
 // after every other playlist was. Its message is the first failure's; the

@@ -116,6 +116,16 @@ void TPlayListFile::Up() {
     FCurrent = FParent;
 }
 
+std::vector<std::unique_ptr<TPlayListFile>> TPlayListFile::TakeChildren() {
+  std::vector<std::unique_ptr<TPlayListFile>> Result = std::move(FItems);
+  FItems.clear();
+  for (const auto& Child : Result) Child->FParent = nullptr;
+  FSubCount = 0;
+  FSubIndex = -1;
+  FCurrent = this;
+  return Result;
+}
+
 TPlayListFile* TPlayListFile::Last() const { return FItems.empty() ? nullptr : FItems.back().get(); }
 
 TPlayListFile* TPlayListFile::Child(int Index) const {
@@ -204,6 +214,7 @@ void TPlayListFile::WritePlayList(TMakeRun& Run, const TReachedFolder& Folder) {
   if (Run.Recursion) {
     for (const auto& Child : FItems) {
       Run.Writer.PrepareChild(*this, *Child);
+      if (Run.Options.Chosen && !Run.Options.Chosen(*Child)) continue;
       Child->WritePlayList(Run, ReachFolder(Run, FPath, Folder, *Child));
       if (Run.Report.Stopped) return;
     }
@@ -228,8 +239,16 @@ void TPlayListFile::WriteOwnPlayList(TMakeRun& Run, const TReachedFolder& Folder
     TFileReplacement File(FileName,
                           {Run.Root->Get(), Run.SearchRoot, Folder.Handle, Folder.BelowRoot, SystemFileName(Name)});
     const TEntryListing Listing{Run.Recursion, Run.Options.Tags, Run.Options.OrderByTags};
-    Run.Writer.Write(*this, Listing, FileName, [&File](std::string_view Bytes) { File.Write(Bytes); }, LeftOut);
+    std::uint64_t Digest = PlayListDigestSeed;
+    Run.Writer.Write(
+        *this, Listing, FileName,
+        [&File, &Digest](std::string_view Bytes) {
+          File.Write(Bytes);
+          Digest = PlayListDigest(Digest, Bytes);
+        },
+        LeftOut);
     File.Commit();
+    if (Run.Options.OnWritten) Run.Options.OnWritten(*this, Name, Digest);
     Run.Report.LeftOut.insert(Run.Report.LeftOut.end(), LeftOut.begin(), LeftOut.end());
   } catch (const EFCreateError& Error) {
     Run.Report.Failures.push_back({FileName, Error.Message()});

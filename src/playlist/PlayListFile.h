@@ -41,6 +41,8 @@ public:
   // would make a cycle, is refused and the present Current is answered.
   TPlayListFile* AddChild(TPlayListFile* Value);
   TPlayListFile* AddChild(int Index, TPlayListFile* Value);
+  // Hands every child node over, in order; the node is left without any.
+  std::vector<std::unique_ptr<TPlayListFile>> TakeChildren();
   void Delete(int Index);
   void Clear();
   void Sort();
@@ -69,6 +71,9 @@ public:
   TMakeReport makePlayList_wpl(const String& aName, bool Recursion, bool UTF8, const TMakeOptions& Options = {});
   TMakeReport makePlayList_pls(const String& aName, bool Recursion, bool UTF8, const TMakeOptions& Options = {});
   TMakeReport makePlayList_asx(const String& aName, bool Recursion, bool UTF8, const TMakeOptions& Options = {});
+
+  // The playlist's file name in this node's folder for the template aName.
+  String PlayListName(const String& aName) const { return makeFileName(aName); }
 
   TPlayListFile* Parent() const { return GetParent(); }
   int Count() const { return GetCount(); }

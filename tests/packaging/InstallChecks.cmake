@@ -20,7 +20,7 @@ expect_success("cmake --install" COMMAND ${CMAKE_COMMAND} -E env DESTDIR=${DESTD
                OUTPUT_QUIET)
 set(Root ${DESTDIR}${PREFIX})
 
-set(Expected share/applications/org.cantrel.Cantrel.desktop share/icons/hicolor/scalable/apps/org.cantrel.Cantrel.svg
+set(Expected lib/systemd/user/cantrel-watch@.service share/applications/org.cantrel.Cantrel.desktop share/icons/hicolor/scalable/apps/org.cantrel.Cantrel.svg
              share/metainfo/org.cantrel.Cantrel.metainfo.xml share/man/man1/cantrel.1.gz
              share/man/man1/cantrel-cli.1.gz share/doc/cantrel/copyright)
 foreach(Program IN LISTS PROGRAMS)

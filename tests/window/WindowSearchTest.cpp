@@ -446,3 +446,27 @@ TEST_F(TWindowSearchTest, TagOptionsAreReadDuringFindAndKept) {
   EXPECT_TRUE(FileExistsAt(Temp.Path() + "cache/cantrel/tags.sqlite"));
   EXPECT_TRUE(Boxes.Shown.empty());
 }
+
+// "Keep playlists up to date": after a Make the folder is followed while
+// the window is open, with that Make's options, until the item is cleared.
+TEST_F(TWindowSearchTest, KeepPlaylistsUpToDateFollowsTheFolderAfterAMake) {
+  auto Form = NewForm(Settings() + "[Watch]\nEnabled=1\n");
+  EXPECT_TRUE(Form->mniKeepUpToDate->Checked());
+  ASSERT_TRUE(FindAndWait(*Form));
+  Form->btnMake->click();
+  EXPECT_EQ(PanelTexts(*Form)[2], u"Watching " + Utf8ToString(Music) + u"/");
+  Temp.MakeFile("Music/A/a2.mp3");
+  const auto Lists = [&](const char* Name) { return ReadFileBytes(Music + "/A/A.m3u").find(Name) != std::string::npos; };
+  ASSERT_TRUE(QTest::qWaitFor([&] { return Lists("a2.mp3"); }, 60000));
+  EXPECT_EQ(ReadFileBytes(Music + "/A/A.m3u"), CrLfLines({"#EXTM3U", "", "a1.MP3", "a2.mp3", "", "X/x1.ogg"}));
+
+  Form->mniKeepUpToDate->trigger();
+  EXPECT_EQ(PanelTexts(*Form)[2], u"");
+  Temp.MakeFile("Music/A/a3.mp3");
+  // Longer than the settle time of a watch.
+  QTest::qWait(3000);
+  EXPECT_FALSE(Lists("a3.mp3"));
+  Form.reset();
+  EXPECT_NE(SettingsBytes().find("[Watch]\nEnabled=0\n"), std::string::npos) << SettingsBytes();
+  EXPECT_TRUE(Boxes.Shown.empty());
+}

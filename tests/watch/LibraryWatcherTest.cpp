@@ -1,0 +1,82 @@
+// TLibraryWatcher with watches that run out: said once, the folders left read again periodically.
+#include "watch/LibraryWatcher.h"
+
+#include <sys/inotify.h>
+
+#include <cerrno>
+#include <fstream>
+#include <sstream>
+
+#include <gtest/gtest.h>
+
+#include "TempDir.h"
+#include "filesearch/FileSearchCriteria.h"
+#include "runtime/Paths.h"
+
+using namespace cantrel;
+using namespace cantrel::test;
+
+namespace {
+
+long WatchLimit() {
+  std::ifstream File("/proc/sys/fs/inotify/max_user_watches");
+  long Value = 0;
+  File >> Value;
+  return Value;
+}
+
+std::string FileBytes(const std::string& Path) {
+  std::ifstream File(Path, std::ios::binary);
+  std::ostringstream Bytes;
+  Bytes << File.rdbuf();
+  return Bytes.str();
+}
+
+}  // namespace
+
+TEST(LibraryWatcherTest, WatchesThatRunOutAreSaidOnceAndTheirFoldersRescanned) {
+  TTempDir Library;
+  for (const char* File : {"A/a.mp3", "B/b.mp3", "C/c.mp3", "C/D/d.mp3"}) Library.MakeFile(File);
+  TPlayListFile Root;
+  Root.SetName(Library.Folder());
+  Root.SetPath(Library.Folder());
+  TFileSearchCriteria Criteria;
+  Criteria.SetFileMask(u"*.mp3");
+  Criteria.SetIncludeSubDirectories(true);
+  TWatchSettings Settings;
+  Settings.NameTemplate = u"list.m3u";
+  Settings.Settle = std::chrono::milliseconds(50);
+  Settings.Rescan = std::chrono::milliseconds(200);
+  int Said = 0, Unwatched = 0, Settled = 0;
+  long Needed = 0;
+  TWatchEvents Events;
+  Events.OnWatchLimit = [&](int Folders, long Limit) {
+    ++Said;
+    Unwatched = Folders;
+    Needed = Limit;
+  };
+  Events.OnSettled = [&](int, int) { ++Settled; };
+  // The system's call for the root and A; the kernel's answer to a full
+  // table for every other folder.
+  int Calls = 0;
+  const auto AddWatch = [&Calls](int Instance, int Folder, std::uint32_t Mask) {
+    if (++Calls > 2) {
+      errno = ENOSPC;
+      return -1;
+    }
+    return inotify_add_watch(Instance, ("/proc/self/fd/" + std::to_string(Folder)).c_str(), Mask);
+  };
+  TLibraryWatcher Watcher(Root, std::make_shared<const TFileHandle>(OpenFolder(Library.Path())), Criteria, Settings,
+                          Events, AddWatch);
+  ASSERT_TRUE(Watcher.Attach());
+  EXPECT_EQ(Said, 1);
+  EXPECT_EQ(Unwatched, 3);
+  EXPECT_EQ(Needed, WatchLimit() + 3);
+
+  // No event comes from D: the rescan finds the file.
+  Library.MakeFile("C/D/new.mp3");
+  EXPECT_TRUE(Watcher.Run([&] { return Settled >= 2; }));
+  EXPECT_EQ(FileBytes(Library.Path() + "C/D/list.m3u"), "#EXTM3U\r\n\r\nd.mp3\r\nnew.mp3\r\n");
+  EXPECT_EQ(FileBytes(Library.Path() + "C/list.m3u"), "#EXTM3U\r\n\r\nc.mp3\r\n\r\nD/d.mp3\r\nD/new.mp3\r\n");
+  EXPECT_EQ(Said, 1);
+}
