@@ -136,7 +136,10 @@ TCliOptions ParseCommandLine(int Argc, char** Argv) {
       case OptBom: Options.ByteOrderMark = true; break;
       case OptNoRecursion: Options.Recursion = false; break;
       case 'L': Options.FollowLinks = true; break;
-      case OptReaders: Options.Readers = ParseReaders(Utf8ToString(optarg)); break;
+      case OptReaders:
+        Options.Readers = ParseReaders(Utf8ToString(optarg));
+        Options.ReadersOnDemand = false;
+        break;
       case OptTags: Options.Tags = true; break;
       case OptOrder: Options.OrderByTags = ParseOrder(Utf8ToString(optarg)); break;
       case OptNoCache: Options.TagCache = false; break;

@@ -18,8 +18,10 @@ struct TCliOptions {
   // --list lines end in NUL rather than a line feed.
   bool NullSeparated = false;
   bool Quiet = false;
-  // Folders listed at once ahead of the walk.
+  // Folders listed at once ahead of the walk: by default once the walk
+  // waited for the file system, from the start when given.
   int Readers = 16;
+  bool ReadersOnDemand = true;
   // Entries carry titles, artists and lengths from the tags.
   bool Tags = false;
   // --order tags: each folder's files in album order.

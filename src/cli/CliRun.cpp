@@ -95,6 +95,7 @@ TCliRun::TCliRun(const TCliOptions& Options)
   // Many folders per hand-over, the walk reading ahead meanwhile.
   FFileEnumerator.SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
   FFileEnumerator.SetReaders(FOptions.Readers);
+  FFileEnumerator.SetReadersOnDemand(FOptions.ReadersOnDemand);
   FFileEnumerator.SetOnEnterDirectoryEx(
       [this](const String& Directory, const TEnteredDirectory& Entered) { EnterDirectory(Directory, Entered); });
   FFileEnumerator.SetOnDirectoryError([this](const String& Directory, const String& Message) {

@@ -38,19 +38,19 @@ TEnumFileThread::TEnumFileThread(int ID, const TFileSearchCriteria& Options, TFi
   const TStrings& Roots = Options.GetRootDirectories();
   for (int I = 0; I < Roots.Count(); ++I) FDirectories.push_back(Roots[I]);
   FRootFolder = Options.GetRootFolder();
-  if (Mode == TFileEnumeratorSyncMode::smBatched) CreateReaders(Options.GetReaders());
+  if (Mode == TFileEnumeratorSyncMode::smBatched) CreateReaders(Options.GetReaders(), Options.GetReadersOnDemand());
   SetPriority(TThreadPriority::tpLower);
 }
 
 // Readers get at most half the descriptors still free, so that the walker
 // and the rest of the program keep theirs; with too few, there are fewer
 // readers or none.
-void TEnumFileThread::CreateReaders(int Readers) {
+void TEnumFileThread::CreateReaders(int Readers, bool OnDemand) {
   if (Readers <= 0) return;
   const int Descriptors = std::min(ReadAheadDescriptors, FreeDescriptors() / 2);
   Readers = std::min(Readers, Descriptors);
   if (Readers <= 0) return;
-  FReadAhead = std::make_shared<TFolderReadAhead>(FRules, Descriptors);
+  FReadAhead = std::make_shared<TFolderReadAhead>(FRules, Descriptors, OnDemand);
   for (int I = 0; I < Readers; ++I) FReaders.push_back(std::make_shared<TFolderReader>(FReadAhead));
 }
 

@@ -94,7 +94,7 @@ private:
   };
   using TBatch = std::vector<TFolderReport>;
 
-  void CreateReaders(int Readers);
+  void CreateReaders(int Readers, bool OnDemand);
   void Walk(const String& Root);
   void WalkDirectory(int Parent, const TFolder& Folder, bool Root);
   void WalkAhead(TAheadFolder& Folder, bool Root);

@@ -142,6 +142,12 @@ public:
   // on the walker when it comes to it.
   int GetReaders() const { return FReaders; }
   void SetReaders(int Value) { FReaders = Value; }
+  // Whether readers wait until the walk first waited for the file system
+  // while it read a folder itself: on a warm local disk, where listing is
+  // work for processors and not for latency, handing folders over between
+  // threads costs more than it brings.
+  bool GetReadersOnDemand() const { return FReadersOnDemand; }
+  void SetReadersOnDemand(bool Value) { FReadersOnDemand = Value; }
 
 private:
   TStringList FFileMasks;
@@ -158,6 +164,7 @@ private:
   bool FFollowDirectoryLinks = false;
   bool FReadFileDetails = true;
   int FReaders = 16;
+  bool FReadersOnDemand = false;
 };
 
 }  // namespace cantrel

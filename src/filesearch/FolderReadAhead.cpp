@@ -16,10 +16,15 @@ bool Below(const std::vector<std::uint32_t>& Parent, const std::vector<std::uint
 // which reads it as it would without readers.
 bool ShortOfDescriptors(int Error) { return Error == EMFILE || Error == ENFILE; }
 
+// On demand, readers join once the walker's own reads of this many folders
+// in a row waited for the file system this often.
+constexpr int ReadsCounted = 16;
+constexpr long WaitsToEngage = 8;
+
 }  // namespace
 
-TFolderReadAhead::TFolderReadAhead(std::shared_ptr<const TFolderRules> Rules, int Descriptors)
-    : FRules(std::move(Rules)), FDescriptors(Descriptors) {}
+TFolderReadAhead::TFolderReadAhead(std::shared_ptr<const TFolderRules> Rules, int Descriptors, bool OnDemand)
+    : FRules(std::move(Rules)), FDescriptors(Descriptors), FEngaged(!OnDemand) {}
 
 std::shared_ptr<TAheadFolder> TFolderReadAhead::Begin(int Parent, const TFolder& Root, const String& RootPath) {
   auto Folder = std::make_shared<TAheadFolder>();
@@ -30,7 +35,7 @@ std::shared_ptr<TAheadFolder> TFolderReadAhead::Begin(int Parent, const TFolder&
   Folder->State = TAheadFolder::TState::stReading;
   ++*FHeld;
   Guard.unlock();
-  Read(*Folder, Parent);
+  ReadOnWalker(*Folder, Parent);
   Guard.lock();
   Finish(*Folder);
   if (Folder->Failure) std::rethrow_exception(Folder->Failure);
@@ -43,13 +48,13 @@ bool TFolderReadAhead::Take(TAheadFolder& Folder) {
   if (Folder.State == TAheadFolder::TState::stWaiting) {
     Claim(Folder);
     Guard.unlock();
-    Read(Folder, Folder.Parent->Get());
+    ReadOnWalker(Folder, Folder.Parent->Get());
     Guard.lock();
     if (ShortOfDescriptors(Folder.Error)) {
       Shed(Guard);
       Folder.Error = 0;
       Guard.unlock();
-      Read(Folder, Folder.Parent->Get());
+      ReadOnWalker(Folder, Folder.Parent->Get());
       Guard.lock();
     }
     Finish(Folder);
@@ -57,26 +62,34 @@ bool TFolderReadAhead::Take(TAheadFolder& Folder) {
   if (Folder.State != TAheadFolder::TState::stRead) return false;
   FAhead.erase(Folder.Place);
   --FClaimed;
-  FReaderWake.notify_one();
+  WakeReaders(false);
   if (Folder.Failure) std::rethrow_exception(Folder.Failure);
   return true;
 }
 
 void TFolderReadAhead::Drop(const TAheadFolder& Folder) {
-  {
-    std::lock_guard Guard(FLock);
-    DropBelow(Folder);
-  }
-  FReaderWake.notify_all();
+  std::lock_guard Guard(FLock);
+  if (DropBelow(Folder)) WakeReaders(true);
 }
 
-void TFolderReadAhead::DropBelow(const TAheadFolder& Folder) {
+bool TFolderReadAhead::DropBelow(const TAheadFolder& Folder) {
+  bool Dropped = false;
   for (auto It = FAhead.upper_bound(Folder.Place); It != FAhead.end() && Below(Folder.Place, It->first);) {
-    TAheadFolder& Dropped = *It->second;
-    if (Dropped.State != TAheadFolder::TState::stWaiting) --FClaimed;
-    Dropped.Dropped = true;
+    TAheadFolder& Left = *It->second;
+    if (Left.State != TAheadFolder::TState::stWaiting) --FClaimed;
+    Left.Dropped = Dropped = true;
     It = FAhead.erase(It);
   }
+  return Dropped;
+}
+
+// Under the lock. Readers that wait for the walker to wait need no wake-up.
+void TFolderReadAhead::WakeReaders(bool All) {
+  if (!FEngaged.load(std::memory_order_relaxed)) return;
+  if (All)
+    FReaderWake.notify_all();
+  else
+    FReaderWake.notify_one();
 }
 
 void TFolderReadAhead::Stop() {
@@ -110,7 +123,7 @@ void TFolderReadAhead::Serve() {
 // The first waiting folder in walk order, while the window and the
 // descriptors allow one more.
 std::shared_ptr<TAheadFolder> TFolderReadAhead::NextToRead() const {
-  if (FClaimed >= Window || *FHeld >= FDescriptors) return nullptr;
+  if (!FEngaged.load(std::memory_order_relaxed) || FClaimed >= Window || *FHeld >= FDescriptors) return nullptr;
   for (const auto& [Place, Folder] : FAhead)
     if (Folder->State == TAheadFolder::TState::stWaiting) return Folder;
   return nullptr;
@@ -128,6 +141,28 @@ void TFolderReadAhead::Read(TAheadFolder& Folder, int Parent) const {
   } catch (...) {
     Folder.Failure = std::current_exception();
   }
+}
+
+// A stray wait (a page fault meeting another thread's mapping, a busy
+// machine) does not call the readers: a file system that keeps the walker
+// waiting does, within a few folders.
+void TFolderReadAhead::ReadOnWalker(TAheadFolder& Folder, int Parent) {
+  const long Waits = ThreadWaits();
+  Read(Folder, Parent);
+  if (FEngaged.load(std::memory_order_relaxed)) return;
+  FWalkerWaits += ThreadWaits() - Waits;
+  if (FWalkerWaits >= WaitsToEngage)
+    Engage();
+  else if (++FWalkerReads == ReadsCounted)
+    FWalkerReads = FWalkerWaits = 0;
+}
+
+void TFolderReadAhead::Engage() {
+  {
+    std::lock_guard Guard(FLock);
+    FEngaged.store(true, std::memory_order_relaxed);
+  }
+  FReaderWake.notify_all();
 }
 
 // What the walk would take of the folder, read as it would read it.
@@ -180,7 +215,7 @@ void TFolderReadAhead::Finish(TAheadFolder& Folder) {
   } else {
     for (const std::shared_ptr<TAheadFolder>& Subdirectory : Folder.Subdirectories) {
       FAhead.emplace(Subdirectory->Place, Subdirectory);
-      FReaderWake.notify_one();
+      WakeReaders(false);
     }
   }
   FWalkerWake.notify_one();

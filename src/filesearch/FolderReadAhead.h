@@ -57,7 +57,9 @@ public:
   // Folders read and not yet taken by the walker.
   static constexpr std::size_t Window = 64;
 
-  TFolderReadAhead(std::shared_ptr<const TFolderRules> Rules, int Descriptors);
+  // On demand, readers read only once the walker waited for the file
+  // system while it read a folder itself.
+  TFolderReadAhead(std::shared_ptr<const TFolderRules> Rules, int Descriptors, bool OnDemand = false);
 
   // Reads a root on the calling thread (Parent is the descriptor to open it
   // from) and puts its subdirectories up for reading; a root that cannot be
@@ -82,12 +84,15 @@ private:
   std::shared_ptr<TAheadFolder> NextToRead() const;
   void Claim(TAheadFolder& Folder);
   void Read(TAheadFolder& Folder, int Parent) const;
+  void ReadOnWalker(TAheadFolder& Folder, int Parent);
+  void Engage();
   void List(TAheadFolder& Folder, int Parent) const;
   std::shared_ptr<const TFileHandle> KeepOpen(TDirectoryListing& Listing) const;
   void Finish(TAheadFolder& Folder);
   void GiveBack(TAheadFolder& Folder);
   void Shed(std::unique_lock<std::mutex>& Guard);
-  void DropBelow(const TAheadFolder& Folder);
+  bool DropBelow(const TAheadFolder& Folder);
+  void WakeReaders(bool All);
 
   const std::shared_ptr<const TFolderRules> FRules;
   std::mutex FLock;
@@ -107,6 +112,11 @@ private:
   // themselves out when they close.
   const std::shared_ptr<std::atomic<int>> FHeld = std::make_shared<std::atomic<int>>(0);
   std::atomic<bool> FStopped{false};
+  // Whether readers read; set under the lock.
+  std::atomic<bool> FEngaged;
+  // The walker's own reads while readers wait, and how often they waited.
+  int FWalkerReads = 0;
+  long FWalkerWaits = 0;
 };
 
 // One reader of a read-ahead, in the group of its search.

@@ -382,4 +382,10 @@ TWakeMainThread SetWakeMainThread(TWakeMainThread Hook) {
   return Hook;
 }
 
+long ThreadWaits() {
+  struct rusage Usage {};
+  getrusage(RUSAGE_THREAD, &Usage);
+  return Usage.ru_nvcsw;
+}
+
 }  // namespace cantrel

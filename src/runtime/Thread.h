@@ -168,4 +168,9 @@ bool CheckSynchronize(int Timeout = 0);
 using TWakeMainThread = std::function<void()>;
 TWakeMainThread SetWakeMainThread(TWakeMainThread Hook);
 
+// How often the calling thread has given up its processor to wait (for a
+// disk, a network, a lock) rather than being preempted: work that made it
+// wait is worth doing on more threads than there are processors.
+long ThreadWaits();
+
 }  // namespace cantrel
