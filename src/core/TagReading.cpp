@@ -137,21 +137,21 @@ struct TTagReading::TWork {
                         const std::function<bool()>& Stopped) {
     const TFolderTags Known = Cache.Lookup(Key);
     std::vector<TTaggedFile> Files;
+    std::vector<std::size_t> Places;
     Files.reserve(Folder.Names.size());
+    Places.reserve(Folder.Names.size());
     for (std::size_t I = 0; I < Folder.Names.size(); ++I) {
       if (Stopped()) return;
+      FilesRead.fetch_add(1, std::memory_order_relaxed);
       struct stat Info;
-      if (fstatat(Handle, SystemFileName(Folder.Names[I]).c_str(), &Info, 0) != 0 || !S_ISREG(Info.st_mode)) {
-        FilesRead.fetch_add(1, std::memory_order_relaxed);
-        continue;
-      }
+      if (fstatat(Handle, SystemFileName(Folder.Names[I]).c_str(), &Info, 0) != 0 || !S_ISREG(Info.st_mode)) continue;
       const TFileKey FileKey = FileKeyOf(Info);
       const TMediaTags* const Hit = Known.Find(FileKey);
-      Folder.Tags[I] = Hit ? *Hit : ReadMediaTags(Handle, Folder.Names[I]);
-      Files.push_back({FileKey, Folder.Tags[I]});
-      FilesRead.fetch_add(1, std::memory_order_relaxed);
+      Files.push_back({FileKey, Hit ? *Hit : ReadMediaTags(Handle, Folder.Names[I])});
+      Places.push_back(I);
     }
     Cache.Store(Known, Files);
+    for (std::size_t J = 0; J < Files.size(); ++J) Folder.Tags[Places[J]] = std::move(Files[J].Tags);
   }
 };
 

@@ -59,9 +59,10 @@ TFolderTags TTagCache::Lookup(const TFolderKey& Folder) {
 }
 
 void TTagCache::Store(const TFolderTags& Cached, std::span<const TTaggedFile> Files) {
+  // Compared before the lock is taken: readers of other folders need not wait for it.
+  TFolderChanges Changes = CompareFolder(Cached, Files, FWeek);
+  if (Changes.Empty() || !FActive) return;
   Guarded([&] {
-    TFolderChanges Changes = CompareFolder(Cached, Files, FWeek);
-    if (Changes.Empty()) return;
     FPendingRows += Changes.Rows();
     FPending.push_back(std::move(Changes));
     if (FPendingRows >= BatchRows) Flush();
