@@ -6,7 +6,9 @@
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <mutex>
+#include <thread>
 
 #include "playlist/FolderReach.h"
 #include "playlist/RelativePath.h"
@@ -21,6 +23,10 @@ namespace {
 constexpr auto ProgressInterval = std::chrono::milliseconds(100);
 // A reader waits while this many of its reports wait for the main thread.
 constexpr std::size_t ReportsWaiting = 2;
+// Readers beyond one a processor join once a reader's files of this many
+// folders in a row waited for the file system this often.
+constexpr int FoldersCounted = 16;
+constexpr long WaitsToEngage = 8;
 
 // One folder on the way down from the folder searched, as the walk saw it.
 struct TTagStep {
@@ -37,6 +43,17 @@ struct TTagFolder {
   bool Reachable = true;
   std::vector<String> Names;
   std::vector<TMediaTags> Tags;
+};
+
+// How often the calling thread waited since it was made; when not
+// counting, it costs no call.
+class TWaitCount {
+public:
+  explicit TWaitCount(bool Counting) : FStart(Counting ? ThreadWaits() : -1) {}
+  long Count() const { return FStart < 0 ? 0 : ThreadWaits() - FStart; }
+
+private:
+  long FStart;
 };
 
 // The way from Root down to Node; unreachable when Node lies elsewhere.
@@ -83,6 +100,27 @@ struct TTagReading::TWork {
   std::mutex WarningsLock;
   std::vector<String> Warnings;
   std::int64_t RowsWritten = 0;
+  // Readers beyond one a processor wait until reading waited for the file
+  // system (files not in the page cache, a share): with files at hand the
+  // work is the processors', and more readers only queue for the cache.
+  std::mutex EngageLock;
+  std::condition_variable EngageWake;
+  std::atomic<bool> Engaged{false};
+
+  void Engage() {
+    if (Engaged.load(std::memory_order_relaxed)) return;
+    {
+      const std::lock_guard Guard(EngageLock);
+      Engaged = true;
+    }
+    EngageWake.notify_all();
+  }
+
+  // Waits until the reader is needed, the work is done or Stopped answers true.
+  void AwaitEngaged(const std::function<bool()>& Stopped) {
+    std::unique_lock Guard(EngageLock);
+    EngageWake.wait(Guard, [&] { return Engaged || Stopped(); });
+  }
 
   TTagCache* OpenCache() {
     if (!UseCache) return nullptr;
@@ -111,17 +149,20 @@ struct TTagReading::TWork {
     return Time - Last >= Interval && LastProgress.compare_exchange_strong(Last, Time, std::memory_order_relaxed);
   }
 
-  void Read(TTagFolder& Folder, const std::function<bool()>& Stopped) {
+  // Answers how often reading the folder's files made the reader wait (the
+  // cache's lock and database aside).
+  long Read(TTagFolder& Folder, const std::function<bool()>& Stopped) {
     Folder.Tags.resize(Folder.Names.size());
-    if (!Folder.Reachable) return;
+    if (!Folder.Reachable) return 0;
     const TReachedFolder Reached = FollowWay(Root->Get(), Folder.Way);
-    if (!Reached.Unreached.empty()) return;
+    if (!Reached.Unreached.empty()) return 0;
     struct stat Info;
     TTagCache* const Cached = OpenCache();
     if (Cached && Cached->Active() && fstat(Reached.Handle, &Info) == 0)
-      ReadThroughCache(*Cached, FolderKeyOf(Info), Reached.Handle, Folder, Stopped);
-    else
-      ReadFiles(Reached.Handle, Folder, Stopped);
+      return ReadThroughCache(*Cached, FolderKeyOf(Info), Reached.Handle, Folder, Stopped);
+    const TWaitCount Reading(!Engaged.load(std::memory_order_relaxed));
+    ReadFiles(Reached.Handle, Folder, Stopped);
+    return Reading.Count();
   }
 
   void ReadFiles(int Handle, TTagFolder& Folder, const std::function<bool()>& Stopped) {
@@ -133,15 +174,16 @@ struct TTagReading::TWork {
 
   // Each file's key is taken before it is read: a file that changes while
   // it is read is read again next time.
-  void ReadThroughCache(TTagCache& Cache, const TFolderKey& Key, int Handle, TTagFolder& Folder,
+  long ReadThroughCache(TTagCache& Cache, const TFolderKey& Key, int Handle, TTagFolder& Folder,
                         const std::function<bool()>& Stopped) {
     const TFolderTags Known = Cache.Lookup(Key);
+    const TWaitCount Reading(!Engaged.load(std::memory_order_relaxed));
     std::vector<TTaggedFile> Files;
     std::vector<std::size_t> Places;
     Files.reserve(Folder.Names.size());
     Places.reserve(Folder.Names.size());
     for (std::size_t I = 0; I < Folder.Names.size(); ++I) {
-      if (Stopped()) return;
+      if (Stopped()) return 0;
       FilesRead.fetch_add(1, std::memory_order_relaxed);
       struct stat Info;
       if (fstatat(Handle, SystemFileName(Folder.Names[I]).c_str(), &Info, 0) != 0 || !S_ISREG(Info.st_mode)) continue;
@@ -150,8 +192,10 @@ struct TTagReading::TWork {
       Files.push_back({FileKey, Hit ? *Hit : ReadMediaTags(Handle, Folder.Names[I])});
       Places.push_back(I);
     }
+    const long FilesWaited = Reading.Count();
     Cache.Store(Known, Files);
     for (std::size_t J = 0; J < Files.size(); ++J) Folder.Tags[Places[J]] = std::move(Files[J].Tags);
+    return FilesWaited;
   }
 };
 
@@ -159,25 +203,39 @@ namespace {
 
 class TTagReader final : public TThread {
 public:
-  TTagReader(std::shared_ptr<TTagReading::TWork> Work, std::function<void()> OnProgress, std::function<void()> OnDone)
-      : FWork(std::move(Work)), FOnProgress(std::move(OnProgress)), FOnDone(std::move(OnDone)) {
+  // A reader on standby waits until the reading needs it.
+  TTagReader(std::shared_ptr<TTagReading::TWork> Work, bool Standby, std::function<void()> OnProgress,
+             std::function<void()> OnDone)
+      : FWork(std::move(Work)), FStandby(Standby), FOnProgress(std::move(OnProgress)), FOnDone(std::move(OnDone)) {
     SetPriority(TThreadPriority::tpLower);
   }
 
 protected:
   void Execute() override {
     const std::function<bool()> Stopped = [this] { return Terminated(); };
+    if (FStandby) FWork->AwaitEngaged(Stopped);
+    long Waits = 0;
+    int Folders = 0;
     for (std::size_t Index; !Terminated() && (Index = FWork->NextFolder.fetch_add(1)) < FWork->Folders.size();) {
-      FWork->Read(FWork->Folders[Index], Stopped);
+      Waits += FWork->Read(FWork->Folders[Index], Stopped);
+      if (Waits >= WaitsToEngage)
+        FWork->Engage();
+      else if (++Folders == FoldersCounted)
+        Folders = Waits = 0;
       if (FWork->ProgressDue()) Queue(FOnProgress, ReportsWaiting);
     }
+    // Nothing is left to read: those on standby end too.
+    FWork->Engage();
     if (FWork->ReadersLeft.fetch_sub(1) != 1) return;
     FWork->FinishCache();
     if (!Terminated()) Queue(FOnDone, ReportsWaiting);
   }
 
+  void TerminateRequested() override { FWork->Engage(); }
+
 private:
   const std::shared_ptr<TTagReading::TWork> FWork;
+  const bool FStandby;
   const std::function<void()> FOnProgress;
   const std::function<void()> FOnDone;
 };
@@ -205,8 +263,9 @@ TTagReading::TTagReading(TPlayListFile& Root, TSharedFolder Folder, int Threads,
   const int Count = std::max(1, std::min(Threads, static_cast<int>(FWork->Folders.size())));
   FWork->ReadersLeft = Count;
   std::vector<std::shared_ptr<TThread>> Readers;
+  const int Processors = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   for (int I = 0; I < Count; ++I) {
-    Readers.push_back(std::make_shared<TTagReader>(FWork, [this] { Progress(); }, [this] { Done(); }));
+    Readers.push_back(std::make_shared<TTagReader>(FWork, I >= Processors, [this] { Progress(); }, [this] { Done(); }));
     FThreads.Add(Readers.back());
   }
   for (const std::shared_ptr<TThread>& Reader : Readers) Reader->Start();
