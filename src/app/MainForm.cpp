@@ -325,6 +325,7 @@ void TMainForm::FormCreate() {
   // quick; the reports, and so the lines, the tree and the counts, are
   // those of one per file.
   FFileEnumerator->SetSynchronizationMode(TFileEnumeratorSyncMode::smBatched);
+  FFileEnumerator->SetReadersOnDemand(true);
   // Only the search that runs reports: the session ends the one before.
   FFileEnumerator->SetOnEnterDirectoryEx([this](const String& Directory, const TEnteredDirectory& Entered) {
     FileEnumeratorEnterDirectory(Directory, Entered);

@@ -65,7 +65,6 @@ int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Option
   Enumerator.SetFileSizeMin(Options.MinSize);
   // Find reads the names alone.
   Enumerator.SetReadFileDetails(false);
-  Enumerator.SetReadersOnDemand(true);
   try {
     return Enumerator.ForEach(std::move(Handler));
   } catch (const Exception& Error) {
