@@ -7,6 +7,7 @@
 #include <atomic>
 #include <chrono>
 #include <mutex>
+#include <utility>
 
 #include "playlist/FolderReach.h"
 #include "playlist/RelativePath.h"
@@ -116,12 +117,17 @@ struct TTagReading::TWork {
     if (!Folder.Reachable) return;
     const TReachedFolder Reached = FollowWay(Root->Get(), Folder.Way);
     if (!Reached.Unreached.empty()) return;
+    ReadReached(Reached.Handle, Folder, Stopped);
+  }
+
+  // The folder's tags once it is open at Handle.
+  void ReadReached(int Handle, TTagFolder& Folder, const std::function<bool()>& Stopped) {
     struct stat Info;
     TTagCache* const Cached = OpenCache();
-    if (Cached && Cached->Active() && fstat(Reached.Handle, &Info) == 0)
-      ReadThroughCache(*Cached, FolderKeyOf(Info), Reached.Handle, Folder, Stopped);
+    if (Cached && Cached->Active() && fstat(Handle, &Info) == 0)
+      ReadThroughCache(*Cached, FolderKeyOf(Info), Handle, Folder, Stopped);
     else
-      ReadFiles(Reached.Handle, Folder, Stopped);
+      ReadFiles(Handle, Folder, Stopped);
   }
 
   void ReadFiles(int Handle, TTagFolder& Folder, const std::function<bool()>& Stopped) {
@@ -235,6 +241,29 @@ void TTagReading::Done() {
   for (std::size_t I = 0; I < FNodes.size(); ++I) FNodes[I]->SetTags(std::move(FWork->Folders[I].Tags));
   std::vector<TTagFolder>().swap(FWork->Folders);
   if (FOnDone) FOnDone();
+}
+
+TFolderTagReader::TFolderTagReader(bool UseCache, std::function<void(const String&)> OnCacheWarning)
+    : FWork(std::make_shared<TTagReading::TWork>()), FOnCacheWarning(std::move(OnCacheWarning)) {
+  FWork->UseCache = UseCache;
+}
+
+TFolderTagReader::~TFolderTagReader() { FWork->FinishCache(); }
+
+// A folder without files is not read at all, as TTagReading leaves it.
+std::vector<TMediaTags> TFolderTagReader::Read(int Folder, const std::vector<String>& Names) {
+  if (Names.empty()) return {};
+  TTagFolder Work;
+  Work.Names = Names;
+  Work.Tags.resize(Names.size());
+  FWork->ReadReached(Folder, Work, [] { return false; });
+  for (const String& Warning : std::exchange(FWork->Warnings, {}))
+    if (FOnCacheWarning) FOnCacheWarning(Warning);
+  return std::move(Work.Tags);
+}
+
+void TFolderTagReader::Commit() {
+  if (FWork->Cache) FWork->Cache->Commit();
 }
 
 }  // namespace cantrel

@@ -68,6 +68,10 @@ void TTagCache::Store(const TFolderTags& Cached, std::span<const TTaggedFile> Fi
   });
 }
 
+void TTagCache::Commit() {
+  Guarded([&] { Flush(); });
+}
+
 void TTagCache::Finish() {
   Guarded([&] {
     Flush();
