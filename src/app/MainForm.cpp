@@ -532,19 +532,17 @@ void TMainForm::btnMakeClick(QObject&) {
                  Made.Failures.empty() ? TMessageBoxIcon::miWarning : TMessageBoxIcon::miError);
 }
 
-// The watch follows what Make is about to write. Its playlists carry no
-// tags, so with a tag option the folder is not watched.
+// The watch follows what Make is about to write, with the tag options the
+// search read with (Make is only available while the menu holds those).
 void TMainForm::StartWatch(const TMakeRequest& Request, std::unique_ptr<TWindowWatch>& Watch) {
   if (FSession->MakeAvailability() != TMakeAvailability::maAvailable) return;
-  if (mniTags->Checked() || mniOrderByTags->Checked()) {
-    StatusBar->Panels()->Items(2)->SetText(gettext(u"Playlists with tags are not kept up to date."));
-    return;
-  }
   TWatchSettings Settings;
   Settings.NameTemplate = Request.NameTemplate;
   Settings.Format = Request.Format;
   Settings.Recursion = Request.Recursion;
   Settings.UTF8BOM = Request.UTF8BOM;
+  Settings.Tags = mniTags->Checked();
+  Settings.OrderByTags = mniOrderByTags->Checked();
   Watch = std::make_unique<TWindowWatch>(*FPlayListFiles, FSession->Folder(), *FFileEnumerator, Settings, [this] {
     // Not from inside the watch's own call.
     QTimer::singleShot(0, this, [this] { StopWatch(); });

@@ -162,9 +162,9 @@ TCliOptions ParseCommandLine(int Argc, char** Argv) {
   if (optind >= Argc) throw EUsageError(gettext(u"no folder given"));
   if (optind + 1 < Argc) throw EUsageError(Format(gettext(u"one folder only, not also \"%s\""), {Utf8ToString(Argv[optind + 1])}));
   Options.Folder = Utf8ToString(Argv[optind]);
-  // A watch keeps playlists by names alone, and each folder once by its place.
-  if (Options.Watch && (Options.ListOnly || Options.FollowLinks || Options.Tags || Options.OrderByTags))
-    throw EUsageError(gettext(u"--watch cannot be combined with --list, --follow, --tags or --order tags"));
+  // A watch writes playlists, and reads each folder once by its place.
+  if (Options.Watch && (Options.ListOnly || Options.FollowLinks))
+    throw EUsageError(gettext(u"--watch cannot be combined with --list or --follow"));
   return Options;
 }
 
@@ -186,6 +186,7 @@ String UsageText() {
       u"                        (default name)\n"
       u"      --no-cache        read every file's tags, leaving the tag cache ~/.cache/cantrel/tags.sqlite alone\n"
       u"      --watch           keep the playlists current as files and folders change, until stopped;\n"
+      u"                        with --tags or --order tags, also as files are rewritten or re-tagged;\n"
       u"                        with -v, say \"up to date\" each time they are\n"
       u"      --settle SECONDS  with --watch, write once nothing changed for this long (default 2)\n"
       u"      --rescan MINUTES  with --watch, read folders that cannot be watched again this often (default 10)\n"

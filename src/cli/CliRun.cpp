@@ -110,10 +110,7 @@ TCliRun::TCliRun(const TCliOptions& Options)
   });
   FSession.SetOnTagsProgress([this](int Read, int Total) { ShowTagsProgress(Read, Total); });
   FSession.SetOnSearchEnd([this] { FDone = true; });
-  FSession.SetOnTagCacheWarning([this](const String& Message) {
-    if (FShowProgress) WriteErr(u"\r\x1b[K");
-    Report(Message);
-  });
+  FSession.SetOnTagCacheWarning([this](const String& Message) { SayTagCacheWarning(Message); });
 }
 
 int TCliRun::Execute() {
@@ -259,6 +256,9 @@ int TCliRun::Watch() {
   Settings.Format = FOptions.Format;
   Settings.Recursion = FOptions.Recursion;
   Settings.UTF8BOM = FOptions.ByteOrderMark;
+  Settings.Tags = FOptions.Tags;
+  Settings.OrderByTags = FOptions.OrderByTags;
+  Settings.TagCache = FOptions.TagCache;
   Settings.Settle = std::chrono::milliseconds(FOptions.SettleMilliseconds);
   Settings.Rescan = std::chrono::milliseconds(FOptions.RescanMilliseconds);
   TWatchEvents Events;
@@ -286,6 +286,7 @@ int TCliRun::Watch() {
     Report(Format(gettext(u"cannot read folder \"%s\": %s"), {Folder, Message}));
   };
   Events.OnMade = [this](const TMakeReport& Made) { ReportMade(Made); };
+  Events.OnTagCacheWarning = [this](const String& Message) { SayTagCacheWarning(Message); };
   TLibraryWatcher Watcher(FPlayListFiles, FOpenedFolder, FFileEnumerator, Settings, Events);
   if (!Watcher.Attach()) return FolderGone();
   if (FPlayListFiles.Count() == 0)
@@ -297,6 +298,15 @@ int TCliRun::Watch() {
   if (StopSignal() != 0) return esDone;
   if (!Watcher.Run([] { return StopSignal() != 0; })) return FolderGone();
   return esDone;
+}
+
+// Once a run: a watch's own use of the cache mostly meets what the search's
+// met.
+void TCliRun::SayTagCacheWarning(const String& Message) {
+  if (FTagCacheWarned) return;
+  FTagCacheWarned = true;
+  if (FShowProgress) WriteErr(u"\r\x1b[K");
+  Report(Message);
 }
 
 int TCliRun::FolderGone() const {

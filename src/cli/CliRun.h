@@ -38,6 +38,7 @@ private:
   int Make(std::function<void(const TPlayListFile&, const String&, std::uint64_t)> OnWritten = {});
   int ReportMade(const TMakeReport& Made);
   int Watch();
+  void SayTagCacheWarning(const String& Message);
   int FolderGone() const;
 
   const TCliOptions& FOptions;
@@ -53,6 +54,7 @@ private:
   // The bytes of the listed line, made in one buffer.
   std::string FLineBytes;
   bool FDone = false;
+  bool FTagCacheWarned = false;
   std::chrono::steady_clock::time_point FLastProgress;
 };
 

@@ -9,6 +9,7 @@
 #include <condition_variable>
 #include <mutex>
 #include <thread>
+#include <utility>
 
 #include "playlist/FolderReach.h"
 #include "playlist/RelativePath.h"
@@ -149,19 +150,24 @@ struct TTagReading::TWork {
     return Time - Last >= Interval && LastProgress.compare_exchange_strong(Last, Time, std::memory_order_relaxed);
   }
 
-  // Answers how often reading the folder's files made the reader wait (the
-  // cache's lock and database aside).
+  // Answers as ReadReached does.
   long Read(TTagFolder& Folder, const std::function<bool()>& Stopped) {
     Folder.Tags.resize(Folder.Names.size());
     if (!Folder.Reachable) return 0;
     const TReachedFolder Reached = FollowWay(Root->Get(), Folder.Way);
     if (!Reached.Unreached.empty()) return 0;
+    return ReadReached(Reached.Handle, Folder, Stopped);
+  }
+
+  // The folder's tags once it is open at Handle; answers how often reading
+  // its files made the reader wait (the cache's lock and database aside).
+  long ReadReached(int Handle, TTagFolder& Folder, const std::function<bool()>& Stopped) {
     struct stat Info;
     TTagCache* const Cached = OpenCache();
-    if (Cached && Cached->Active() && fstat(Reached.Handle, &Info) == 0)
-      return ReadThroughCache(*Cached, FolderKeyOf(Info), Reached.Handle, Folder, Stopped);
+    if (Cached && Cached->Active() && fstat(Handle, &Info) == 0)
+      return ReadThroughCache(*Cached, FolderKeyOf(Info), Handle, Folder, Stopped);
     const TWaitCount Reading(!Engaged.load(std::memory_order_relaxed));
-    ReadFiles(Reached.Handle, Folder, Stopped);
+    ReadFiles(Handle, Folder, Stopped);
     return Reading.Count();
   }
 
@@ -294,6 +300,29 @@ void TTagReading::Done() {
   for (std::size_t I = 0; I < FNodes.size(); ++I) FNodes[I]->SetTags(std::move(FWork->Folders[I].Tags));
   std::vector<TTagFolder>().swap(FWork->Folders);
   if (FOnDone) FOnDone();
+}
+
+TFolderTagReader::TFolderTagReader(bool UseCache, std::function<void(const String&)> OnCacheWarning)
+    : FWork(std::make_shared<TTagReading::TWork>()), FOnCacheWarning(std::move(OnCacheWarning)) {
+  FWork->UseCache = UseCache;
+}
+
+TFolderTagReader::~TFolderTagReader() { FWork->FinishCache(); }
+
+// A folder without files is not read at all, as TTagReading leaves it.
+std::vector<TMediaTags> TFolderTagReader::Read(int Folder, const std::vector<String>& Names) {
+  if (Names.empty()) return {};
+  TTagFolder Work;
+  Work.Names = Names;
+  Work.Tags.resize(Names.size());
+  FWork->ReadReached(Folder, Work, [] { return false; });
+  for (const String& Warning : std::exchange(FWork->Warnings, {}))
+    if (FOnCacheWarning) FOnCacheWarning(Warning);
+  return std::move(Work.Tags);
+}
+
+void TFolderTagReader::Commit() {
+  if (FWork->Cache) FWork->Cache->Commit();
 }
 
 }  // namespace cantrel

@@ -61,4 +61,29 @@ private:
   TThreadGroup FThreads;
 };
 
+// Reads the tags of one folder's files at a time on the caller's thread,
+// each folder as a reader of TTagReading reads it, through one tag cache
+// opened at the first folder and finished with this: for a watch, which
+// reads again the folders a change touched. Its thread only.
+class TFolderTagReader {
+public:
+  // OnCacheWarning hears the cache's one warning (translated), on the
+  // caller's thread during the Read that met the trouble.
+  TFolderTagReader(bool UseCache, std::function<void(const String&)> OnCacheWarning);
+  ~TFolderTagReader();
+  TFolderTagReader(const TFolderTagReader&) = delete;
+  TFolderTagReader& operator=(const TFolderTagReader&) = delete;
+
+  // The tags of the files Names of the folder open at Folder, one per name;
+  // empty tags for a file that cannot be read.
+  std::vector<TMediaTags> Read(int Folder, const std::vector<String>& Names);
+  // Writes into the cache what waits there, so that a long watch keeps it
+  // current for the runs meanwhile.
+  void Commit();
+
+private:
+  std::shared_ptr<TTagReading::TWork> FWork;
+  std::function<void(const String&)> FOnCacheWarning;
+};
+
 }  // namespace cantrel

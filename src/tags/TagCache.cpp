@@ -69,6 +69,10 @@ void TTagCache::Store(const TFolderTags& Cached, std::span<const TTaggedFile> Fi
   });
 }
 
+void TTagCache::Commit() {
+  Guarded([&] { Flush(); });
+}
+
 void TTagCache::Finish() {
   Guarded([&] {
     Flush();

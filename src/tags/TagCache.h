@@ -69,8 +69,12 @@ public:
   // read again alike), against what Lookup answered for it: only new or
   // changed entries are written, cached files missing from Files are
   // dropped, and the folder's seen mark moves on once a week. Writes may
-  // wait for the end of the run; a folder is stored once per run.
+  // wait for the next Commit or the end of the run; a folder is stored once
+  // in between.
   void Store(const TFolderTags& Cached, std::span<const TTaggedFile> Files);
+  // Writes what waits now, the run going on: a long run (a watch) keeps the
+  // cache current for other runs meanwhile.
+  void Commit();
   // Writes what waits, prunes when a week has passed since the last
   // pruning, and closes the database. Later calls find and write nothing.
   void Finish();

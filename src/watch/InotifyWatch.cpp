@@ -18,16 +18,22 @@ int AddSystemWatch(int Instance, int Folder, std::uint32_t Mask) {
   return inotify_add_watch(Instance, Path.c_str(), Mask);
 }
 
+ssize_t ReadSystemEvents(int Instance, void* Buffer, std::size_t Size) { return read(Instance, Buffer, Size); }
+
 // The changes that can change what a search finds in a folder (names, and
-// folders that become readable), and the folder's own end. A file written
-// keeps its name: its events would only fill the queue.
+// folders that become readable; a file's attributes, its tags' key), and
+// the folder's own end. A file written keeps its name: without tags its
+// events would only fill the queue.
 constexpr std::uint32_t FolderMask = IN_CREATE | IN_DELETE | IN_MOVED_FROM | IN_MOVED_TO | IN_ATTRIB |
                                      IN_DELETE_SELF | IN_MOVE_SELF | IN_ONLYDIR;
 
 }  // namespace
 
-TInotifyWatch::TInotifyWatch(TAddWatch AddWatch)
-    : FHandle(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)), FAddWatch(AddWatch ? std::move(AddWatch) : AddSystemWatch) {
+TInotifyWatch::TInotifyWatch(bool FileContents, TAddWatch AddWatch, TReadEvents ReadEvents)
+    : FHandle(inotify_init1(IN_NONBLOCK | IN_CLOEXEC)),
+      FMask(FileContents ? FolderMask | IN_CLOSE_WRITE : FolderMask),
+      FAddWatch(AddWatch ? std::move(AddWatch) : AddSystemWatch),
+      FReadEvents(ReadEvents ? std::move(ReadEvents) : ReadSystemEvents) {
   if (!FHandle.Valid()) FError = errno;
 }
 
@@ -36,7 +42,7 @@ int TInotifyWatch::Add(int Folder) {
     errno = FError;
     return -1;
   }
-  return FAddWatch(FHandle.Get(), Folder, FolderMask);
+  return FAddWatch(FHandle.Get(), Folder, FMask);
 }
 
 void TInotifyWatch::Remove(int Watch) {
@@ -46,7 +52,7 @@ void TInotifyWatch::Remove(int Watch) {
 void TInotifyWatch::ReadEvents(const std::function<void(const TWatchEvent&)>& Handle) {
   alignas(inotify_event) char Buffer[64 * 1024];
   for (;;) {
-    const ssize_t Read = read(FHandle.Get(), Buffer, sizeof Buffer);
+    const ssize_t Read = FReadEvents(FHandle.Get(), Buffer, sizeof Buffer);
     if (Read <= 0) {
       if (Read < 0 && errno == EINTR) continue;
       return;

@@ -1,6 +1,9 @@
 // TInotifyWatch: one inotify instance with one watch per folder.
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -25,10 +28,14 @@ public:
   // answers the watch or -1 with the reason in errno, as
   // inotify_add_watch does.
   using TAddWatch = std::function<int(int Instance, int Folder, std::uint32_t Mask)>;
+  // Reads the events waiting on the instance into Buffer, as read does.
+  using TReadEvents = std::function<ssize_t(int Instance, void* Buffer, std::size_t Size)>;
 
   // An instance that cannot be made leaves Valid() false and its errno in
-  // Error(). AddWatch stands in for the system's call, for tests.
-  explicit TInotifyWatch(TAddWatch AddWatch = {});
+  // Error(). With FileContents, a file written and closed in place is
+  // reported too (IN_CLOSE_WRITE). AddWatch and ReadEvents stand in for the
+  // system's calls, for tests.
+  explicit TInotifyWatch(bool FileContents = false, TAddWatch AddWatch = {}, TReadEvents ReadEvents = {});
 
   bool Valid() const { return FHandle.Valid(); }
   int Error() const { return FError; }
@@ -44,7 +51,9 @@ public:
 private:
   TFileHandle FHandle;
   int FError = 0;
+  std::uint32_t FMask;
   TAddWatch FAddWatch;
+  TReadEvents FReadEvents;
 };
 
 }  // namespace cantrel

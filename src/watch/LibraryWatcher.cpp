@@ -73,7 +73,8 @@ std::optional<std::uint64_t> DigestOfFile(int Folder, const std::string& Name) {
 }  // namespace
 
 TLibraryWatcher::TLibraryWatcher(TPlayListFile& Root, TSharedFolder Folder, const TFileSearchCriteria& Criteria,
-                                 TWatchSettings Settings, TWatchEvents Events, TInotifyWatch::TAddWatch AddWatch)
+                                 TWatchSettings Settings, TWatchEvents Events, TInotifyWatch::TAddWatch AddWatch,
+                                 TInotifyWatch::TReadEvents ReadEvents)
     : FRoot(Root),
       FFolder(std::move(Folder)),
       FRootPath(Root.Path()),
@@ -81,8 +82,13 @@ TLibraryWatcher::TLibraryWatcher(TPlayListFile& Root, TSharedFolder Folder, cons
       FMasks(Criteria.GetFileMasks(), Criteria.GetCaseSensitiveSearch()),
       FSettings(std::move(Settings)),
       FEvents(std::move(Events)),
-      FInotify(std::move(AddWatch)),
-      FNamesFollowFolders(PosText(u"%album%", FSettings.NameTemplate) != String::npos) {}
+      FInotify(FSettings.Tags || FSettings.OrderByTags, std::move(AddWatch), std::move(ReadEvents)),
+      FNamesFollowFolders(PosText(u"%album%", FSettings.NameTemplate) != String::npos) {
+  if (FSettings.Tags || FSettings.OrderByTags)
+    FTagReader = std::make_unique<TFolderTagReader>(FSettings.TagCache, [this](const String& Message) {
+      if (FEvents.OnTagCacheWarning) FEvents.OnTagCacheWarning(Message);
+    });
+}
 
 bool TLibraryWatcher::Attach() {
   if (!FInotify.Valid() && FEvents.OnInstanceLimit)
@@ -92,6 +98,7 @@ bool TLibraryWatcher::Attach() {
   FWriteAll = FRoot.Count() == 0;
   FRescanAt = std::chrono::steady_clock::now() + FSettings.Rescan;
   FAttached = true;
+  if (FTagReader) FTagReader->Commit();
   SayLimits();
   return Read;
 }
@@ -138,7 +145,17 @@ bool TLibraryWatcher::ReadFiles(TPlayListFile& Node, TDirectoryListing& Listing)
   const std::vector<String> Before = NamesOf(Node);
   Node.Items().Clear();
   for (const TSearchRec& File : Files) Node.Items().Add(File.Name);
-  return NamesOf(Node) != Before;
+  const bool Renamed = NamesOf(Node) != Before;
+  return (FTagReader && ReadTags(Node, Listing.Handle())) || Renamed;
+}
+
+// The tags as a run reads them: a file the cache knows in its present
+// state is not opened.
+bool TLibraryWatcher::ReadTags(TPlayListFile& Node, int Folder) {
+  std::vector<TMediaTags> Tags = FTagReader->Read(Folder, NamesOf(Node));
+  const bool Changed = Tags != Node.Tags();
+  Node.SetTags(std::move(Tags));
+  return Changed;
 }
 
 // Each subdirectory that is still the folder its node was made from keeps
@@ -383,6 +400,7 @@ void TLibraryWatcher::Settle() {
   if (!FChanged.empty() || FWriteAll) WriteChanged();
   FChanged.clear();
   RemoveStale();
+  if (FTagReader) FTagReader->Commit();
   SayLimits();
   if (Say && FEvents.OnSettled) FEvents.OnSettled(FFoldersRead, FWritten);
   FFoldersRead = FWritten = 0;
@@ -419,6 +437,8 @@ int TLibraryWatcher::WriteChanged() {
   TMakeOptions Options;
   Options.SearchRoot = FRootPath;
   Options.Folder = FFolder;
+  Options.Tags = FSettings.Tags;
+  Options.OrderByTags = FSettings.OrderByTags;
   // A stop comes between two playlists, each written whole.
   Options.StopRequested = FStopped;
   if (!FWriteAll) Options.Chosen = [&Chosen](const TPlayListFile& Node) { return Chosen.count(&Node) > 0; };

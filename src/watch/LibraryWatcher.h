@@ -7,11 +7,13 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <optional>
 #include <set>
 #include <unordered_map>
 #include <vector>
 
+#include "core/TagReading.h"
 #include "filesearch/FolderRules.h"
 #include "playlist/PlayListFile.h"
 #include "watch/InotifyWatch.h"
@@ -24,6 +26,13 @@ struct TWatchSettings {
   TPlayListFileFoamat Format = plM3U;
   bool Recursion = true;
   bool UTF8BOM = false;
+  // Entries with titles, artists and lengths from the tags; each folder's
+  // files in album order; the tags through the tag cache. With either tag
+  // option, a folder read again has its files' tags read again, and a file
+  // written or whose attributes changed touches its folder.
+  bool Tags = false;
+  bool OrderByTags = false;
+  bool TagCache = true;
   // Quiet time after a change before the playlists are written.
   std::chrono::milliseconds Settle{2000};
   // How often folders that cannot be watched are read again.
@@ -46,6 +55,8 @@ struct TWatchEvents {
   std::function<void(const String& Folder, const String& Message)> OnUnreadableFolder;
   // What writing the playlists of the changed folders reported.
   std::function<void(const TMakeReport& Report)> OnMade;
+  // The tag cache's one warning of the watch (translated).
+  std::function<void(const String& Message)> OnTagCacheWarning;
 };
 
 // Keeps the playlists of a search's tree current: one watch per folder,
@@ -58,7 +69,8 @@ public:
   // Root is the tree of a search of the folder open at Folder (at Root's
   // path) with Criteria, whose rules every folder is read with.
   TLibraryWatcher(TPlayListFile& Root, TSharedFolder Folder, const TFileSearchCriteria& Criteria,
-                  TWatchSettings Settings, TWatchEvents Events, TInotifyWatch::TAddWatch AddWatch = {});
+                  TWatchSettings Settings, TWatchEvents Events, TInotifyWatch::TAddWatch AddWatch = {},
+                  TInotifyWatch::TReadEvents ReadEvents = {});
   TLibraryWatcher(const TLibraryWatcher&) = delete;
   TLibraryWatcher& operator=(const TLibraryWatcher&) = delete;
 
@@ -97,6 +109,7 @@ private:
 
   bool ReadFolder(TPlayListFile& Node, int Folder, bool Deep);
   bool ReadFiles(TPlayListFile& Node, TDirectoryListing& Listing);
+  bool ReadTags(TPlayListFile& Node, int Folder);
   bool ReadSubdirectories(TPlayListFile& Node, TDirectoryListing& Listing, bool Deep);
   std::unique_ptr<TPlayListFile> ReadNewFolder(const TFolder& Folder, int Parent);
   void Watch(const String& Path, int Folder);
@@ -124,6 +137,8 @@ private:
   TWatchSettings FSettings;
   TWatchEvents FEvents;
   TInotifyWatch FInotify;
+  // Only with a tag option.
+  std::unique_ptr<TFolderTagReader> FTagReader;
   // Each folder watched by its path, and the other way round.
   std::unordered_map<int, String> FFolderOf;
   std::unordered_map<String, int> FWatchOf;

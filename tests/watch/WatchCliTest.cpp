@@ -1,5 +1,9 @@
 // cantrel-cli --watch on real trees: scripted changes against fresh runs, the work a change costs, the end.
+#include <fcntl.h>
 #include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <filesystem>
@@ -7,7 +11,10 @@
 
 #include <gtest/gtest.h>
 
+#include "AudioFiles.h"
+#include "FuseMirror.h"
 #include "RunProgram.h"
+#include "Waiting.h"
 #include "WatchTree.h"
 
 using namespace cantrel::test;
@@ -29,15 +36,32 @@ void Write(const std::string& Path, const std::string& Bytes = "x") { std::ofstr
 
 // The watched tree holds exactly what a fresh run makes of a copy of its
 // media files and folders: every playlist byte for byte, and nothing else.
-void ExpectAsFreshRun(const TTempDir& Library) {
+// With More options, the run has a tag cache of its own.
+void ExpectAsFreshRun(const TTempDir& Library, const std::vector<std::string>& More = {}) {
   TTempDir Copies, Scratch;
   // Under the same name: the top playlist is named after it.
   const std::string Copy = Copies.Path() + fs::path(Library.Path()).parent_path().filename().string() + "/";
   CopyWithout(Library.Path(), Copy, ".m3u");
   std::vector<std::string> Arguments = Options;
+  Arguments.insert(Arguments.end(), More.begin(), More.end());
   Arguments.push_back(Copy);
-  ASSERT_EQ(RunCli(Scratch, Arguments).Status, 0);
+  const TCliResult Fresh =
+      RunCli(Scratch, {.Arguments = Arguments, .Environment = {"XDG_CACHE_HOME=" + Scratch.Path() + "cache"}});
+  ASSERT_EQ(Fresh.Status, 0) << Fresh.Err;
   EXPECT_EQ(TreeContents(Library.Path()), TreeContents(Copy));
+}
+
+std::string Tagged(const char16_t* Title, const char* Track) {
+  return MakeAudioFile(TAudioFormat::afMp3, 1000, {Title, u"Artist", u"Album", Track, ""});
+}
+
+// Writes the file's new bytes over the old ones, as a tagger does.
+void Rewrite(const std::string& Path, const std::string& Bytes) {
+  const int File = open(Path.c_str(), O_WRONLY | O_CLOEXEC);
+  ASSERT_GE(File, 0);
+  EXPECT_EQ(write(File, Bytes.data(), Bytes.size()), static_cast<ssize_t>(Bytes.size()));
+  EXPECT_EQ(ftruncate(File, static_cast<off_t>(Bytes.size())), 0);
+  close(File);
 }
 
 }  // namespace
@@ -171,10 +195,73 @@ TEST(WatchCliTest, WatchOptionsOutOfRangeOrCombinedWithOthersAreBadUsage) {
   for (const std::vector<std::string>& Arguments :
        {std::vector<std::string>{"--watch", "--settle", "1.2345"}, {"--watch", "--settle", "-1"},
         {"--watch", "--settle", "86400.001"}, {"--watch", "--rescan", "0"}, {"--watch", "--list"},
-        {"--watch", "--tags"}, {"--watch", "-L"}}) {
+        {"--watch", "-L"}}) {
     std::vector<std::string> Call = Arguments;
     Call.push_back(Library.Path());
     const TCliResult Result = RunCli(Scratch, Call);
     EXPECT_EQ(Result.Status, 2) << Arguments[1] << " " << Arguments.back() << Result.Err;
   }
+}
+
+// With --tags and --order tags, a file rewritten in place with new tags
+// (IN_CLOSE_WRITE) is followed as a file added or moved is: each time the
+// playlists are what a fresh run writes.
+TEST(WatchCliTest, TagsFollowFilesRetaggedInPlace) {
+  TTempDir Library, Scratch;
+  Library.MakeFile("A/1.mp3", Tagged(u"One", "2"));
+  Library.MakeFile("A/2.mp3", Tagged(u"Two", "1"));
+  Library.MakeFile("B/3.mp3", Tagged(u"Three", "1"));
+  const std::vector<std::string> Tags{"--tags", "--order", "tags"};
+  TWatchRun Watch(Scratch, WatchArguments(Library.Path(), Tags), {"XDG_CACHE_HOME=" + Scratch.Path() + "cache"});
+  ASSERT_FALSE(Watch.UpToDate(1).empty()) << Watch.Errors();
+  ExpectAsFreshRun(Library, Tags);
+
+  // The same size, then another size and another place in the album.
+  const std::string Same = Tagged(u"Owl", "2");
+  ASSERT_EQ(Same.size(), ReadFileBytes(Library.Path() + "A/1.mp3").size());
+  Rewrite(Library.Path() + "A/1.mp3", Same);
+  ASSERT_FALSE(Watch.NextUpToDate().empty()) << Watch.Errors();
+  EXPECT_NE(ReadFileBytes(Library.Path() + "A/A.m3u").find("Artist - Owl"), std::string::npos);
+  ExpectAsFreshRun(Library, Tags);
+  Rewrite(Library.Path() + "A/2.mp3", Tagged(u"A longer title", "3"));
+  ASSERT_FALSE(Watch.NextUpToDate().empty()) << Watch.Errors();
+  ExpectAsFreshRun(Library, Tags);
+
+  Library.MakeFile("B/0.mp3", Tagged(u"Zero", "2"));
+  fs::rename(Library.Path() + "A/1.mp3", Library.Path() + "B/1.mp3");
+  ASSERT_FALSE(Watch.NextUpToDate().empty()) << Watch.Errors();
+  ExpectAsFreshRun(Library, Tags);
+  EXPECT_EQ(Watch.Stop(SIGTERM).Status, 0);
+}
+
+// A folder on FUSE is watched, but what changes below the mount without
+// passing through it is only found by reading it again: said once, and
+// done every --rescan minutes. The mirror is read-only, so each playlist
+// it would write is reported instead.
+TEST(WatchCliTest, AFuseMountIsReadAgainPeriodically) {
+  TTempDir Source, Base, Scratch;
+  Source.MakeFile("A/a.mp3");
+  Source.MakeFile("B/b.mp3");
+  const std::string Mount = Base.Path() + "Music";
+  fs::create_directory(Mount);
+  const TFuseMirror Mirror(Source.Path(), Mount);
+  if (!Mirror.Mounted()) GTEST_SKIP() << "FUSE cannot be mounted here";
+  TWatchRun Watch(Scratch, WatchArguments(Mount + "/", {"--rescan", "0.005"}));
+  ASSERT_FALSE(Watch.UpToDate(1).empty()) << Watch.Errors();
+  const auto Count = [&Watch](const std::string& Text) {
+    const std::string Errors = Watch.Errors();
+    int Found = 0;
+    for (std::size_t At = Errors.find(Text); At != std::string::npos; At = Errors.find(Text, At + 1)) ++Found;
+    return Found;
+  };
+  const std::string Said = "lies on a network or FUSE file system";
+  EXPECT_EQ(Count(Said), 1) << Watch.Errors();
+  const int Before = Count(Mount + "/A/A.m3u");
+
+  Source.MakeFile("A/new.mp3");
+  EXPECT_EQ(Watch.NextUpToDate(), "up to date: 3 folders read, 0 playlists written") << Watch.Errors();
+  EXPECT_EQ(Count(Mount + "/A/A.m3u"), Before + 1) << Watch.Errors();
+  EXPECT_EQ(Count(Mount + "/B/B.m3u"), Before) << Watch.Errors();
+  EXPECT_EQ(Count(Said), 1) << Watch.Errors();
+  EXPECT_EQ(Watch.Stop(SIGTERM).Status, 0);
 }

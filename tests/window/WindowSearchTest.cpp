@@ -447,6 +447,22 @@ TEST_F(TWindowSearchTest, TagOptionsAreReadDuringFindAndKept) {
   EXPECT_TRUE(Boxes.Shown.empty());
 }
 
+// With a tag option the watch reads the tags too: a file re-tagged in place
+// changes its entry.
+TEST_F(TWindowSearchTest, KeepPlaylistsUpToDateFollowsTags) {
+  const std::string File = Music + "/A/a2.flac";
+  Temp.MakeFile("Music/A/a2.flac", MakeAudioFile(TAudioFormat::afFlac, 3000, {u"Zwei", u"Wer", u"Alb", "1", ""}));
+  const TScopedEnvironment Cache{{"XDG_CACHE_HOME", Temp.Path() + "cache"}};
+  auto Form = NewForm(Settings() + "[Playlist]\nTags=1\n[Watch]\nEnabled=1\n");
+  ASSERT_TRUE(FindAndWait(*Form));
+  Form->btnMake->click();
+  EXPECT_EQ(PanelTexts(*Form)[2], u"Watching " + Utf8ToString(Music) + u"/");
+  std::ofstream(File, std::ios::binary) << MakeAudioFile(TAudioFormat::afFlac, 3000, {u"Drei", u"Wer", u"Alb", "1", ""});
+  const auto Lists = [&] { return ReadFileBytes(Music + "/A/A.m3u").find("Wer - Drei") != std::string::npos; };
+  ASSERT_TRUE(QTest::qWaitFor(Lists, 60000)) << ReadFileBytes(Music + "/A/A.m3u");
+  EXPECT_TRUE(Boxes.Shown.empty());
+}
+
 // "Keep playlists up to date": after a Make the folder is followed while
 // the window is open, with that Make's options, until the item is cleared.
 TEST_F(TWindowSearchTest, KeepPlaylistsUpToDateFollowsTheFolderAfterAMake) {
