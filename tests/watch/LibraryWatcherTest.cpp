@@ -39,20 +39,26 @@ std::string FileBytes(const std::string& Path) {
   return Bytes.str();
 }
 
+// An empty tree of Library for the watcher to fill, *.mp3 below it, list.m3u
+// in every folder, a short settle time.
+void Prepare(const TTempDir& Library, TPlayListFile& Root, TFileSearchCriteria& Criteria, TWatchSettings& Settings) {
+  Root.SetName(Library.Folder());
+  Root.SetPath(Library.Folder());
+  Criteria.SetFileMask(u"*.mp3");
+  Criteria.SetIncludeSubDirectories(true);
+  Settings.NameTemplate = u"list.m3u";
+  Settings.Settle = std::chrono::milliseconds(50);
+}
+
 }  // namespace
 
 TEST(LibraryWatcherTest, WatchesThatRunOutAreSaidOnceAndTheirFoldersRescanned) {
   TTempDir Library;
   for (const char* File : {"A/a.mp3", "B/b.mp3", "C/c.mp3", "C/D/d.mp3"}) Library.MakeFile(File);
   TPlayListFile Root;
-  Root.SetName(Library.Folder());
-  Root.SetPath(Library.Folder());
   TFileSearchCriteria Criteria;
-  Criteria.SetFileMask(u"*.mp3");
-  Criteria.SetIncludeSubDirectories(true);
   TWatchSettings Settings;
-  Settings.NameTemplate = u"list.m3u";
-  Settings.Settle = std::chrono::milliseconds(50);
+  Prepare(Library, Root, Criteria, Settings);
   Settings.Rescan = std::chrono::milliseconds(200);
   int Said = 0, Unwatched = 0, Settled = 0;
   long Needed = 0;
@@ -102,14 +108,9 @@ TEST(LibraryWatcherTest, AnOverflowedQueueReadsTheWholeTreeAgain) {
   };
   Make(Library.Path());
   TPlayListFile Root;
-  Root.SetName(Library.Folder());
-  Root.SetPath(Library.Folder());
   TFileSearchCriteria Criteria;
-  Criteria.SetFileMask(u"*.mp3");
-  Criteria.SetIncludeSubDirectories(true);
   TWatchSettings Settings;
-  Settings.NameTemplate = u"list.m3u";
-  Settings.Settle = std::chrono::milliseconds(50);
+  Prepare(Library, Root, Criteria, Settings);
   int Settled = 0, Read = 0;
   TWatchEvents Events;
   Events.OnSettled = [&](int Folders, int) {
