@@ -59,7 +59,7 @@ private:
 }  // namespace
 
 TMakeReport TPlayListFile::makePlayList_asx(const String& aName, bool Recursion, bool, const TMakeOptions& Options) {
-  return Make(TASXWriter(), aName, Recursion, Options);
+  return Make([] { return std::make_unique<TASXWriter>(); }, aName, Recursion, Options);
 }
 
 }  // namespace cantrel

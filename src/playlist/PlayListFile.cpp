@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <thread>
 
 #include "playlist/FolderReach.h"
 #include "playlist/PlayListConsts.h"
@@ -14,6 +15,7 @@
 #include "runtime/Exceptions.h"
 #include "runtime/Format.h"
 #include "runtime/Locale.h"
+#include "runtime/OrderedWork.h"
 #include "runtime/Paths.h"
 #include "runtime/ResourceStrings.h"
 #include "runtime/RuntimeConsts.h"
@@ -162,7 +164,52 @@ String TPlayListFile::makeFileName(const String& aName) const {
   return ReplaceText(ChangeFileExt(aName, ExtensionOf(FFormat)), u"%album%", FolderName(FPath));
 }
 
+namespace {
+
+// One writing thread a processor, for the kernel's share of writing
+// (reaching folders, comparing and renaming files); up to this many once the
+// writing waits for the file system, as on a network share.
+constexpr int WriterThreads = 16;
+// Each piece given to them holds a folder's descriptor until it is taken
+// back.
+constexpr std::size_t PiecesGiven = 4 * WriterThreads;
+// A folder with at most this many folders in its tree (itself included) is
+// written whole by one thread, the folders below reached there too: one
+// hand-over for all of them.
+constexpr int FoldersAPiece = 32;
+
+int Processors() { return static_cast<int>(std::max(1u, std::thread::hardware_concurrency())); }
+
+// Whether Node's tree holds at most Left folders; counts them down.
+bool FewFolders(const TPlayListFile& Node, int& Left) {
+  if (--Left < 0) return false;
+  for (int I = 0; I < Node.ChildCount(); ++I)
+    if (!FewFolders(*Node.Child(I), Left)) return false;
+  return true;
+}
+
+}  // namespace
+
+// One playlist as it was written, or why it was not.
+struct TWrittenPlayList {
+  const TPlayListFile* Node;
+  String Name;
+  String FileName;
+  std::uint64_t Digest = PlayListDigestSeed;
+  std::vector<TLeftOutEntry> LeftOut = {};
+  // "Cannot create file ..." with the reason; empty when it was written.
+  String Failure = {};
+};
+
+// The playlists one piece of Make wrote, in order.
+struct TWrittenPlayLists {
+  std::vector<TWrittenPlayList> PlayLists;
+  bool Failed = false;
+};
+
 struct TMakeRun {
+  // The main thread's writer: it prepares the children of the folders the
+  // main thread goes through, and writes again a piece that failed.
   const TPlayListWriter& Writer;
   const String& aName;
   bool Recursion;
@@ -171,6 +218,47 @@ struct TMakeRun {
   String SearchRoot;
   TSharedFolder Root;
   TMakeReport Report;
+  // One writer for each writing thread.
+  std::vector<std::unique_ptr<TPlayListWriter>> Writers;
+  // Last, so that no writing thread outlives what it uses.
+  TOrderedWork Work{WriterThreads, WriterThreads - Processors(), PiecesGiven};
+
+  using TPiece = std::function<void(const TPlayListWriter& Writer, TWrittenPlayLists& Written)>;
+
+  // Whether Make stops here, before the next piece.
+  bool Stopping() {
+    if (Options.StopRequested && Options.StopRequested()) Report.Stopped = true;
+    return Report.Stopped;
+  }
+
+  // Piece runs on a writing thread and is reported here, in the order the
+  // pieces were given. Only the main thread translates, so a piece in which
+  // anything failed is written here once more, to say why in the user's
+  // language: a failed replacement left its file as it was, and a playlist
+  // written already is found holding its bytes and left alone.
+  void Give(TPiece Piece) {
+    auto Written = std::make_shared<TWrittenPlayLists>();
+    Work.Add([this, Piece, Written](int Worker) { Piece(*Writers[static_cast<std::size_t>(Worker)], *Written); },
+             [this, Piece, Written] {
+               if (Written->Failed) {
+                 *Written = {};
+                 Piece(Writer, *Written);
+               }
+               ReportWritten(*Written);
+             });
+  }
+
+  void ReportWritten(const TWrittenPlayLists& Written) {
+    for (const TWrittenPlayList& PlayList : Written.PlayLists) {
+      if (!PlayList.Failure.empty()) {
+        Report.Failures.push_back({PlayList.FileName, PlayList.Failure});
+        continue;
+      }
+      if (Options.OnWritten) Options.OnWritten(*PlayList.Node, PlayList.Name, PlayList.Digest);
+      for (const TLeftOutEntry& Entry : PlayList.LeftOut)
+        Report.LeftOut.push_back({PlayList.FileName, Entry.Entry, LoadResString(Entry.Reason)});
+    }
+  }
 };
 
 namespace {
@@ -190,10 +278,12 @@ TReachedFolder ReachFolder(const TMakeRun& Run, StringView FromPath, const TReac
 
 }  // namespace
 
-TMakeReport TPlayListFile::Make(const TPlayListWriter& Writer, const String& aName, bool Recursion,
+TMakeReport TPlayListFile::Make(const TPlayListWriterMaker& NewWriter, const String& aName, bool Recursion,
                                 const TMakeOptions& Options) {
-  TMakeRun Run{Writer, aName, Recursion, Options, Options.SearchRoot.empty() ? FPath : Options.SearchRoot,
-               Options.Folder, {}};
+  const std::unique_ptr<TPlayListWriter> Writer = NewWriter();
+  TMakeRun Run{*Writer, aName, Recursion, Options, Options.SearchRoot.empty() ? FPath : Options.SearchRoot,
+               Options.Folder, {}, {}};
+  for (int I = 0; I < WriterThreads; ++I) Run.Writers.push_back(NewWriter());
   TReachedFolder Root;
   if (!Run.Root) {
     TFileHandle Opened = OpenFolder(SystemFileName(Run.SearchRoot));
@@ -203,55 +293,72 @@ TMakeReport TPlayListFile::Make(const TPlayListWriter& Writer, const String& aNa
       Root.Unreached = SysErrorMessage(errno);
   }
   if (Run.Root) Root.Handle = Run.Root->Get();
-  WritePlayList(Run, ReachFolder(Run, Run.SearchRoot, Root, *this));
+  WritePlayList(Run, std::make_shared<const TReachedFolder>(ReachFolder(Run, Run.SearchRoot, Root, *this)));
+  Run.Work.Finish();
   if (!Run.Report.Failures.empty()) throw EMakeError(std::move(Run.Report));
   return std::move(Run.Report);
 }
 
-// Children first, each playlist streamed to its file as it is made. Each
-// folder's descriptor is kept while the folders below it are written.
-void TPlayListFile::WritePlayList(TMakeRun& Run, const TReachedFolder& Folder) {
+// Children first. The main thread goes through the large trees, each small
+// one is a piece of its own, and so is the playlist of each folder the main
+// thread went through. Each folder's descriptor is kept while the folders
+// below it are reached, and then by the pieces that need it.
+void TPlayListFile::WritePlayList(TMakeRun& Run, const std::shared_ptr<const TReachedFolder>& Folder) {
   if (Run.Recursion) {
     for (const auto& Child : FItems) {
       Run.Writer.PrepareChild(*this, *Child);
       if (Run.Options.Chosen && !Run.Options.Chosen(*Child)) continue;
-      Child->WritePlayList(Run, ReachFolder(Run, FPath, Folder, *Child));
+      if (Run.Stopping()) return;
+      if (int Left = FoldersAPiece; !Run.Options.Chosen && FewFolders(*Child, Left))
+        Run.Give([&Run, this, Folder, Node = Child.get()](const TPlayListWriter& Writer, TWrittenPlayLists& Written) {
+          Node->WriteTree(Run, Writer, ReachFolder(Run, FPath, *Folder, *Node), Written);
+        });
+      else
+        Child->WritePlayList(Run, std::make_shared<const TReachedFolder>(ReachFolder(Run, FPath, *Folder, *Child)));
       if (Run.Report.Stopped) return;
     }
   }
-  if (Run.Options.StopRequested && Run.Options.StopRequested()) {
-    Run.Report.Stopped = true;
-    return;
-  }
-  WriteOwnPlayList(Run, Folder);
+  if (Run.Stopping()) return;
+  Run.Give([&Run, this, Folder](const TPlayListWriter& Writer, TWrittenPlayLists& Written) {
+    WriteOwnPlayList(Writer, Run, *Folder, Written);
+  });
 }
 
-void TPlayListFile::WriteOwnPlayList(TMakeRun& Run, const TReachedFolder& Folder) {
-  const String Name = makeFileName(Run.aName);
-  const String FileName = FPath + Name;
+// The playlists of the node's tree, children first, on the calling thread.
+// The folders' descriptors are kept while the folders below are written.
+void TPlayListFile::WriteTree(const TMakeRun& Run, const TPlayListWriter& Writer, const TReachedFolder& Folder,
+                              TWrittenPlayLists& Written) {
+  for (const auto& Child : FItems) {
+    Writer.PrepareChild(*this, *Child);
+    Child->WriteTree(Run, Writer, ReachFolder(Run, FPath, Folder, *Child), Written);
+  }
+  WriteOwnPlayList(Writer, Run, Folder, Written);
+}
+
+void TPlayListFile::WriteOwnPlayList(const TPlayListWriter& Writer, const TMakeRun& Run, const TReachedFolder& Folder,
+                                     TWrittenPlayLists& Written) const {
+  TWrittenPlayList& PlayList = Written.PlayLists.emplace_back(TWrittenPlayList{this, makeFileName(Run.aName), {}});
+  PlayList.FileName = FPath + PlayList.Name;
   if (!Folder.Unreached.empty()) {
-    const String Message = cantrel::Format(LoadResString(&SFCreateErrorEx), {FileName, Folder.Unreached});
-    Run.Report.Failures.push_back({FileName, Message});
+    PlayList.Failure = cantrel::Format(LoadResString(&SFCreateErrorEx), {PlayList.FileName, Folder.Unreached});
+    Written.Failed = true;
     return;
   }
-  std::vector<TLeftOutName> LeftOut;
   try {
-    TFileReplacement File(FileName,
-                          {Run.Root->Get(), Run.SearchRoot, Folder.Handle, Folder.BelowRoot, SystemFileName(Name)});
+    TFileReplacement File(PlayList.FileName, {Run.Root->Get(), Run.SearchRoot, Folder.Handle, Folder.BelowRoot,
+                                              SystemFileName(PlayList.Name)});
     const TEntryListing Listing{Run.Recursion, Run.Options.Tags, Run.Options.OrderByTags};
-    std::uint64_t Digest = PlayListDigestSeed;
-    Run.Writer.Write(
-        *this, Listing, FileName,
-        [&File, &Digest](std::string_view Bytes) {
+    Writer.Write(
+        *this, Listing, PlayList.FileName,
+        [&File, &PlayList](std::string_view Bytes) {
           File.Write(Bytes);
-          Digest = PlayListDigest(Digest, Bytes);
+          PlayList.Digest = PlayListDigest(PlayList.Digest, Bytes);
         },
-        LeftOut);
+        PlayList.LeftOut);
     File.Commit();
-    if (Run.Options.OnWritten) Run.Options.OnWritten(*this, Name, Digest);
-    Run.Report.LeftOut.insert(Run.Report.LeftOut.end(), LeftOut.begin(), LeftOut.end());
   } catch (const EFCreateError& Error) {
-    Run.Report.Failures.push_back({FileName, Error.Message()});
+    PlayList.Failure = Error.Message();
+    Written.Failed = true;
   }
   RemoveStaleTemporaries(Folder.Handle, FTemporaries);
 }

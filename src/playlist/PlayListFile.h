@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -20,6 +21,7 @@ enum TPlayListFileFoamat : std::uint8_t { plM3U, plM3U8, plXSPF, plWPL, plPLS, p
 class TPlayListWriter;
 struct TMakeRun;
 struct TReachedFolder;
+struct TWrittenPlayLists;
 
 // One folder of the tree that playlists are built from: the names of its
 // media files and one child node per sub-folder. It also writes the
@@ -123,9 +125,13 @@ private:
   String makeFileName(const String& aName) const;
   TPlayListFile* InsertChild(std::size_t Index, std::unique_ptr<TPlayListFile> Child, bool Appending);
   bool IsSelfOrAncestor(const TPlayListFile* Node) const;
-  TMakeReport Make(const TPlayListWriter& Writer, const String& aName, bool Recursion, const TMakeOptions& Options);
-  void WritePlayList(TMakeRun& Run, const TReachedFolder& Folder);
-  void WriteOwnPlayList(TMakeRun& Run, const TReachedFolder& Folder);
+  TMakeReport Make(const std::function<std::unique_ptr<TPlayListWriter>()>& NewWriter, const String& aName,
+                   bool Recursion, const TMakeOptions& Options);
+  void WritePlayList(TMakeRun& Run, const std::shared_ptr<const TReachedFolder>& Folder);
+  void WriteTree(const TMakeRun& Run, const TPlayListWriter& Writer, const TReachedFolder& Folder,
+                 TWrittenPlayLists& Written);
+  void WriteOwnPlayList(const TPlayListWriter& Writer, const TMakeRun& Run, const TReachedFolder& Folder,
+                        TWrittenPlayLists& Written) const;
 
   bool FUTF8 = false;
   bool FUTF8BOM = false;

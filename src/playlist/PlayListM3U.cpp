@@ -81,7 +81,7 @@ private:
 
 TMakeReport TPlayListFile::makePlayList_m3u(const String& aName, bool Recursion, bool UTF8,
                                             const TMakeOptions& Options) {
-  return Make(TM3UWriter(UTF8), aName, Recursion, Options);
+  return Make([UTF8] { return std::make_unique<TM3UWriter>(UTF8); }, aName, Recursion, Options);
 }
 
 }  // namespace cantrel

@@ -38,7 +38,7 @@ public:
 }  // namespace
 
 TMakeReport TPlayListFile::makePlayList_pls(const String& aName, bool Recursion, bool, const TMakeOptions& Options) {
-  return Make(TPLSWriter(), aName, Recursion, Options);
+  return Make([] { return std::make_unique<TPLSWriter>(); }, aName, Recursion, Options);
 }
 
 }  // namespace cantrel

@@ -37,7 +37,7 @@ public:
 }  // namespace
 
 TMakeReport TPlayListFile::makePlayList_wpl(const String& aName, bool Recursion, bool, const TMakeOptions& Options) {
-  return Make(TWPLWriter(), aName, Recursion, Options);
+  return Make([] { return std::make_unique<TWPLWriter>(); }, aName, Recursion, Options);
 }
 
 }  // namespace cantrel

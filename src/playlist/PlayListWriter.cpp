@@ -11,13 +11,12 @@ namespace {
 // cannot hold.
 class TEntryLines final : public TPlayListContents {
 public:
-  TEntryLines(const TPlayListWriter& Writer, TPlayListLines& Lines, const String& PlayList,
-              std::vector<TLeftOutName>& LeftOut)
-      : FWriter(Writer), FLines(Lines), FPlayList(PlayList), FLeftOut(LeftOut) {}
+  TEntryLines(const TPlayListWriter& Writer, TPlayListLines& Lines, std::vector<TLeftOutEntry>& LeftOut)
+      : FWriter(Writer), FLines(Lines), FLeftOut(LeftOut) {}
 
   void AddEntry(const TPlayListEntry& Entry) override {
     if (const TResStringRec* Reason = FWriter.AddEntry(FLines, Entry, FCount + 1))
-      FLeftOut.push_back({FPlayList, String(Entry.Path), LoadResString(Reason)});
+      FLeftOut.push_back({String(Entry.Path), Reason});
     else
       ++FCount;
   }
@@ -31,19 +30,18 @@ public:
 private:
   const TPlayListWriter& FWriter;
   TPlayListLines& FLines;
-  const String& FPlayList;
-  std::vector<TLeftOutName>& FLeftOut;
+  std::vector<TLeftOutEntry>& FLeftOut;
   int FCount = 0;
 };
 
 }  // namespace
 
 void TPlayListWriter::Write(const TPlayListFile& Node, const TEntryListing& Listing, const String& PlayList,
-                            const TPlayListLines::TOutput& Output, std::vector<TLeftOutName>& LeftOut) const {
+                            const TPlayListLines::TOutput& Output, std::vector<TLeftOutEntry>& LeftOut) const {
   TPlayListLines Lines(*this, Output);
   Lines.AddBytes(ByteOrderMark(Node));
   AddHeader(Lines, ChangeFileExt(ExtractFileName(PlayList), u""));
-  TEntryLines Entries(*this, Lines, PlayList, LeftOut);
+  TEntryLines Entries(*this, Lines, LeftOut);
   ListPlayListEntries(Node, Listing, Entries);
   Lines.Finish(ClosingLines(Entries.Count()));
 }

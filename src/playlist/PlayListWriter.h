@@ -1,6 +1,8 @@
 // The writing every output format shares, and what each format adds.
 #pragma once
 
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,13 @@
 #include "runtime/ResourceStrings.h"
 
 namespace cantrel {
+
+// A name the format cannot hold: the entry and why, as a text still to be
+// translated, since only the main thread translates.
+struct TLeftOutEntry {
+  String Entry;
+  const TResStringRec* Reason;
+};
 
 // What one output format adds to the writing every format shares (Write):
 // the header and closing lines, the lines of one entry, and its encoding.
@@ -21,9 +30,10 @@ public:
   // mark, the header, the entries Listing asks for with their blank lines
   // (ListPlayListEntries), the closing lines, and the tidy at the end.
   // PlayList is the playlist's path; each name the format cannot hold is
-  // added to LeftOut.
+  // added to LeftOut. A writer writes one playlist at a time; writers of
+  // the same format may write at once.
   void Write(const TPlayListFile& Node, const TEntryListing& Listing, const String& PlayList,
-             const TPlayListLines::TOutput& Output, std::vector<TLeftOutName>& LeftOut) const;
+             const TPlayListLines::TOutput& Output, std::vector<TLeftOutEntry>& LeftOut) const;
 
   // Sets the format (and its options) of a child before it is written.
   virtual void PrepareChild(const TPlayListFile& Node, TPlayListFile& Child) const = 0;
@@ -43,5 +53,9 @@ public:
   // cannot hold it. UTF-8 unless the format says otherwise.
   virtual bool Encode(StringView Line, std::string& Bytes) const;
 };
+
+// Makes a writer of one format with its options, one for each thread that
+// writes.
+using TPlayListWriterMaker = std::function<std::unique_ptr<TPlayListWriter>()>;
 
 }  // namespace cantrel

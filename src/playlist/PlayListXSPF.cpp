@@ -48,7 +48,7 @@ public:
 }  // namespace
 
 TMakeReport TPlayListFile::makePlayList_xspf(const String& aName, bool Recursion, bool, const TMakeOptions& Options) {
-  return Make(TXSPFWriter(), aName, Recursion, Options);
+  return Make([] { return std::make_unique<TXSPFWriter>(); }, aName, Recursion, Options);
 }
 
 }  // namespace cantrel

@@ -224,26 +224,17 @@ void LowerOwnPriority() {
   setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), std::min(Current + Steps, Lowest));
 }
 
-// SIGINT and SIGTERM blocked for as long as it lives, and the mask as it
-// was restored when it goes: a thread started meanwhile inherits the block.
-class TStopSignalsBlocked {
-public:
-  TStopSignalsBlocked() {
-    sigset_t Stop;
-    sigemptyset(&Stop);
-    sigaddset(&Stop, SIGINT);
-    sigaddset(&Stop, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &Stop, &FPrevious);
-  }
-  ~TStopSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &FPrevious, nullptr); }
-  TStopSignalsBlocked(const TStopSignalsBlocked&) = delete;
-  TStopSignalsBlocked& operator=(const TStopSignalsBlocked&) = delete;
-
-private:
-  sigset_t FPrevious;
-};
-
 }  // namespace
+
+TStopSignalsBlocked::TStopSignalsBlocked() {
+  sigset_t Stop;
+  sigemptyset(&Stop);
+  sigaddset(&Stop, SIGINT);
+  sigaddset(&Stop, SIGTERM);
+  pthread_sigmask(SIG_BLOCK, &Stop, &FPrevious);
+}
+
+TStopSignalsBlocked::~TStopSignalsBlocked() { pthread_sigmask(SIG_SETMASK, &FPrevious, nullptr); }
 
 TThread::TThread() = default;
 

@@ -1,6 +1,8 @@
 // TThread, its priority and the hand-over of calls to the main thread.
 #pragma once
 
+#include <signal.h>
+
 #include <atomic>
 #include <chrono>
 #include <cstddef>
@@ -21,6 +23,20 @@ CANTREL_EXCEPTION(EThread, Exception);
 // the window stays quick while the thread still gets its share of a busy
 // machine (never SCHED_IDLE, which starves it as long as anything else runs).
 enum class TThreadPriority : std::uint8_t { tpLower, tpNormal };
+
+// SIGINT and SIGTERM blocked for as long as it lives, and the mask as it
+// was restored when it goes: a thread started meanwhile inherits the block,
+// so stop signals reach the main thread alone.
+class TStopSignalsBlocked {
+public:
+  TStopSignalsBlocked();
+  ~TStopSignalsBlocked();
+  TStopSignalsBlocked(const TStopSignalsBlocked&) = delete;
+  TStopSignalsBlocked& operator=(const TStopSignalsBlocked&) = delete;
+
+private:
+  sigset_t FPrevious;
+};
 
 // A worker thread. It is created suspended and runs Execute once started,
 // with SIGINT and SIGTERM blocked, so that they reach the main thread.

@@ -234,6 +234,8 @@ TEST_F(CliTest, ASearchThatFindsNothingKeepsThePlaylists) {
 
 TEST_F(CliTest, SpeaksTheUsersLanguage) {
   Music.MakeDir("y.m3u");
+  Music.MakeDir("Rock/Live/y.m3u");
+  Music.MakeFile("Jazz & Blues/new\nline.mp3");
   // The system's own text follows the C library's German, where it has it.
   for (const TCLibrary& Library : CLibraries(Scratch)) {
     SCOPED_TRACE(Library.Name);
@@ -251,6 +253,21 @@ TEST_F(CliTest, SpeaksTheUsersLanguage) {
     const TCliResult Unwritable = Run({"-q", "--no-recursion", "-n", "y.m3u", Music.Path()});
     EXPECT_EQ(Unwritable.Err, "cantrel-cli: Datei \u201E" + Music.Path() + "y.m3u\u201C kann nicht erstellt werden. " +
                                   SystemText(EISDIR, "de_DE.UTF-8", Library) + "\n");
+
+    // Playlists are written on threads of their own; what Make reports is
+    // translated all the same, in the order of today's serial Make.
+    const TCliResult Recursive = Run({"-q", "-n", "y.m3u", Music.Path()});
+    const auto LeftOut = [&](const std::string& PlayList, const std::string& Entry) {
+      return "cantrel-cli: ausgelassen in \u201E" + Music.Path() + PlayList + "\u201C: \u201E" + Entry +
+             "\u201C (Zeilenumbruch im Namen)\n";
+    };
+    const auto Failed = [&](const std::string& PlayList) {
+      return "cantrel-cli: Datei \u201E" + Music.Path() + PlayList + "\u201C kann nicht erstellt werden. " +
+             SystemText(EISDIR, "de_DE.UTF-8", Library) + "\n";
+    };
+    EXPECT_EQ(Recursive.Err,
+              LeftOut("Jazz & Blues/y.m3u", "new?line.mp3") + Failed("Rock/Live/y.m3u") + Failed("y.m3u"));
+    EXPECT_TRUE(Exists("Rock/y.m3u"));
   }
 }
 

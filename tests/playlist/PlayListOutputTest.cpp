@@ -5,7 +5,13 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <filesystem>
+#include <functional>
+#include <set>
+#include <string>
 #include <type_traits>
+#include <utility>
+#include <vector>
 
 #include "TreeBuilder.h"
 #include "runtime/Exceptions.h"
@@ -140,4 +146,78 @@ TEST_F(PlayListOutputTest, NothingIsWrittenOutsideTheFolderSearched) {
   // A name from the window's free text climbs out too.
   EXPECT_THROW(Root.makePlayList(u"../up.m3u", false, false), EMakeError);
   EXPECT_FALSE(Exists("up.m3u"));
+}
+
+TEST_F(PlayListOutputTest, ALargeTreeIsReportedInTheOrderOfASerialMake) {
+  // Wide and deep enough that the playlists are written in pieces of both
+  // kinds on several threads: whole small trees, and single playlists of
+  // the folders above them. Some fail, in both.
+  FillFolder(Root, Dir, "", {"r.mp3"});
+  const auto Fails = [](const std::string& Path) { return Path.ends_with("1/"); };
+  std::vector<std::pair<TPlayListFile*, std::string>> Expected;
+  const std::function<void(TPlayListFile&, const std::string&, int)> Grow = [&](TPlayListFile& Node,
+                                                                             const std::string& Path, int Depth) {
+    for (int I = 0; Depth < 3 && I < 6; ++I) {
+      const std::string Child = Path + std::to_string(I) + "/";
+      TPlayListFile& Added = AddFolder(Node, Dir, Child.substr(0, Child.size() - 1), {"t.mp3"});
+      Grow(Added, Child, Depth + 1);
+    }
+    if (Fails(Path)) Dir.MakeDir(Path + "p.m3u");
+    Expected.emplace_back(&Node, Path);
+  };
+  Grow(Root, "", 0);
+  std::vector<std::pair<const TPlayListFile*, std::string>> Reported;
+  TMakeOptions Options;
+  Options.OnWritten = [&](const TPlayListFile& Node, const String& Name, std::uint64_t) {
+    Reported.emplace_back(&Node, StringToUtf8(Node.Path() + Name).substr(Dir.Path().size()));
+  };
+  try {
+    Root.makePlayList(u"p.m3u", true, false, Options);
+    FAIL();
+  } catch (const EMakeError& Error) {
+    std::vector<std::string> Failed;
+    for (const TPlayListFailure& Failure : Error.Report().Failures) {
+      Failed.push_back(StringToUtf8(Failure.PlayList).substr(Dir.Path().size()));
+      EXPECT_EQ(Failure.Message, u"Cannot create file \"" + Failure.PlayList + u"\". " + SysErrorMessage(EISDIR));
+    }
+    std::vector<std::string> FailedInOrder;
+    std::size_t Next = 0;
+    for (const auto& [Node, Path] : Expected) {
+      if (Fails(Path)) {
+        FailedInOrder.push_back(Path + "p.m3u");
+        continue;
+      }
+      ASSERT_LT(Next, Reported.size());
+      EXPECT_EQ(Reported[Next].first, Node);
+      EXPECT_EQ(Reported[Next++].second, Path + "p.m3u");
+    }
+    EXPECT_EQ(Next, Reported.size());
+    EXPECT_EQ(Failed, FailedInOrder);
+  }
+  EXPECT_EQ(Read("0/2/p.m3u"), CrLfLines({"#EXTM3U", "", "t.mp3", "", "0/t.mp3", "", "1/t.mp3", "", "2/t.mp3", "",
+                                          "3/t.mp3", "", "4/t.mp3", "", "5/t.mp3"}));
+}
+
+TEST_F(PlayListOutputTest, AStoppedMakeReportsEveryPlaylistItWrote) {
+  FillFolder(Root, Dir, "", {"r.mp3"});
+  for (int I = 0; I < 40; ++I) {
+    TPlayListFile& Big = AddFolder(Root, Dir, "B" + std::to_string(I), {"b.mp3"});
+    for (int J = 0; J < 40; ++J) AddFolder(Big, Dir, "B" + std::to_string(I) + "/" + std::to_string(J), {"s.mp3"});
+  }
+  std::set<std::string> Reported;
+  int Asked = 0;
+  TMakeOptions Options;
+  Options.StopRequested = [&] { return ++Asked > 100; };
+  Options.OnWritten = [&](const TPlayListFile& Node, const String& Name, std::uint64_t) {
+    Reported.insert(StringToUtf8(Node.Path() + Name));
+  };
+  EXPECT_TRUE(Root.makePlayList(u"p.m3u", true, false, Options).Stopped);
+  std::set<std::string> Written;
+  for (const auto& Entry : std::filesystem::recursive_directory_iterator(Dir.Path())) {
+    EXPECT_FALSE(Entry.path().filename().string().starts_with(".cantrel-")) << Entry.path();
+    if (Entry.path().filename() == "p.m3u") Written.insert(Entry.path().string());
+  }
+  EXPECT_EQ(Written, Reported);
+  EXPECT_FALSE(Written.empty());
+  EXPECT_FALSE(Exists("p.m3u"));
 }
