@@ -1,6 +1,7 @@
 #include "BenchRun.h"
 
 #include <fcntl.h>
+#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -55,6 +56,30 @@ TRun RunProgram(const std::vector<std::string>& Arguments, const std::vector<std
   if (InterruptAfter > 0) Result.StopSeconds = std::chrono::duration<double>(End - Interrupted).count();
   Result.CpuSeconds = SecondsOf(Usage.ru_utime) + SecondsOf(Usage.ru_stime);
   Result.PeakKiB = Usage.ru_maxrss;
+  return Result;
+}
+
+TRun SpawnProgram(const std::vector<std::string>& Arguments) {
+  posix_spawn_file_actions_t Actions;
+  posix_spawn_file_actions_init(&Actions);
+  posix_spawn_file_actions_addopen(&Actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
+  posix_spawn_file_actions_addopen(&Actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
+  std::vector<char*> Argv;
+  for (const std::string& Argument : Arguments) Argv.push_back(const_cast<char*>(Argument.c_str()));
+  Argv.push_back(nullptr);
+  TRun Result;
+  const auto Start = TClock::now();
+  pid_t Child = -1;
+  const int Failed = posix_spawnp(&Child, Argv[0], &Actions, nullptr, Argv.data(), environ);
+  posix_spawn_file_actions_destroy(&Actions);
+  if (Failed != 0) {
+    Result.Status = 127 << 8;
+    return Result;
+  }
+  struct rusage Usage {};
+  wait4(Child, &Result.Status, 0, &Usage);
+  Result.Seconds = std::chrono::duration<double>(TClock::now() - Start).count();
+  Result.CpuSeconds = SecondsOf(Usage.ru_utime) + SecondsOf(Usage.ru_stime);
   return Result;
 }
 

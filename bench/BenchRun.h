@@ -26,6 +26,13 @@ struct TRun {
 TRun RunProgram(const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment = {},
                 double InterruptAfter = 0, bool Stalled = false);
 
+// The same without environment or interruption, the child spawned rather
+// than forked: a fork marks every page of this process copy-on-write, and
+// each page it writes next faults once, which a benchmark of this process
+// (the window's) would count as its own time. Its peak memory is not
+// measured: until its exec a spawned child counts this process's.
+TRun SpawnProgram(const std::vector<std::string>& Arguments);
+
 // The fastest of Runs runs: the one least disturbed by the rest of the machine.
 // BeforeEach, if given, is called before each run, untimed.
 TRun BestOf(int Runs, const std::vector<std::string>& Arguments, const std::vector<std::string>& Environment = {},
