@@ -19,6 +19,14 @@ using TClock = std::chrono::steady_clock;
 
 double SecondsOf(const timeval& Time) { return static_cast<double>(Time.tv_sec) + Time.tv_usec / 1e6; }
 
+// The argument vector exec and spawn take, ended by a null pointer.
+std::vector<char*> ArgvOf(const std::vector<std::string>& Arguments) {
+  std::vector<char*> Result;
+  for (const std::string& Argument : Arguments) Result.push_back(const_cast<char*>(Argument.c_str()));
+  Result.push_back(nullptr);
+  return Result;
+}
+
 }  // namespace
 
 bool TRun::Succeeded() const { return WIFEXITED(Status) && WEXITSTATUS(Status) == 0; }
@@ -34,9 +42,7 @@ TRun RunProgram(const std::vector<std::string>& Arguments, const std::vector<std
     dup2(Stalled ? Unread[1] : Null, STDOUT_FILENO);
     dup2(Null, STDERR_FILENO);
     for (const std::string& Setting : Environment) putenv(const_cast<char*>(Setting.c_str()));
-    std::vector<char*> Argv;
-    for (const std::string& Argument : Arguments) Argv.push_back(const_cast<char*>(Argument.c_str()));
-    Argv.push_back(nullptr);
+    std::vector<char*> Argv = ArgvOf(Arguments);
     execvp(Argv[0], Argv.data());
     _exit(127);
   }
@@ -64,9 +70,7 @@ TRun SpawnProgram(const std::vector<std::string>& Arguments) {
   posix_spawn_file_actions_init(&Actions);
   posix_spawn_file_actions_addopen(&Actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
   posix_spawn_file_actions_addopen(&Actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-  std::vector<char*> Argv;
-  for (const std::string& Argument : Arguments) Argv.push_back(const_cast<char*>(Argument.c_str()));
-  Argv.push_back(nullptr);
+  std::vector<char*> Argv = ArgvOf(Arguments);
   TRun Result;
   const auto Start = TClock::now();
   pid_t Child = -1;
