@@ -21,7 +21,14 @@ TEST(OrderedWorkTest, AnErrorComesAtItsTurnAndTheRestStops) {
   {
     TOrderedWork Work(2, 0, 8);
     Work.Add([](int) {}, [&] { Ends.push_back(0); });
-    Work.Add([](int) { throw std::runtime_error("piece 1"); }, [&] { Ends.push_back(1); });
+    // Raised only once the next piece runs, so that it comes out of Finish,
+    // not out of the Add after it.
+    Work.Add(
+        [&](int) {
+          Started.wait();
+          throw std::runtime_error("piece 1");
+        },
+        [&] { Ends.push_back(1); });
     Work.Add(
         [&](int) {
           Started.count_down();
