@@ -17,6 +17,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <string>
 #include <thread>
 #include <vector>
@@ -27,6 +28,12 @@ struct TMirror {
   // The mirrored folder, opened once: every path is looked up below it.
   int Source = -1;
   std::chrono::duration<double, std::milli> Delay{1.0};
+  // Where the most calls ever waited at once is written, when asked: how a
+  // test sees that a client reads in parallel.
+  int Busiest = -1;
+  std::mutex BusiestLock;
+  int Waiting = 0;
+  int MostWaiting = 0;
 };
 
 TMirror& Mirror() { return *static_cast<TMirror*>(fuse_get_context()->private_data); }
@@ -34,8 +41,22 @@ TMirror& Mirror() { return *static_cast<TMirror*>(fuse_get_context()->private_da
 // A path as FUSE hands it ("/", "/a/b") relative to the source folder.
 const char* Relative(const char* Path) { return Path[1] == '\0' ? "." : Path + 1; }
 
+void CountWaiting(TMirror& State, int Change) {
+  std::lock_guard Guard(State.BusiestLock);
+  State.Waiting += Change;
+  if (State.Waiting <= State.MostWaiting) return;
+  State.MostWaiting = State.Waiting;
+  const std::string Figure = std::to_string(State.MostWaiting) + "\n";
+  if (pwrite(State.Busiest, Figure.data(), Figure.size(), 0) < 0) std::perror("--busiest");
+}
+
 // The round trip a share would take for one call.
-void Wait() { std::this_thread::sleep_for(Mirror().Delay); }
+void Wait() {
+  TMirror& State = Mirror();
+  if (State.Busiest >= 0) CountWaiting(State, 1);
+  std::this_thread::sleep_for(State.Delay);
+  if (State.Busiest >= 0) CountWaiting(State, -1);
+}
 
 int Result(int Status) { return Status < 0 ? -errno : 0; }
 
@@ -132,10 +153,11 @@ fuse_operations Operations() {
 
 [[noreturn]] void Usage(const char* Program) {
   std::fprintf(stderr,
-               "usage: %s [--delay MS] SOURCE MOUNTPOINT [FUSE options]\n"
+               "usage: %s [--delay MS] [--busiest FILE] SOURCE MOUNTPOINT [FUSE options]\n"
                "  mirrors SOURCE read-only at MOUNTPOINT, each lookup, getattr, opendir and\n"
                "  readdir answered after MS milliseconds (1; fractions allowed); stays in the\n"
-               "  foreground and unmounts on SIGINT or SIGTERM\n",
+               "  foreground and unmounts on SIGINT or SIGTERM; with --busiest, FILE holds\n"
+               "  the most calls that ever waited at once\n",
                Program);
   std::exit(2);
 }
@@ -150,6 +172,14 @@ int main(int Argc, char** Argv) {
     const double Milliseconds = std::strtod(Argv[Next + 1], &End);
     if (*End != '\0' || !(Milliseconds >= 0)) Usage(Argv[0]);
     State.Delay = std::chrono::duration<double, std::milli>(Milliseconds);
+    Next += 2;
+  }
+  if (Next + 1 < Argc && std::string(Argv[Next]) == "--busiest") {
+    State.Busiest = open(Argv[Next + 1], O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (State.Busiest < 0) {
+      std::perror(Argv[Next + 1]);
+      return 1;
+    }
     Next += 2;
   }
   if (Argc - Next < 2) Usage(Argv[0]);
