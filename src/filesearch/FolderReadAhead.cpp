@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 
 namespace cantrel {
 
@@ -16,10 +17,15 @@ bool Below(const std::vector<std::uint32_t>& Parent, const std::vector<std::uint
 // which reads it as it would without readers.
 bool ShortOfDescriptors(int Error) { return Error == EMFILE || Error == ENFILE; }
 
-// On demand, readers join once the walker's own reads of this many folders
-// in a row waited for the file system this often.
+// On demand, readers join once this many of the walker's own reads of so
+// many folders in a row waited for the file system: each gave up the
+// processor more than once (a share answers the open and the listing apart)
+// and took at least SlowRead. A warm folder takes some 30 µs; one that
+// waited once for another thread's page fault or mapping, a few hundred.
 constexpr int ReadsCounted = 16;
-constexpr long WaitsToEngage = 8;
+constexpr int SlowReadsToEngage = 4;
+constexpr long SlowReadWaits = 2;
+constexpr std::chrono::microseconds SlowRead{250};
 
 }  // namespace
 
@@ -148,13 +154,15 @@ void TFolderReadAhead::Read(TAheadFolder& Folder, int Parent) const {
 // waiting does, within a few folders.
 void TFolderReadAhead::ReadOnWalker(TAheadFolder& Folder, int Parent) {
   const long Waits = ThreadWaits();
+  const auto Start = std::chrono::steady_clock::now();
   Read(Folder, Parent);
   if (FEngaged.load(std::memory_order_relaxed)) return;
-  FWalkerWaits += ThreadWaits() - Waits;
-  if (FWalkerWaits >= WaitsToEngage)
+  if (std::chrono::steady_clock::now() - Start >= SlowRead && ThreadWaits() - Waits >= SlowReadWaits)
+    ++FWalkerSlowReads;
+  if (FWalkerSlowReads >= SlowReadsToEngage)
     Engage();
   else if (++FWalkerReads == ReadsCounted)
-    FWalkerReads = FWalkerWaits = 0;
+    FWalkerReads = FWalkerSlowReads = 0;
 }
 
 void TFolderReadAhead::Engage() {

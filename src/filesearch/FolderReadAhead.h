@@ -114,9 +114,10 @@ private:
   std::atomic<bool> FStopped{false};
   // Whether readers read; set under the lock.
   std::atomic<bool> FEngaged;
-  // The walker's own reads while readers wait, and how often they waited.
+  // The walker's own reads while readers wait, and how many of them waited
+  // for the file system.
   int FWalkerReads = 0;
-  long FWalkerWaits = 0;
+  int FWalkerSlowReads = 0;
 };
 
 // One reader of a read-ahead, in the group of its search.
