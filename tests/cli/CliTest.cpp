@@ -302,7 +302,7 @@ TEST_F(CliTest, StopSignalsEndAListWhoseReaderStoppedReading) {
 TEST_F(CliTest, ReadersFitTheLimitOnOpenFiles) {
   Music.MakeFile("Albums/One/x.mp3");
   std::string Deep = "Library/Deep";
-  for (int Level = 0; Level < 24; ++Level) Deep.append("/").append(std::to_string(Level));
+  for (int Level = 0; Level < 24; ++Level) Deep += "/" + std::to_string(Level);
   Music.MakeFile(Deep + "/x.mp3");
   for (int Artist = 0; Artist < 12; ++Artist)
     for (int Album = 0; Album < 6; ++Album)
@@ -334,7 +334,7 @@ TEST_F(CliTest, ReadersFitTheLimitOnOpenFiles) {
 // system: a mirror that answers every call late is then asked several
 // things at once, and with --readers 0 one at a time.
 TEST_F(CliTest, ReadersJoinOnceTheWalkWaitsForTheFileSystem) {
-  for (int Folder = 0; Folder < 80; ++Folder) Music.MakeFile(std::string("F").append(std::to_string(Folder)).append("/a.mp3"));
+  for (int Folder = 0; Folder < 80; ++Folder) Music.MakeFile("F" + std::to_string(Folder) + "/a.mp3");
   std::string Listed;
   const auto MostCallsAtOnce = [&](std::vector<std::string> Options) -> std::optional<unsigned> {
     TTempDir Mount;
