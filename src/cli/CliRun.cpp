@@ -176,7 +176,7 @@ void TCliRun::EnterDirectory(const String& Directory, const TEnteredDirectory& E
 }
 
 void TCliRun::FileFound(const String& Directory, const TSearchRec& FileInfo) {
-  const String Line = FSession.FileFound(Directory, FileInfo, FFolder);
+  const String& Line = FSession.FileFound(Directory, FileInfo, FFolder);
   ++FFiles;
   // In album order the list waits for the tags.
   if (FOptions.ListOnly && !FOptions.OrderByTags) WriteListLine(Line);

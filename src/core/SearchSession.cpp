@@ -140,7 +140,7 @@ TPlayListFile* TSearchSession::ChooseNode(const String& Directory) {
   return Parent ? Parent->AddChild() : nullptr;
 }
 
-String TSearchSession::FileFound(const String& Directory, const TSearchRec& FileInfo, const String& ShownFolder) {
+const String& TSearchSession::FileFound(const String& Directory, const TSearchRec& FileInfo, const String& ShownFolder) {
   if (TPlayListFile* Cursor = FRoot.Current()) {
     TPlayListFile* Folder = Cursor->SubCount() > 0 ? Cursor->Last() : Cursor;
     Folder->Items().Add(FileInfo.Name);
@@ -152,7 +152,8 @@ String TSearchSession::FileFound(const String& Directory, const TSearchRec& File
     FShownDirectory = Directory;
     FShownFrom = ShownFolder;
   }
-  return FShownPrefix + FileInfo.Name;
+  FShownLine.assign(FShownPrefix).append(FileInfo.Name);
+  return FShownLine;
 }
 
 bool TSearchSession::DirectoryError(const String& Directory, const String& Message) {

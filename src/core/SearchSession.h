@@ -116,8 +116,8 @@ public:
   TPlayListFile* EnterDirectory(const String& Directory);
   TPlayListFile* EnterDirectory(const String& Directory, const TEnteredDirectory& Entered);
   // A file found: adds its name to its folder's node and answers the line
-  // that lists it, relative to ShownFolder.
-  String FileFound(const String& Directory, const TSearchRec& FileInfo, const String& ShownFolder);
+  // that lists it, relative to ShownFolder, until the next file.
+  const String& FileFound(const String& Directory, const TSearchRec& FileInfo, const String& ShownFolder);
   // A folder the walk could not list: it has no node. One below the folder
   // searched is remembered, and the answer is true; the folder searched
   // itself fails the search with Message, the system's reason, and the
@@ -210,6 +210,8 @@ private:
   String FShownDirectory;
   String FShownFrom;
   String FShownPrefix;
+  // Made anew for each file without allocating: a million files are listed.
+  String FShownLine;
 };
 
 }  // namespace cantrel

@@ -30,7 +30,7 @@ TFolderRules::TFolderRules(const TFileSearchCriteria& Options)
 std::vector<String> TFolderRules::Temporaries(const TDirectoryListing& Listing) {
   std::vector<String> Result;
   for (std::size_t Index = 0; Index < Listing.Count(); ++Index)
-    if (IsReplacementTemporary(Listing.Name(Index))) Result.push_back(Listing.Name(Index));
+    if (IsReplacementTemporary(Listing.Name(Index))) Result.emplace_back(Listing.Name(Index));
   return Result;
 }
 
@@ -82,10 +82,10 @@ std::vector<TFolder> TFolderRules::AdmittedSubdirectories(const String& Root, co
   }
   Listing.SortByName(Indexes);
   for (std::size_t Index : Indexes) {
-    const String& Name = Listing.Name(Index);
-    String Subdirectory = Directory + Name + PathDelim;
+    String Subdirectory = Directory;
+    Subdirectory.append(Listing.Name(Index)).push_back(PathDelim);
     if (SubDirectoryMaskMatches(Root, Subdirectory))
-      Result.push_back({std::move(Subdirectory), SystemFileName(Name),
+      Result.push_back({std::move(Subdirectory), Listing.SystemName(Index),
                         (Listing.Attributes(Index, faReparsePoint) & faReparsePoint) != 0});
   }
   return Result;

@@ -91,7 +91,7 @@ bool TDirectoryListing::Open(const std::string& Directory) {
 
 bool TDirectoryListing::Open(int Folder, const std::string& Name, bool FollowLink) {
   Close();
-  FEntries.clear();
+  Clear();
   FDirectory.reset();
   const int Handle = openat(Folder, Name.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | (FollowLink ? 0 : O_NOFOLLOW));
   if (Handle < 0) return Failed(errno);
@@ -117,24 +117,43 @@ bool TDirectoryListing::Read(int Handle) {
     for (ssize_t At = 0; At < Size;) {
       const auto* Entry = reinterpret_cast<const dirent64*>(Buffer + At);
       At += Entry->d_reclen;
-      if (IsDotOrDotDot(Entry->d_name)) continue;
-      FEntries.push_back(TEntry{FromSystemFileName(Entry->d_name), Entry->d_type});
-      TEntry& Added = FEntries.back();
-      Added.Attr = TypeBitsOfEntryType(Added.Type) | HiddenBit(Added.Name);
+      if (!IsDotOrDotDot(Entry->d_name)) Add(Entry->d_name, Entry->d_type);
     }
   }
   FError = 0;
   return true;
 }
 
+void TDirectoryListing::Add(std::string_view SystemName, unsigned char Type) {
+  TEntry& Added = FEntries.emplace_back();
+  Added.SystemNameAt = static_cast<std::uint32_t>(FSystemNames.size());
+  FSystemNames.append(SystemName).push_back('\0');
+  Added.NameAt = static_cast<std::uint32_t>(FNames.size());
+  AppendUtf8AsString(FNames, SystemName);
+  Added.NameLength = static_cast<std::uint32_t>(FNames.size() - Added.NameAt);
+  Added.Type = Type;
+  Added.Attr = TypeBitsOfEntryType(Type) | HiddenBit(Name(FEntries.size() - 1));
+}
+
+StringView TDirectoryListing::Name(std::size_t Index) const {
+  const TEntry& Entry = FEntries[Index];
+  return StringView(FNames).substr(Entry.NameAt, Entry.NameLength);
+}
+
 bool TDirectoryListing::Failed(int Error) {
   Close();
-  FEntries.clear();
+  Clear();
   FError = Error;
   return false;
 }
 
 void TDirectoryListing::Close() { FHandle.Reset(); }
+
+void TDirectoryListing::Clear() {
+  FEntries.clear();
+  FNames.clear();
+  FSystemNames.clear();
+}
 
 // The bits that only a stat can tell for this entry: ReadOnly always, the
 // type behind a link, everything but Hidden without an entry type.
@@ -152,7 +171,8 @@ std::uint32_t TDirectoryListing::UnknownBits(const TEntry& Entry) const {
 
 void TDirectoryListing::Stat(TEntry& Entry) {
   Entry.Stated = true;
-  std::string Name = SystemFileName(Entry.Name);
+  const char* Name = FSystemNames.data() + Entry.SystemNameAt;
+  std::string Path;
   int Folder = AT_FDCWD;
   if (FHandle.Valid()) {
     Folder = FHandle.Get();
@@ -160,10 +180,12 @@ void TDirectoryListing::Stat(TEntry& Entry) {
     Entry.Vanished = true;
     return;
   } else if (!FDirectory->empty()) {
-    Name = (FDirectory->back() == '/' ? *FDirectory : *FDirectory + '/') + Name;
+    Path = *FDirectory;
+    if (Path.back() != '/') Path += '/';
+    Name = Path.append(Name).c_str();
   }
   std::uint32_t Attr;
-  if (!StatEntry(Folder, Name.c_str(), Attr, Entry.Size, Entry.Time)) {
+  if (!StatEntry(Folder, Name, Attr, Entry.Size, Entry.Time)) {
     Entry.Vanished = true;
     return;
   }
@@ -185,7 +207,7 @@ bool TDirectoryListing::GetSearchRec(std::size_t Index, TSearchRec& Rec, bool De
   TEntry& Entry = FEntries[Index];
   if (Details && !Entry.Stated) Stat(Entry);
   if (Entry.Vanished) return false;
-  Rec.Name = Entry.Name;
+  Rec.Name = Name(Index);
   Rec.Attr = Entry.Attr;
   Rec.Stated = Entry.Stated;
   Rec.Size = Entry.Stated ? Entry.Size : 0;
@@ -197,7 +219,7 @@ void TDirectoryListing::SortByName(std::vector<std::size_t>& Indexes) const {
   if (Indexes.size() < 2) return;
   std::vector<StringView> Names;
   Names.reserve(Indexes.size());
-  for (std::size_t Index : Indexes) Names.push_back(FEntries[Index].Name);
+  for (std::size_t Index : Indexes) Names.push_back(Name(Index));
   std::vector<std::size_t> Sorted;
   Sorted.reserve(Indexes.size());
   for (std::size_t I : AnsiSortOrder(Names)) Sorted.push_back(Indexes[I]);

@@ -86,7 +86,9 @@ public:
   ino_t Inode() const { return FInode; }
 
   std::size_t Count() const { return FEntries.size(); }
-  const String& Name(std::size_t Index) const { return FEntries[Index].Name; }
+  StringView Name(std::size_t Index) const;
+  // The name's bytes as the file system keeps them.
+  const char* SystemName(std::size_t Index) const { return FSystemNames.data() + FEntries[Index].SystemNameAt; }
 
   // The entry's attribute bits; bits outside Interest may be missing.
   std::uint32_t Attributes(std::size_t Index, std::uint32_t Interest);
@@ -102,8 +104,12 @@ public:
   void SortByName(std::vector<std::size_t>& Indexes) const;
 
 private:
+  // Names live in two buffers for the whole listing, not one allocation
+  // each: a folder of many files is read in few.
   struct TEntry {
-    String Name;
+    std::uint32_t NameAt;
+    std::uint32_t NameLength;
+    std::uint32_t SystemNameAt;
     unsigned char Type;
     bool Stated = false;
     bool Vanished = false;
@@ -114,6 +120,8 @@ private:
 
   bool Read(int Handle);
   bool Failed(int Error);
+  void Add(std::string_view SystemName, unsigned char Type);
+  void Clear();
   std::uint32_t UnknownBits(const TEntry& Entry) const;
   void Stat(TEntry& Entry);
 
@@ -124,6 +132,10 @@ private:
   ino_t FInode = 0;
   int FError = 0;
   std::vector<TEntry> FEntries;
+  // The decoded names one after another, and the file system's own, each
+  // ended by a NUL.
+  String FNames;
+  std::string FSystemNames;
 };
 
 }  // namespace cantrel

@@ -117,12 +117,18 @@ TTextUnit ReadTextUnit(StringView Text, std::size_t Pos, char32_t& CodePoint, st
 }
 
 String Utf8ToString(std::string_view Utf8) {
+  String Result;
+  AppendUtf8AsString(Result, Utf8);
+  return Result;
+}
+
+void AppendUtf8AsString(String& Result, std::string_view Utf8) {
   // Most names are plain ASCII, one unit per byte.
   std::size_t Pos = AsciiPrefix(Utf8);
-  String Result(Pos, u'\0');
-  std::copy(Utf8.begin(), Utf8.begin() + static_cast<std::ptrdiff_t>(Pos), Result.begin());
-  if (Pos == Utf8.size()) return Result;
-  Result.reserve(Utf8.size());
+  const std::size_t Start = Result.size();
+  Result.resize(Start + Pos);
+  std::copy_n(Utf8.begin(), Pos, Result.begin() + static_cast<std::ptrdiff_t>(Start));
+  if (Pos == Utf8.size()) return;
   while (Pos < Utf8.size()) {
     char32_t CodePoint;
     std::size_t Length;
@@ -134,7 +140,6 @@ String Utf8ToString(std::string_view Utf8) {
     AppendCodePoint(Result, CodePoint);
     Pos += Length;
   }
-  return Result;
 }
 
 std::string StringToUtf8(StringView Text) {

@@ -15,7 +15,8 @@ using StringView = std::u16string_view;
 // (U+DC80..U+DCFF) and encodes back to that byte, so file names of any bytes survive a round trip.
 String Utf8ToString(std::string_view Utf8);
 std::string StringToUtf8(StringView Text);
-// The same, appended to Utf8.
+// The same, appended to Text and to Utf8.
+void AppendUtf8AsString(String& Text, std::string_view Utf8);
 void AppendStringAsUtf8(std::string& Utf8, StringView Text);
 
 // How the UTF-8 sequence at a position reads: a well-formed character, a

@@ -115,7 +115,7 @@ void TDirectoryListBox::Fill() {
   for (std::size_t I = 0; I < Listing.Count(); ++I)
     if (Listing.Attributes(I, faDirectory) & faDirectory) Folders.push_back(I);
   Listing.SortByName(Folders);
-  for (std::size_t I : Folders) AddRow(Listing.Name(I), ChildFolder(FDirectory, Listing.Name(I)), Level + 1, false);
+  for (std::size_t I : Folders) AddRow(String(Listing.Name(I)), ChildFolder(FDirectory, Listing.Name(I)), Level + 1, false);
   setCurrentItem(Current);
 }
 

@@ -87,7 +87,7 @@ TEST_F(DirectoryListingTest, NamesSortIgnoringCaseWithNumbersAsNumbers) {
     if (StringToUtf8(Listing.Name(I)) != "\xff\xfe.mp3") Indexes.push_back(I);
   Listing.SortByName(Indexes);
   std::vector<String> Names;
-  for (std::size_t I : Indexes) Names.push_back(Listing.Name(I));
+  for (std::size_t I : Indexes) Names.emplace_back(Listing.Name(I));
   EXPECT_EQ(Names, (std::vector<String>{u".hdir", u".hidden", u"2.mp3", u"10.mp3", u"A.txt", u"b.mp3", u"dead",
                                         u"dlink", u"flink", u"pipe", u"ro.mp3", u"sub"}));
 }
@@ -98,7 +98,7 @@ TEST_F(DirectoryListingTest, RequestedSetHidesHiddenSystemAndDirectoryEntries) {
   const auto Listed = [&Listing](std::uint32_t Requested) {
     std::vector<String> Names;
     for (std::size_t I = 0; I < Listing.Count(); ++I)
-      if (Listing.Lists(I, Requested) && StringToUtf8(Listing.Name(I)) != "\xff\xfe.mp3") Names.push_back(Listing.Name(I));
+      if (Listing.Lists(I, Requested) && StringToUtf8(Listing.Name(I)) != "\xff\xfe.mp3") Names.emplace_back(Listing.Name(I));
     std::sort(Names.begin(), Names.end());
     return Names;
   };
@@ -113,7 +113,7 @@ TEST_F(DirectoryListingTest, EntriesAreStatedOnlyWhenTheirTypeCannotTell) {
   TDirectoryListing Listing;
   ASSERT_TRUE(Listing.Open(Dir.Path()));
   std::map<String, std::size_t> Index;
-  for (std::size_t I = 0; I < Listing.Count(); ++I) Index[Listing.Name(I)] = I;
+  for (std::size_t I = 0; I < Listing.Count(); ++I) Index[String(Listing.Name(I))] = I;
   // Gone after the read: what the entry type tells is still known without a
   // stat; the full record notices.
   unlink((Dir.Path() + "b.mp3").c_str());
