@@ -126,11 +126,11 @@ bool TDirectoryListing::Read(int Handle) {
 
 void TDirectoryListing::Add(std::string_view SystemName, unsigned char Type) {
   TEntry& Added = FEntries.emplace_back();
-  Added.SystemNameAt = static_cast<std::uint32_t>(FSystemNames.size());
+  Added.SystemNameAt = FSystemNames.size();
   FSystemNames.append(SystemName).push_back('\0');
-  Added.NameAt = static_cast<std::uint32_t>(FNames.size());
+  Added.NameAt = FNames.size();
   AppendUtf8AsString(FNames, SystemName);
-  Added.NameLength = static_cast<std::uint32_t>(FNames.size() - Added.NameAt);
+  Added.NameLength = FNames.size() - Added.NameAt;
   Added.Type = Type;
   Added.Attr = TypeBitsOfEntryType(Type) | HiddenBit(Name(FEntries.size() - 1));
 }

@@ -107,9 +107,9 @@ private:
   // Names live in two buffers for the whole listing, not one allocation
   // each: a folder of many files is read in few.
   struct TEntry {
-    std::uint32_t NameAt;
-    std::uint32_t NameLength;
-    std::uint32_t SystemNameAt;
+    std::size_t NameAt;
+    std::size_t NameLength;
+    std::size_t SystemNameAt;
     unsigned char Type;
     bool Stated = false;
     bool Vanished = false;
