@@ -169,7 +169,7 @@ void TEnumFileThread::DirectoryStep(const String& Directory, TDirectoryListing& 
     for (std::size_t Index : Candidates) {
       if (Terminated()) return;
       if (Listing.GetSearchRec(Index, FFileInfo, FRules->ReadFileDetails()) && FRules->PassesWindows(FFileInfo))
-        Synchronize([this] { DeliverFile(); });
+        Synchronize([this] { DeliverFile(FFileInfo); });
     }
     return;
   }
@@ -181,10 +181,9 @@ void TEnumFileThread::DirectoryStep(const String& Directory, TDirectoryListing& 
   FCurrentEntered = std::move(Entered);
   Synchronize([this, &Files] {
     EnterDirectory();
-    for (TSearchRec& FileInfo : Files) {
+    for (const TSearchRec& FileInfo : Files) {
       if (Terminated()) return;
-      FFileInfo = std::move(FileInfo);
-      DeliverFile();
+      DeliverFile(FileInfo);
     }
   });
 }
@@ -220,9 +219,24 @@ void TEnumFileThread::AddToBatch(TFolderReport Folder) {
 
 void TEnumFileThread::HandOverBatch() {
   if (!FBatch) return;
+  FreeSpentBatches();
   std::shared_ptr<TBatch> Batch = std::move(FBatch);
   FBatch.reset();
-  Queue([this, Batch] { RunBatch(*Batch); }, BatchesHandedOver);
+  Queue(
+      [this, Batch]() mutable {
+        RunBatch(*Batch);
+        std::lock_guard Guard(FSpentLock);
+        FSpent.push_back(std::move(Batch));
+      },
+      BatchesHandedOver);
+}
+
+void TEnumFileThread::FreeSpentBatches() {
+  std::vector<std::shared_ptr<TBatch>> Spent;
+  {
+    std::lock_guard Guard(FSpentLock);
+    Spent.swap(FSpent);
+  }
 }
 
 // On the main thread. After a stop nothing more is reported but the roots
@@ -236,13 +250,13 @@ void TEnumFileThread::RunBatch(TBatch& Batch) {
       FOnDirectoryError(Folder.Directory, *Folder.Error);
       continue;
     }
-    FCurrentDirectory = std::move(Folder.Directory);
-    FCurrentEntered = std::move(Folder.Entered);
+    // Copied, not moved: what the walker allocated it frees (see FSpent).
+    FCurrentDirectory = Folder.Directory;
+    FCurrentEntered = Folder.Entered;
     EnterDirectory();
-    for (TSearchRec& FileInfo : Folder.Files) {
+    for (const TSearchRec& FileInfo : Folder.Files) {
       if (Terminated() || ReportsDropped()) break;
-      FFileInfo = std::move(FileInfo);
-      DeliverFile();
+      DeliverFile(FileInfo);
     }
   }
 }
@@ -251,11 +265,11 @@ void TEnumFileThread::EnterDirectory() {
   if (FOnEnterDirectory) FOnEnterDirectory(FCurrentDirectory, FCurrentEntered);
 }
 
-void TEnumFileThread::DeliverFile() {
+void TEnumFileThread::DeliverFile(const TSearchRec& FileInfo) {
   if (FFileHandlerEx)
-    FFileHandlerEx(FCurrentDirectory, FFileInfo);
+    FFileHandlerEx(FCurrentDirectory, FileInfo);
   else if (FFileHandler)
-    FFileHandler(FCurrentDirectory + FFileInfo.Name);
+    FFileHandler(FCurrentDirectory + FileInfo.Name);
 }
 
 }  // namespace cantrel

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <set>
 #include <utility>
@@ -108,7 +109,8 @@ private:
   void HandOverBatch();
   void RunBatch(TBatch& Batch);
   void EnterDirectory();
-  void DeliverFile();
+  void DeliverFile(const TSearchRec& FileInfo);
+  void FreeSpentBatches();
 
   const int FID;
   const std::shared_ptr<const TFolderRules> FRules;
@@ -132,6 +134,12 @@ private:
   std::shared_ptr<TBatch> FBatch;
   std::size_t FBatchFiles = 0;
   std::chrono::steady_clock::time_point FBatchStart;
+  // Batches the main thread has reported, freed here by the walker that
+  // made them: glibc frees memory into the heap of the thread that
+  // allocated it, under that heap's lock, and a main thread freeing the
+  // walker's names kept the two waiting for each other.
+  std::mutex FSpentLock;
+  std::vector<std::shared_ptr<TBatch>> FSpent;
   // The folders on the path being walked: without following links, only a
   // folder mounted again below itself (a bind mount) can lead back to one.
   std::vector<TIdentity> FWalking;
