@@ -20,8 +20,9 @@ bool ShortOfDescriptors(int Error) { return Error == EMFILE || Error == ENFILE; 
 // On demand, readers join once this many of the walker's own reads of so
 // many folders in a row waited for the file system: each gave up the
 // processor more than once (a share answers the open and the listing apart)
-// and took at least SlowRead. A warm folder takes some 30 µs; one that
-// waited once for another thread's page fault or mapping, a few hundred.
+// and took at least SlowRead. A warm folder takes some 30 µs; one whose
+// block a fast disk gave back once, a few hundred, which readers on two
+// processors cost more than they save.
 constexpr int ReadsCounted = 16;
 constexpr int SlowReadsToEngage = 4;
 constexpr long SlowReadWaits = 2;
