@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -154,4 +155,34 @@ TEST_F(DirectoryListingTest, MissingAndCurrentDirectories) {
   ASSERT_EQ(chdir(Previous), 0);
   EXPECT_TRUE(Found);
   EXPECT_EQ(Rec.Attr, faArchive);
+}
+
+// A listing keeps every name in two shared buffers that grow while it is
+// read: each entry must still answer its own text and bytes, and be stated
+// by its own bytes, through the listing's descriptor and by its path alike.
+TEST(DirectoryListingNamesTest, EveryNameOfALargeFolderKeepsItsTextBytesAndFile) {
+  TTempDir Folder;
+  std::map<std::string, std::size_t> Sizes;
+  for (std::size_t I = 0; I < 600; ++I) {
+    std::string Name = std::to_string(I) + (I % 3 == 0 ? "\xc3\xa9t\xc3\xa9" : I % 3 == 1 ? "\xff\xfe" : "");
+    Name.append(I % 240, 'x');
+    Folder.MakeFile(Name, std::string(I, '.'));
+    Sizes[Name] = I;
+  }
+  for (const bool ByPath : {false, true}) {
+    TDirectoryListing Listing;
+    ASSERT_TRUE(ByPath ? Listing.Open(Folder.Path()) : Listing.Open(AT_FDCWD, Folder.Path(), true));
+    ASSERT_EQ(Listing.Count(), Sizes.size());
+    if (ByPath) Listing.Close();
+    std::map<std::string, std::size_t> Listed;
+    for (std::size_t I = 0; I < Listing.Count(); ++I) {
+      const std::string Bytes = Listing.SystemName(I);
+      EXPECT_EQ(StringToUtf8(Listing.Name(I)), Bytes);
+      TSearchRec Rec;
+      ASSERT_TRUE(Listing.GetSearchRec(I, Rec)) << Bytes;
+      EXPECT_EQ(Rec.Name, Listing.Name(I));
+      Listed[Bytes] = static_cast<std::size_t>(Rec.Size);
+    }
+    EXPECT_EQ(Listed, Sizes);
+  }
 }
