@@ -129,7 +129,7 @@ void TEnumFileThread::VisitAhead(TAheadFolder& Folder, bool Root) {
   }
   const TIdentity Identity{Folder.Device, Folder.Inode};
   if (!FirstVisit(Identity)) return;
-  if (FOnEnterDirectory || !Folder.Files.empty())
+  if (FOnEnterDirectory || !Folder.Files.Empty())
     AddToBatch({Folder.Folder.Directory, std::nullopt, Root,
                 {{Identity.first, Identity.second, Folder.Folder.Link}, std::move(Folder.Temporaries)},
                 std::move(Folder.Files)});
@@ -173,18 +173,15 @@ void TEnumFileThread::DirectoryStep(const String& Directory, TDirectoryListing& 
     }
     return;
   }
-  std::vector<TSearchRec> Files = FRules->PassingFiles(Listing, Candidates, [this] { return Terminated(); });
-  if (!FOnEnterDirectory && Files.empty()) return;
+  TFoundFiles Files = FRules->PassingFiles(Listing, Candidates, [this] { return Terminated(); });
+  if (!FOnEnterDirectory && Files.Empty()) return;
   if (FSynchronizationMode == TFileEnumeratorSyncMode::smBatched)
     return AddToBatch({Directory, std::nullopt, Root, std::move(Entered), std::move(Files)});
   FCurrentDirectory = Directory;
   FCurrentEntered = std::move(Entered);
   Synchronize([this, &Files] {
     EnterDirectory();
-    for (const TSearchRec& FileInfo : Files) {
-      if (Terminated()) return;
-      DeliverFile(FileInfo);
-    }
+    DeliverFiles(Files);
   });
 }
 
@@ -210,7 +207,7 @@ void TEnumFileThread::AddToBatch(TFolderReport Folder) {
     FBatchFiles = 0;
     FBatchStart = std::chrono::steady_clock::now();
   }
-  FBatchFiles += Folder.Files.size();
+  FBatchFiles += Folder.Files.Count();
   FBatch->push_back(std::move(Folder));
   if (FBatchFiles >= BatchFiles || FBatch->size() >= BatchFolders ||
       std::chrono::steady_clock::now() - FBatchStart >= BatchAge)
@@ -254,15 +251,22 @@ void TEnumFileThread::RunBatch(TBatch& Batch) {
     FCurrentDirectory = Folder.Directory;
     FCurrentEntered = Folder.Entered;
     EnterDirectory();
-    for (const TSearchRec& FileInfo : Folder.Files) {
-      if (Terminated() || ReportsDropped()) break;
-      DeliverFile(FileInfo);
-    }
+    DeliverFiles(Folder.Files);
   }
 }
 
 void TEnumFileThread::EnterDirectory() {
   if (FOnEnterDirectory) FOnEnterDirectory(FCurrentDirectory, FCurrentEntered);
+}
+
+// On the main thread; the record is the main thread's own, so its name's
+// storage serves every file.
+void TEnumFileThread::DeliverFiles(const TFoundFiles& Files) {
+  for (std::size_t Index = 0; Index < Files.Count(); ++Index) {
+    if (Terminated() || ReportsDropped()) return;
+    Files.Get(Index, FDelivered);
+    DeliverFile(FDelivered);
+  }
 }
 
 void TEnumFileThread::DeliverFile(const TSearchRec& FileInfo) {

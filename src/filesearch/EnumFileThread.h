@@ -91,7 +91,7 @@ private:
     // A root is still entered after a stop.
     bool Root = false;
     TEnteredDirectory Entered;
-    std::vector<TSearchRec> Files;
+    TFoundFiles Files;
   };
   using TBatch = std::vector<TFolderReport>;
 
@@ -109,6 +109,7 @@ private:
   void HandOverBatch();
   void RunBatch(TBatch& Batch);
   void EnterDirectory();
+  void DeliverFiles(const TFoundFiles& Files);
   void DeliverFile(const TSearchRec& FileInfo);
   void FreeSpentBatches();
 
@@ -126,6 +127,8 @@ private:
   TFileHandlerEx FFileHandlerEx;
   TFileHandler FFileHandler;
   TSearchRec FFileInfo;
+  // The record the main thread reports found files in.
+  TSearchRec FDelivered;
   TFileEnumeratorSyncMode FSynchronizationMode;
   // The folders read ahead and their readers, until the task takes them.
   std::shared_ptr<TFolderReadAhead> FReadAhead;

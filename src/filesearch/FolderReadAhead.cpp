@@ -219,7 +219,7 @@ void TFolderReadAhead::Finish(TAheadFolder& Folder) {
   if (Folder.Subdirectories.empty()) --*FHeld;
   Folder.State = TAheadFolder::TState::stRead;
   if (Folder.Dropped) {
-    Folder.Files.clear();
+    Folder.Files = {};
     Folder.Subdirectories.clear();
   } else {
     for (const std::shared_ptr<TAheadFolder>& Subdirectory : Folder.Subdirectories) {
@@ -242,7 +242,7 @@ void TFolderReadAhead::Shed(std::unique_lock<std::mutex>& Guard) {
     DropBelow(*Folder);
     Folder->State = TAheadFolder::TState::stWaiting;
     Folder->Temporaries.clear();
-    Folder->Files.clear();
+    Folder->Files = {};
     Folder->Subdirectories.clear();
     Folder->Error = 0;
     --FClaimed;

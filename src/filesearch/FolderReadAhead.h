@@ -36,7 +36,7 @@ struct TAheadFolder {
   dev_t Device = 0;
   ino_t Inode = 0;
   std::vector<String> Temporaries;
-  std::vector<TSearchRec> Files;
+  TFoundFiles Files;
   std::vector<std::shared_ptr<TAheadFolder>> Subdirectories;
   // An error raised while it was read, raised again on the walker.
   std::exception_ptr Failure;

@@ -34,16 +34,14 @@ std::vector<String> TFolderRules::Temporaries(const TDirectoryListing& Listing) 
   return Result;
 }
 
-std::vector<TSearchRec> TFolderRules::PassingFiles(TDirectoryListing& Listing,
-                                                   const std::vector<std::size_t>& Candidates,
-                                                   const std::function<bool()>& Stopped) const {
-  std::vector<TSearchRec> Files;
-  Files.reserve(Candidates.size());
+TFoundFiles TFolderRules::PassingFiles(TDirectoryListing& Listing, const std::vector<std::size_t>& Candidates,
+                                       const std::function<bool()>& Stopped) const {
+  TFoundFiles Files;
+  Files.Reserve(Candidates.size());
+  TSearchRec FileInfo;
   for (std::size_t Index : Candidates) {
     if (Stopped()) break;
-    TSearchRec FileInfo;
-    if (Listing.GetSearchRec(Index, FileInfo, FReadFileDetails) && PassesWindows(FileInfo))
-      Files.push_back(std::move(FileInfo));
+    if (Listing.GetSearchRec(Index, FileInfo, FReadFileDetails) && PassesWindows(FileInfo)) Files.Add(FileInfo);
   }
   return Files;
 }

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "filesearch/FoundFiles.h"
 #include "filesearch/WildcardMask.h"
 #include "runtime/DirectoryListing.h"
 
@@ -37,8 +38,8 @@ public:
   std::vector<std::size_t> FileCandidates(TDirectoryListing& Listing) const;
   // The candidates stat-ed where needed and checked against the size and
   // time windows; cut short once Stopped answers true.
-  std::vector<TSearchRec> PassingFiles(TDirectoryListing& Listing, const std::vector<std::size_t>& Candidates,
-                                       const std::function<bool()>& Stopped) const;
+  TFoundFiles PassingFiles(TDirectoryListing& Listing, const std::vector<std::size_t>& Candidates,
+                           const std::function<bool()>& Stopped) const;
   bool PassesWindows(const TSearchRec& FileInfo) const;
   // Directories that are neither System nor (unless asked for) Hidden and
   // that the subdirectory mask admits below Root, in name order.

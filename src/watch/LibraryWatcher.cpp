@@ -140,11 +140,10 @@ bool TLibraryWatcher::ReadFolder(TPlayListFile& Node, int Folder, bool Deep) {
 }
 
 bool TLibraryWatcher::ReadFiles(TPlayListFile& Node, TDirectoryListing& Listing) {
-  const std::vector<TSearchRec> Files =
-      FRules.PassingFiles(Listing, FRules.FileCandidates(Listing), [] { return false; });
+  const TFoundFiles Files = FRules.PassingFiles(Listing, FRules.FileCandidates(Listing), [] { return false; });
   const std::vector<String> Before = NamesOf(Node);
   Node.Items().Clear();
-  for (const TSearchRec& File : Files) Node.Items().Add(File.Name);
+  for (std::size_t Index = 0; Index < Files.Count(); ++Index) Node.Items().Add(String(Files.Name(Index)));
   const bool Renamed = NamesOf(Node) != Before;
   return (FTagReader && ReadTags(Node, Listing.Handle())) || Renamed;
 }
