@@ -114,6 +114,7 @@ bool TDirectoryListing::Read(int Handle) {
     // Half a listing is no listing.
     if (Size < 0) return Failed(errno);
     if (Size == 0) break;
+    ReserveFor(static_cast<std::size_t>(Size));
     for (ssize_t At = 0; At < Size;) {
       const auto* Entry = reinterpret_cast<const dirent64*>(Buffer + At);
       At += Entry->d_reclen;
@@ -122,6 +123,15 @@ bool TDirectoryListing::Read(int Handle) {
   }
   FError = 0;
   return true;
+}
+
+// Room for every entry a buffer of Bytes can hold, so that a folder's
+// entries and names are not moved again and again as they come.
+void TDirectoryListing::ReserveFor(std::size_t Bytes) {
+  constexpr std::size_t SmallestEntry = offsetof(dirent64, d_name) + 2;
+  FEntries.reserve(FEntries.size() + Bytes / SmallestEntry);
+  FSystemNames.reserve(FSystemNames.size() + Bytes);
+  FNames.reserve(FNames.size() + Bytes);
 }
 
 void TDirectoryListing::Add(std::string_view SystemName, unsigned char Type) {

@@ -120,6 +120,7 @@ private:
 
   bool Read(int Handle);
   bool Failed(int Error);
+  void ReserveFor(std::size_t Bytes);
   void Add(std::string_view SystemName, unsigned char Type);
   void Clear();
   std::uint32_t UnknownBits(const TEntry& Entry) const;
