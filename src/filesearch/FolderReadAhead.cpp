@@ -150,19 +150,26 @@ void TFolderReadAhead::Read(TAheadFolder& Folder, int Parent) const {
   }
 }
 
-// A stray wait (a page fault meeting another thread's mapping, a busy
-// machine) does not call the readers: a file system that keeps the walker
-// waiting does, within a few folders.
+// A stray wait (a block the machine paged out, a busy machine) does not
+// call the readers: a file system that keeps the walker waiting does, within
+// a few folders. A read that took long begins the count of the next ones;
+// until then no read asks for its waits, two system calls a folder that a
+// warm walk would pay for nothing.
 void TFolderReadAhead::ReadOnWalker(TAheadFolder& Folder, int Parent) {
-  const long Waits = ThreadWaits();
+  if (FEngaged.load(std::memory_order_relaxed)) return Read(Folder, Parent);
+  const bool Counting = FWalkerReads > 0;
+  const long Waits = Counting ? ThreadWaits() : 0;
   const auto Start = std::chrono::steady_clock::now();
   Read(Folder, Parent);
-  if (FEngaged.load(std::memory_order_relaxed)) return;
-  if (std::chrono::steady_clock::now() - Start >= SlowRead && ThreadWaits() - Waits >= SlowReadWaits)
-    ++FWalkerSlowReads;
+  const bool Long = std::chrono::steady_clock::now() - Start >= SlowRead;
+  if (!Counting) {
+    if (Long) FWalkerReads = 1;
+    return;
+  }
+  if (Long && ThreadWaits() - Waits >= SlowReadWaits) ++FWalkerSlowReads;
   if (FWalkerSlowReads >= SlowReadsToEngage)
     Engage();
-  else if (++FWalkerReads == ReadsCounted)
+  else if (FWalkerReads++ == ReadsCounted)
     FWalkerReads = FWalkerSlowReads = 0;
 }
 

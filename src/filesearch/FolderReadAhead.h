@@ -114,8 +114,8 @@ private:
   std::atomic<bool> FStopped{false};
   // Whether readers read; set under the lock.
   std::atomic<bool> FEngaged;
-  // The walker's own reads while readers wait, and how many of them waited
-  // for the file system.
+  // The walker's own reads counted while readers wait (none until one took
+  // long), and how many of them waited for the file system.
   int FWalkerReads = 0;
   int FWalkerSlowReads = 0;
 };
