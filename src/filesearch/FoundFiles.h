@@ -10,8 +10,8 @@
 namespace cantrel {
 
 // The passing files of one folder, in the order added, with their names in
-// one buffer rather than a string each: a walk of a million files made and
-// freed a million strings on its one thread, a sixth of its time in the heap.
+// one buffer rather than a string each: making and freeing a string for
+// each of a million files took the walker's thread some 8% of its time.
 class TFoundFiles {
 public:
   void Reserve(std::size_t Files) { FFiles.reserve(Files); }
