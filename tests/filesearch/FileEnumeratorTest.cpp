@@ -125,17 +125,29 @@ TEST_F(FileEnumeratorTest, ReportsComeDepthFirstInNameOrderInBothModes) {
   Second.pop_back();
   EXPECT_EQ(Second, Expected);
 
-  // The entry handed over carries its size and attributes.
-  TSearchRec Found;
-  Enumerator->SetFileMask(u"a.*");
-  Enumerator->ForEach([&](const String& Directory, const TSearchRec& FileInfo) {
-    EXPECT_EQ(Directory, Root() + u"/");
-    Found = FileInfo;
-  });
-  ASSERT_TRUE(PumpUntil([&] { return Enumerator->GetRunningTasks() == 0; }));
-  EXPECT_EQ(Found.Name, u"a.mp3");
-  EXPECT_EQ(Found.Size, 3);
-  EXPECT_EQ(Found.Attr, faArchive);
+  // The entry handed over carries its size and attributes, also where
+  // a folder's files travel together.
+  Dir.MakeFile("R/ab.mp3", "abcdef");
+  Enumerator->SetFileMask(u"a*");
+  for (const auto Mode : {TFileEnumeratorSyncMode::smPerDirectory, TFileEnumeratorSyncMode::smBatched}) {
+    Enumerator->SetSynchronizationMode(Mode);
+    std::vector<TSearchRec> Found;
+    Enumerator->ForEach([&](const String& Directory, const TSearchRec& FileInfo) {
+      EXPECT_EQ(Directory, Root() + u"/");
+      Found.push_back(FileInfo);
+    });
+    ASSERT_TRUE(PumpUntil([&] { return Enumerator->GetRunningTasks() == 0; }));
+    ASSERT_EQ(Found.size(), 2u);
+    EXPECT_EQ(Found[0].Name, u"a.mp3");
+    EXPECT_EQ(Found[0].Size, 3);
+    EXPECT_EQ(Found[1].Name, u"ab.mp3");
+    EXPECT_EQ(Found[1].Size, 6);
+    for (const TSearchRec& FileInfo : Found) {
+      EXPECT_EQ(FileInfo.Attr, faArchive);
+      EXPECT_TRUE(FileInfo.Stated);
+      EXPECT_GT(FileInfo.Time, EncodeDateTime(2020, 1, 1, 0));
+    }
+  }
 }
 
 TEST_F(FileEnumeratorTest, NonRecursiveSearchListsTheRootOnly) {
