@@ -110,8 +110,11 @@ void TFolderReadAhead::Stop() {
 
 void TFolderReadAhead::Serve() {
   for (;;) {
-    std::shared_ptr<TAheadFolder> Folder;
     std::unique_lock Guard(FLock);
+    // Declared after the lock, so that it is let go of while the lock is
+    // still held: it may be the last holder of its parent's descriptor,
+    // which a walker short of descriptors counts on once no reader reads.
+    std::shared_ptr<TAheadFolder> Folder;
     FReaderWake.wait(Guard, [&] { return Stopped() || (Folder = NextToRead()); });
     if (Stopped()) return;
     Claim(*Folder);
