@@ -139,8 +139,8 @@ private:
   std::chrono::steady_clock::time_point FBatchStart;
   // Batches the main thread has reported, freed here by the walker that
   // made them: glibc frees memory into the heap of the thread that
-  // allocated it, under that heap's lock, and a main thread freeing the
-  // walker's names kept the two waiting for each other.
+  // allocated it, under that heap's lock, and a main thread freeing what
+  // the walker allocated for each folder kept the two waiting for each other.
   std::mutex FSpentLock;
   std::vector<std::shared_ptr<TBatch>> FSpent;
   // The folders on the path being walked: without following links, only a
