@@ -30,8 +30,9 @@ public:
   explicit TLambdaThread(std::function<void(TLambdaThread&)> Body) : FBody(std::move(Body)) {}
   ~TLambdaThread() override {
     if (!Finished()) WaitFor();
-    if (Destroyed) Destroyed->store(true);
+    // Where first: a test that sees Destroyed reads it at once.
     if (DestroyedOnMain) DestroyedOnMain->store(IsMainThread());
+    if (Destroyed) Destroyed->store(true);
   }
 
   using TThread::Synchronize;
