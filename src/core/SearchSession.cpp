@@ -55,6 +55,7 @@ int TSearchSession::Find(TFileEnumerator& Enumerator, const TFindOptions& Option
     }
     FFolder = std::make_shared<const TFileHandle>(std::move(Opened));
   }
+  if (FFoundWith.Read()) StartTagReading();
   Enumerator.SetFileMask(MasksOfFilter(Options.FilterText));
   Enumerator.SetIncludeSubDirectories(Options.Recursion);
   Enumerator.SetIncludeHiddenSubDirectories(Options.Recursion);
@@ -83,6 +84,7 @@ void TSearchSession::End() {
 
 void TSearchSession::Start() {
   FTagReading.reset();
+  FFilled = nullptr;
   FRoot.Clear();
   FFolder.reset();
   FDirCount = 0;
@@ -95,8 +97,10 @@ void TSearchSession::Start() {
 }
 
 TPlayListFile* TSearchSession::EnterDirectory(const String& Directory) {
+  HandOverForTags();
   ++FDirCount;
   TPlayListFile* Node = ChooseNode(Directory);
+  FFilled = Node;
   if (!Node) return nullptr;
   Node->SetName(Directory);
   Node->SetPath(Directory);
@@ -167,18 +171,31 @@ bool TSearchSession::DirectoryError(const String& Directory, const String& Messa
 
 bool TSearchSession::Terminated(bool Aborted, const std::optional<String>& Failure) {
   if (Failure) FFailure = Failure;
-  if (!Aborted && !FFailure && FFoundWith.Read() && FRoot.Count() > 0 && FFolder) {
-    FTagReading = std::make_unique<TTagReading>(
-        FRoot, FFolder, FTagReaders,
-        [this](int Read, int Total) {
-          if (FOnTagsProgress) FOnTagsProgress(Read, Total);
-        },
-        [this] { TagsRead(); }, FTagCache);
+  if (FTagReading && !Aborted && !FFailure && FRoot.Count() > 0) {
+    HandOverForTags();
+    FTagReading->Close();
     return false;
   }
+  FTagReading.reset();
   FRunning = false;
   FAborted = Aborted;
   return true;
+}
+
+void TSearchSession::StartTagReading() {
+  FTagReading = std::make_unique<TTagReading>(
+      FFolder, FTagReaders,
+      [this](int Read, int Total) {
+        if (FOnTagsProgress) FOnTagsProgress(Read, Total);
+      },
+      [this] { TagsRead(); }, FTagCache);
+}
+
+// A folder's files all come before the next folder is entered: their tags
+// are read while the walk goes on.
+void TSearchSession::HandOverForTags() {
+  if (FTagReading && FFilled && FFilled->Items().Count() > 0) FTagReading->Add(FRoot, *FFilled);
+  FFilled = nullptr;
 }
 
 void TSearchSession::TagsRead() {

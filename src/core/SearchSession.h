@@ -125,9 +125,10 @@ public:
   bool DirectoryError(const String& Directory, const String& Message);
   // The end report of the walk: Aborted when it was stopped, Failure the
   // message of the error that ended it early. Answers whether the search
-  // has ended; after a walk that came to its end with files found, a Find
-  // with a tag option goes on reading their tags, reports OnTagsProgress
-  // meanwhile and OnSearchEnd once every node holds its files' tags.
+  // has ended; a Find with a tag option reads the tags of each folder's
+  // files while the walk goes on and, after a walk that came to its end
+  // with files found, reports OnTagsProgress until the last are read and
+  // OnSearchEnd once every node holds its files' tags.
   bool Terminated(bool Aborted, const std::optional<String>& Failure);
   void SetOnTagsProgress(TTagsProgressEvent Value) { FOnTagsProgress = std::move(Value); }
   void SetOnSearchEnd(std::function<void()> Value) { FOnSearchEnd = std::move(Value); }
@@ -181,6 +182,8 @@ private:
   };
 
   TPlayListFile* ChooseNode(const String& Directory);
+  void StartTagReading();
+  void HandOverForTags();
   void TagsRead();
 
   TPlayListFile& FRoot;
@@ -203,6 +206,8 @@ private:
   int FTagReaders = 16;
   bool FTagCache = true;
   std::unique_ptr<TTagReading> FTagReading;
+  // The node the walk's files go to now, not yet handed over for its tags.
+  TPlayListFile* FFilled = nullptr;
   TTagsProgressEvent FOnTagsProgress;
   std::function<void()> FOnSearchEnd;
   std::function<void(const String&)> FOnTagCacheWarning;

@@ -1,4 +1,4 @@
-// The tags of every file a search found, read on a pool of threads once its walk has ended.
+// The tags of every file a search found, read on a pool of threads while its walk goes on.
 #pragma once
 
 #include <cstdint>
@@ -12,25 +12,26 @@
 namespace cantrel {
 
 // Reads the tags of every file of a tree on a pool of threads sized for
-// waiting on disks and shares rather than for cores. Each reader takes the
-// next folder in walk order, reaches it by descriptors from the folder
-// searched as Make does, and reads its files; a folder that cannot be
-// reached, or that changed since the search, gives its files empty tags,
-// as a file that cannot be read does. With the tag cache, a folder's
-// cached entries are looked up at once and only the files they miss are
-// read; the cache is opened, written and finished on the readers, never on
-// the main thread. Main thread only.
+// waiting on disks and shares rather than for cores. The search hands each
+// folder over once the walk has reported all its files, so that reading
+// goes on alongside the walk. Each reader takes the next folder in walk
+// order, reaches it by descriptors from the folder searched as Make does,
+// and reads its files; a folder that cannot be reached, or that changed
+// since the search, gives its files empty tags, as a file that cannot be
+// read does. With the tag cache, a folder's cached entries are looked up at
+// once and only the files they miss are read; the cache is opened, written
+// and finished on the readers, never on the main thread. Main thread only.
 class TTagReading {
 public:
   using TProgressEvent = std::function<void(int Read, int Total)>;
   using TDoneEvent = std::function<void()>;
 
-  // Starts Threads readers (at least one) on Root's tree, whose folders lie
-  // below Folder, the folder searched at Root's path. OnProgress runs on
-  // the main thread at most ten times a second while they read. Once every
-  // file was read, every node gets its tags and OnDone runs, on the main
-  // thread; nothing of the tree is touched before.
-  TTagReading(TPlayListFile& Root, TSharedFolder Folder, int Threads, TProgressEvent OnProgress, TDoneEvent OnDone,
+  // Starts Threads readers (at least one) below Folder, the folder
+  // searched. Once Close was called, OnProgress runs on the main thread at
+  // most ten times a second while they read; once every file handed over
+  // was read, every node gets its tags and OnDone runs, on the main thread.
+  // No node is touched before.
+  TTagReading(TSharedFolder Folder, int Threads, TProgressEvent OnProgress, TDoneEvent OnDone,
               bool UseCache = false);
   // Stops the readers: from now on none of their reports runs. They are
   // waited for until TThreadGroup::Patience; one stuck in the kernel then
@@ -39,8 +40,12 @@ public:
   TTagReading(const TTagReading&) = delete;
   TTagReading& operator=(const TTagReading&) = delete;
 
-  // How many files there are to read.
-  int Total() const;
+  // Hands over Node of the tree Root, the folder searched, whose files are
+  // all known and stay as they are; the readers copy what they need.
+  void Add(const TPlayListFile& Root, TPlayListFile& Node);
+  // No folder follows.
+  void Close();
+
   // Once done: the cache's one warning, if it had trouble (translated), and
   // the rows this run wrote into it.
   const std::vector<String>& CacheWarnings() const;
@@ -55,8 +60,10 @@ private:
   std::shared_ptr<TWork> FWork;
   // Each folder's node, in the order of the work's folders.
   std::vector<TPlayListFile*> FNodes;
+  int FTotal = 0;
   TProgressEvent FOnProgress;
   TDoneEvent FOnDone;
+  bool FClosed = false;
   bool FDone = false;
   TThreadGroup FThreads;
 };

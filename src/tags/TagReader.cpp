@@ -117,7 +117,14 @@ int OpenRegularFile(int Folder, const std::string& Name, struct stat& Status) {
 
 TMediaTags ReadMediaTags(int Folder, StringView Name) {
   try {
-    std::string SystemName = SystemFileName(Name);
+    return ReadMediaTags(Folder, SystemFileName(Name));
+  } catch (const std::exception&) {
+    return {};
+  }
+}
+
+TMediaTags ReadMediaTags(int Folder, std::string SystemName) {
+  try {
     struct stat Status;
     const int Handle = OpenRegularFile(Folder, SystemName, Status);
     if (Handle < 0) return {};

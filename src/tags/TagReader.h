@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 #include "runtime/String.h"
 #include "tags/MediaTags.h"
@@ -17,6 +18,8 @@ namespace cantrel {
 // of no known format) answers empty tags: no error, no exception. Safe on
 // several threads at once.
 TMediaTags ReadMediaTags(int Folder, StringView Name);
+// The same for a name as the system spells it.
+TMediaTags ReadMediaTags(int Folder, std::string SystemName);
 
 // How many media files this process has opened to read their tags.
 std::uint64_t MediaFilesOpened();

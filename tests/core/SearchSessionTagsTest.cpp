@@ -10,6 +10,7 @@
 #include "core/TagReading.h"
 #include "runtime/Locale.h"
 #include "tags/MediaTags.h"
+#include "tags/TagReader.h"
 
 using namespace cantrel;
 using namespace cantrel::test;
@@ -24,10 +25,12 @@ struct TTaggedWalk {
   int SearchEnds = 0;
   int LastRead = -1;
   int LastTotal = -1;
+  std::function<void(const String& Directory)> AfterEnter;
 
   void Start(const TFindOptions& Options) {
     Enumerator.SetOnEnterDirectoryEx([this](const String& Directory, const TEnteredDirectory& Entered) {
       Session.EnterDirectory(Directory, Entered);
+      if (AfterEnter) AfterEnter(Directory);
     });
     Enumerator.SetOnTerminateTask([this](int, bool Aborted, const std::optional<String>& Failure) {
       WalkEnded = true;
@@ -119,7 +122,9 @@ TEST(SearchSessionTagsTest, EveryFileGetsItsOwnTagsAfterTheWalk) {
   std::filesystem::create_directory(Dir.Path() + "Gone");
   std::filesystem::copy_file(Dir.Path() + "Moved/e.opus", Dir.Path() + "Gone/e.opus");
   bool Read = false;
-  TTagReading Again(Root, std::make_shared<const TFileHandle>(OpenFolder(Dir.Path())), 2, {}, [&] { Read = true; });
+  TTagReading Again(std::make_shared<const TFileHandle>(OpenFolder(Dir.Path())), 2, {}, [&] { Read = true; });
+  for (TPlayListFile* Node : {&Root, Root.Child(0), Root.Child(1), Root.Child(1)->Child(0)}) Again.Add(Root, *Node);
+  Again.Close();
   ASSERT_TRUE(PumpUntil([&] { return Read; }));
   EXPECT_EQ(Gone.Tags().at(0), TMediaTags());
   EXPECT_EQ(Sub.Tags()[1].Title, u"Vier");
@@ -131,6 +136,28 @@ TEST(SearchSessionTagsTest, EveryFileGetsItsOwnTagsAfterTheWalk) {
   Walk.Session.ChooseTagOptions(true, false);
   EXPECT_EQ(Walk.Session.MakeAvailability(), TMakeAvailability::maAvailable);
   SetUserLocaleName("");
+}
+
+// A folder's tags are read as soon as the walk has gone on to the next
+// folder, not after the walk: the walk's report of the last folder waits
+// here, on the main thread, until the first one's files were opened.
+TEST(SearchSessionTagsTest, TagsAreReadWhileTheWalkGoesOn) {
+  TTempDir Dir;
+  const std::string Song = MakeAudioFile(TAudioFormat::afFlac, 1000, {u"T", u"A", u"B", "1", ""});
+  for (const char* Name : {"A/1.flac", "A/2.flac", "B/3.flac", "B/4.flac"}) Dir.MakeFile(Name, Song);
+  TTaggedWalk Walk;
+  const std::uint64_t OpenedBefore = MediaFilesOpened();
+  int Entered = 0;
+  bool ReadDuringWalk = false;
+  Walk.AfterEnter = [&](const String&) {
+    if (++Entered == 3) ReadDuringWalk = WaitUntil([&] { return MediaFilesOpened() - OpenedBefore >= 2; });
+  };
+  TFindOptions Options = TagFind(Dir, u"FLAC (*.flac)");
+  Options.Tags = true;
+  Walk.Start(Options);
+  ASSERT_TRUE(PumpUntil([&] { return Walk.SearchEnds > 0; }));
+  EXPECT_TRUE(ReadDuringWalk);
+  for (int I = 0; I < 2; ++I) EXPECT_EQ(Walk.Root.Child(I)->Tags().at(1).Title, u"T");
 }
 
 // A search stopped while it reads tags ends as a stopped one, and nothing
