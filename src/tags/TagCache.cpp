@@ -70,7 +70,10 @@ void TTagCache::Store(const TFolderTags& Cached, std::span<const TTaggedFile> Fi
 }
 
 void TTagCache::Commit() {
-  Guarded([&] { Flush(); });
+  Guarded([&] {
+    Flush();
+    FDatabase->EndRead();
+  });
 }
 
 void TTagCache::Finish() {

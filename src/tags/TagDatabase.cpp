@@ -90,8 +90,10 @@ TTagDatabase::TTagDatabase(const std::string& Path, int BusyTimeoutMs, bool Wal)
   SetJournalMode(Wal, BusyTimeoutMs);
   if (UserVersion() < SchemaVersion) CreateSchema();
   FStatements = std::make_unique<TStatements>(FDatabase);
+  FWal = InWal();
 }
 
+// An open read transaction ends with the connection.
 TTagDatabase::~TTagDatabase() = default;
 
 std::int64_t TTagDatabase::UserVersion() {
@@ -132,7 +134,23 @@ void TTagDatabase::CreateSchema() {
   FDatabase.Execute("COMMIT");
 }
 
+// With the rollback journal a read transaction would keep other programs
+// from writing; with the log it keeps none from writing, only the log from
+// being folded in past it, so it is kept short.
+void TTagDatabase::BeginRead() {
+  if (!FWal) return;
+  if (FReads == ReadsPerTransaction) EndRead();
+  if (FReads++ == 0) FDatabase.Execute("BEGIN");
+}
+
+void TTagDatabase::EndRead() {
+  if (FReads == 0) return;
+  FReads = 0;
+  FDatabase.Execute("COMMIT");
+}
+
 TFolderTags TTagDatabase::ReadFolder(const TFolderKey& Folder) {
+  BeginRead();
   TSqliteStatement& Read = FStatements->ReadFolder;
   Read.Bind(1, Stored(Folder.Device));
   Read.Bind(2, Stored(Folder.Inode));
@@ -153,6 +171,7 @@ TFolderTags TTagDatabase::ReadFolder(const TFolderKey& Folder) {
 }
 
 void TTagDatabase::Write(const std::vector<TFolderChanges>& Changes) {
+  EndRead();
   FDatabase.Execute("BEGIN IMMEDIATE");
   for (const TFolderChanges& Folder : Changes)
     if (Folder.Drop)
@@ -236,6 +255,7 @@ void TTagDatabase::Prune(std::int64_t Week) {
   const bool Due = !Read.Step() || Read.Integer(0) < Week;
   Read.Reset();
   if (!Due) return;
+  EndRead();
   FDatabase.Execute("BEGIN IMMEDIATE");
   for (TSqliteStatement* Prune : {&FStatements->PruneFiles, &FStatements->PruneFolders}) {
     Prune->Bind(1, Week - PruneWeeks);

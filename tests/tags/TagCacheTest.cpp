@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sqlite3.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -85,6 +86,13 @@ TEST(TagCacheTest, AWarmRunOverUnchangedFoldersWritesNoRow) {
     Cache.Store(Cached, Files);
   }
   EXPECT_EQ(Cache.Lookup(Rock).Files().size(), 41u);
+  // Lookups share a read transaction, which a commit ends: another
+  // program's writes meanwhile can then be folded in whole, however long a
+  // watch goes on.
+  TTestConnection Other(Probe.Path());
+  ASSERT_EQ(Other.Execute("INSERT INTO marks(name, value) VALUES('other', 1)"), SQLITE_OK);
+  Cache.Commit();
+  EXPECT_EQ(Other.Query("PRAGMA wal_checkpoint(TRUNCATE)"), "0");
   Cache.Finish();
   EXPECT_EQ(Cache.RowsWritten(), 0);
   EXPECT_FALSE(Cache.Active());
