@@ -33,8 +33,9 @@ struct TFindOptions {
   bool Tags = false;
   // Make lists each folder's files in album order (TrackOrder).
   bool OrderByTags = false;
-  // With either, the tags are read once the walk has ended, by this many
-  // threads at once, through the tag cache unless TagCache is false.
+  // With either, the tags are read folder by folder while the walk goes on,
+  // by this many threads at once, through the tag cache unless TagCache is
+  // false.
   int TagReaders = 16;
   bool TagCache = true;
 };
