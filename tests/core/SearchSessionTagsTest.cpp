@@ -2,8 +2,10 @@
 
 #include <chrono>
 #include <filesystem>
+#include <thread>
 
 #include "AudioFiles.h"
+#include "FuseMirror.h"
 #include "TempDir.h"
 #include "Waiting.h"
 #include "core/SearchSession.h"
@@ -158,6 +160,36 @@ TEST(SearchSessionTagsTest, TagsAreReadWhileTheWalkGoesOn) {
   ASSERT_TRUE(PumpUntil([&] { return Walk.SearchEnds > 0; }));
   EXPECT_TRUE(ReadDuringWalk);
   for (int I = 0; I < 2; ++I) EXPECT_EQ(Walk.Root.Child(I)->Tags().at(1).Title, u"T");
+}
+
+// Through a file system that keeps each call waiting (a 2 ms mirror), the
+// readers beyond one a processor join: more calls than processors are
+// served at once.
+TEST(SearchSessionTagsTest, ReadersJoinWhenReadingWaitsForTheFileSystem) {
+  const unsigned Processors = std::max(1u, std::thread::hardware_concurrency());
+  if (Processors >= 16) GTEST_SKIP() << "as many processors as readers";
+  TTempDir Music;
+  const std::string Song = MakeAudioFile(TAudioFormat::afFlac, 1000, {u"T", u"A", u"B", "1", ""});
+  for (int Folder = 0; Folder < 40; ++Folder)
+    for (int File = 0; File < 3; ++File)
+      Music.MakeFile("F" + std::to_string(Folder) + "/" + std::to_string(File) + ".flac", Song);
+  TTempDir Mount;
+  const TFuseMirror Mirror(Music.Path(), Mount.Path(), 2);
+  if (!Mirror.Mounted()) GTEST_SKIP() << "FUSE cannot be mounted here";
+  TPlayListFile Root;
+  Root.SetPath(Mount.Folder());
+  bool Read = false;
+  TTagReading Reading(std::make_shared<const TFileHandle>(OpenFolder(Mount.Path())), 16, {}, [&] { Read = true; });
+  for (int Folder = 0; Folder < 40; ++Folder) {
+    TPlayListFile& Node = *Root.AddChild();
+    Node.SetPath(Mount.Folder() + u"F" + Utf8ToString(std::to_string(Folder)) + u"/");
+    for (int File = 0; File < 3; ++File) Node.Items().Add(Utf8ToString(std::to_string(File) + ".flac"));
+    Reading.Add(Root, Node);
+  }
+  Reading.Close();
+  ASSERT_TRUE(PumpUntil([&] { return Read; }));
+  EXPECT_EQ(Root.Child(39)->Tags().at(2).Title, u"T");
+  EXPECT_GT(Mirror.MostCallsAtOnce(), Processors);
 }
 
 // A search stopped while it reads tags ends as a stopped one, and nothing
