@@ -28,9 +28,9 @@ public:
 
   // Starts Threads readers (at least one) below Folder, the folder
   // searched. Once Close was called, OnProgress runs on the main thread at
-  // most ten times a second while they read; once every file handed over
-  // was read, every node gets its tags and OnDone runs, on the main thread.
-  // No node is touched before.
+  // most ten times a second while they read, and once every file handed
+  // over was read, every node gets its tags and OnDone runs, on the main
+  // thread. No node is touched before.
   TTagReading(TSharedFolder Folder, int Threads, TProgressEvent OnProgress, TDoneEvent OnDone,
               bool UseCache = false);
   // Stops the readers: from now on none of their reports runs. They are
@@ -41,7 +41,8 @@ public:
   TTagReading& operator=(const TTagReading&) = delete;
 
   // Hands over Node of the tree Root, the folder searched, whose files are
-  // all known and stay as they are; the readers copy what they need.
+  // all known and stay as they are. What the readers need is copied here:
+  // they never touch the tree.
   void Add(const TPlayListFile& Root, TPlayListFile& Node);
   // No folder follows.
   void Close();
