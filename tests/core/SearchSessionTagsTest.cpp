@@ -59,6 +59,14 @@ TFindOptions TagFind(const TTempDir& Dir, const String& Filter) {
   return Options;
 }
 
+// Files FLAC files n.flac, all titled "T", in each of Folders folders F0, F1 and on.
+void MakeSongs(const TTempDir& Dir, int Folders, int Files) {
+  const std::string Song = MakeAudioFile(TAudioFormat::afFlac, 1000, {u"T", u"A", u"B", "1", ""});
+  for (int Folder = 0; Folder < Folders; ++Folder)
+    for (int File = 0; File < Files; ++File)
+      Dir.MakeFile("F" + std::to_string(Folder) + "/" + std::to_string(File) + ".flac", Song);
+}
+
 TMediaTags Expected(const char* Title, const char* Artist, int Track, int Disc, int LengthMs) {
   TMediaTags Tags;
   Tags.Title = Utf8ToString(Title);
@@ -145,8 +153,7 @@ TEST(SearchSessionTagsTest, EveryFileGetsItsOwnTagsAfterTheWalk) {
 // here, on the main thread, until the first one's files were opened.
 TEST(SearchSessionTagsTest, TagsAreReadWhileTheWalkGoesOn) {
   TTempDir Dir;
-  const std::string Song = MakeAudioFile(TAudioFormat::afFlac, 1000, {u"T", u"A", u"B", "1", ""});
-  for (const char* Name : {"A/1.flac", "A/2.flac", "B/3.flac", "B/4.flac"}) Dir.MakeFile(Name, Song);
+  MakeSongs(Dir, 2, 2);
   TTaggedWalk Walk;
   const std::uint64_t OpenedBefore = MediaFilesOpened();
   int Entered = 0;
@@ -169,10 +176,7 @@ TEST(SearchSessionTagsTest, ReadersJoinWhenReadingWaitsForTheFileSystem) {
   const unsigned Processors = std::max(1u, std::thread::hardware_concurrency());
   if (Processors >= 16) GTEST_SKIP() << "as many processors as readers";
   TTempDir Music;
-  const std::string Song = MakeAudioFile(TAudioFormat::afFlac, 1000, {u"T", u"A", u"B", "1", ""});
-  for (int Folder = 0; Folder < 40; ++Folder)
-    for (int File = 0; File < 3; ++File)
-      Music.MakeFile("F" + std::to_string(Folder) + "/" + std::to_string(File) + ".flac", Song);
+  MakeSongs(Music, 40, 3);
   TTempDir Mount;
   const TFuseMirror Mirror(Music.Path(), Mount.Path(), 2);
   if (!Mirror.Mounted()) GTEST_SKIP() << "FUSE cannot be mounted here";
@@ -196,10 +200,7 @@ TEST(SearchSessionTagsTest, ReadersJoinWhenReadingWaitsForTheFileSystem) {
 // of its reading reaches the tree or the handlers afterwards.
 TEST(SearchSessionTagsTest, AStopWhileReadingTagsEndsTheSearch) {
   TTempDir Dir;
-  const std::string Song = MakeAudioFile(TAudioFormat::afFlac, 1000, {u"T", u"A", u"B", "1", ""});
-  for (int Folder = 0; Folder < 40; ++Folder)
-    for (int File = 0; File < 25; ++File)
-      Dir.MakeFile("F" + std::to_string(Folder) + "/" + std::to_string(File) + ".flac", Song);
+  MakeSongs(Dir, 40, 25);
   TTaggedWalk Walk;
   TFindOptions Options = TagFind(Dir, u"FLAC (*.flac)");
   Options.OrderByTags = true;
